@@ -1,0 +1,52 @@
+#include "calc_properties.h"
+
+#include "fp_check.h"
+#include "general_func.h"
+#include "ideal_gas.h"
+#include "real_props.h"
+#include "saturation.h"
+
+namespace {
+
+std::string short_text(const std::string& text) { return text.substr(0, SHORT_TEXT_MAX); }
+
+bool is_t_or_p(const std::string& id) { return id == PR.t || id == PR.p; }
+
+}  // namespace
+
+double calc_property_h(double par_1, const std::string& par_1_id, double par_2, const std::string& par_2_id,
+                       const T_dim_info& dims, const std::string& agent) {
+    prop_list prop;
+    calc_props(prop, par_1, par_1_id, par_2, par_2_id, dims, agent);
+    return prop.h;
+}
+
+void calc_props(prop_list& prop, double par_1, const std::string& par_1_id, double par_2, const std::string& par_2_id,
+                const T_dim_info& dims, const std::string& agent) {
+    const std::string id_1 = short_text(par_1_id);
+    const std::string id_2 = short_text(par_2_id);
+    if (!is_t_or_p(id_1) || !is_t_or_p(id_2)) return;
+    if (id_1 == PR.t)
+        monophase_props(prop, par_1, par_2, dims, agent);
+    else
+        monophase_props(prop, par_2, par_1, dims, agent);
+}
+
+void monophase_props(prop_list& prop, double t, double p, const T_dim_info& dims, const std::string& agent) {
+    fp_clear();
+    const double t_k = change_dimension_t(dims.t_dim, "K", t);
+    const double p_pa = change_dimension_p(dims.p_dim, "Pa", p);
+    const std::string name = short_text(agent);
+    calc_ideal_props(name, t_k, p_pa, prop, "real");
+    calc_real_props(t_k, p_pa, dims, name, prop);
+    fp_check();
+}
+
+std::string calc_phase_state(double t, double p, const T_dim_info& dims, const std::string& agent) {
+    fp_clear();
+    const double t_k = change_dimension_t(dims.t_dim, "K", t);
+    const double p_pa = change_dimension_p(dims.p_dim, "Pa", p);
+    std::string phase = short_text(calc_ph_state(t_k, p_pa, short_text(agent)));
+    fp_check();
+    return phase;
+}

@@ -1,0 +1,22 @@
+// Property requests: a state named by two values with their identifiers, in
+// the units of dims, turned into a property record or a phase state.
+#pragma once
+
+#include <string>
+
+#include "const_unit.h"
+
+// The h field (J/kg) of the record of the request.
+double calc_property_h(double par_1, const std::string& par_1_id, double par_2, const std::string& par_2_id,
+                       const T_dim_info& dims, const std::string& agent);
+
+// Fills prop for a state given by temperature and pressure ("t" and "p" in
+// either order); any other identifier leaves prop untouched.
+void calc_props(prop_list& prop, double par_1, const std::string& par_1_id, double par_2, const std::string& par_2_id,
+                const T_dim_info& dims, const std::string& agent);
+
+// Converts to K and Pa, then runs the ideal-gas and the real-fluid model on prop.
+void monophase_props(prop_list& prop, double t, double p, const T_dim_info& dims, const std::string& agent);
+
+// Phase state at (t, p) in the units of dims.
+std::string calc_phase_state(double t, double p, const T_dim_info& dims, const std::string& agent);

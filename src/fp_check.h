@@ -1,0 +1,17 @@
+// Floating-point fault reporting through the status flags of the FPU.
+//
+// An invalid operation, a division by zero or an overflow anywhere in a
+// computation must end the request with its message; underflow and inexact
+// results pass. Throwing from a SIGFPE handler is not possible here (glibc's
+// math functions are noexcept), so the computations clear the flags when a
+// request starts and test them wherever a NaN or an infinity could steer a
+// branch, a loop or an output.
+#pragma once
+
+// Clears every floating-point status flag; called when a request starts.
+void fp_clear();
+
+// Throws std::runtime_error with "Division by zero", "Floating point overflow"
+// or "Invalid floating point operation" when the matching flag is raised,
+// clearing the flags first so that the next request starts clean.
+void fp_check();

@@ -1,0 +1,113 @@
+#include "vantrel_cli.h"
+
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <stdexcept>
+#include <unistd.h>
+
+#include "calc_properties.h"
+#include "const_unit.h"
+#include "fp_check.h"
+#include "general_func.h"
+#include "real_props.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const USAGE =
+    "Use:\n"
+    "vantrel_cli TEMPERATURE PRESSURE [AGENT]\n"
+    "\n"
+    "TEMPERATURE - temperature in degrees Celsius\n"
+    "PRESSURE    - pressure in Bar\n"
+    "AGENT       - agent (default 'R507A')\n"
+    "\n"
+    "Result of calculation save to file vantrel_cli.csv\n";
+
+double number_argument(int argc, const char* const* argv, int index, double def) {
+    if (index >= argc) return def;
+    return parse_number(commatopoint(argv[index])).value_or(def);
+}
+
+// A saturation value, or the empty text where no saturation state was computed.
+std::string saturation_text(const std::optional<double>& value) {
+    return value ? format_fixed2(*value) : std::string();
+}
+
+// Writes the four lines to a temporary file beside csv_path and renames it
+// over csv_path, so that a failed write never leaves a damaged result file.
+void write_result_file(const std::string& csv_path, const std::string& content) {
+    const std::string tmp = csv_path + ".tmp" + std::to_string(::getpid());
+    {
+        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+        out << content;
+        out.close();
+        if (!out) {
+            std::error_code ec;
+            fs::remove(tmp, ec);
+            throw std::runtime_error("Не удалось записать файл " + csv_path);
+        }
+    }
+    std::error_code ec;
+    fs::rename(tmp, csv_path, ec);
+    if (ec) {
+        fs::remove(tmp, ec);
+        throw std::runtime_error("Не удалось записать файл " + csv_path);
+    }
+}
+
+}  // namespace
+
+std::string result_file_path(const char* argv0) {
+    std::error_code ec;
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (ec) exe = fs::absolute(argv0 != nullptr ? argv0 : "vantrel_cli", ec);
+    return (exe.parent_path() / "vantrel_cli.csv").string();
+}
+
+int run_cli(int argc, const char* const* argv, std::ostream& out, const std::string& csv_path) {
+    if (argc <= 1) {
+        out << USAGE << std::flush;
+        return 1;
+    }
+    const double t = number_argument(argc, argv, 1, 0);
+    const double p = number_argument(argc, argv, 2, 1);
+    const std::string agent = (argc > 3 && argv[3][0] != '\0') ? argv[3] : "R507A";
+    const T_dim_info dims{"C", "bar"};
+
+    try {
+        const double h = calc_property_h(t, PR.t, p, PR.p, dims, agent);
+        fp_check();
+        out << "H = " << format_fixed2(h) << " J/kg\n" << std::flush;
+
+        const std::string ph_st = calc_phase_state(t, p, dims, agent);
+        out << "Phase State = " << ph_st << "\n" << std::flush;
+
+        // Each saturation request has its own record: a request that computes
+        // nothing must not show the value of another one.
+        std::optional<double> t_s;
+        prop_list by_p;
+        if (calc_sat_props(p, PR.p, dims, agent, by_p, UNDEFINE_ST)) t_s = by_p.t;
+        fp_check();
+        out << "Saturation T = " << saturation_text(t_s) << " " << dims.t_dim << "\n" << std::flush;
+
+        std::optional<double> p_s;
+        prop_list by_t;
+        if (calc_sat_props(t, PR.t, dims, agent, by_t, UNDEFINE_ST)) p_s = by_t.p;
+        fp_check();
+        out << "Saturation P = " << saturation_text(p_s) << " " << dims.p_dim << "\n" << std::flush;
+
+        write_result_file(csv_path, "H;" + format_fixed2(h) + ";J/kg\n" +
+                                        "Phase State;" + ph_st + ";\n" +
+                                        "Saturation T;" + saturation_text(t_s) + ";" + dims.t_dim + "\n" +
+                                        "Saturation P;" + saturation_text(p_s) + ";" + dims.p_dim + "\n");
+    } catch (const std::exception& e) {
+        out << e.what() << "\n" << std::flush;
+        return 1;
+    }
+    return 0;
+}

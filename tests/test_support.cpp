@@ -1,0 +1,114 @@
+#include "test_support.h"
+
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+namespace test {
+
+temp_dir::temp_dir() {
+    std::string pattern = (fs::temp_directory_path() / "vantrel-test-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    path = pattern;
+}
+
+temp_dir::~temp_dir() {
+    std::error_code ec;
+    fs::remove_all(path, ec);
+}
+
+scoped_cwd::scoped_cwd(const fs::path& dir) : saved(fs::current_path()) { fs::current_path(dir); }
+
+scoped_cwd::~scoped_cwd() {
+    std::error_code ec;
+    fs::current_path(saved, ec);
+}
+
+void write_file(const fs::path& path, const std::string& content) {
+    fs::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << content;
+    if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+std::string read_file(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path.string());
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void write_fluid_file(const fs::path& root, const std::string& fluid, const std::string& name,
+                      const std::string& content) {
+    write_file(root / "data" / fluid / name, content);
+}
+
+void copy_test_fluid(const fs::path& root, const std::string& fluid) {
+    const fs::path source = fs::path(VANTREL_SOURCE_DIR) / "tests" / "fluids" / fluid;
+    fs::create_directories(root / "data" / fluid);
+    fs::copy(source, root / "data" / fluid, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+}
+
+namespace {
+
+std::string shell_quote(const std::string& s) {
+    std::string out = "'";
+    for (char c : s) {
+        if (c == '\'')
+            out += "'\\''";
+        else
+            out += c;
+    }
+    return out + "'";
+}
+
+}  // namespace
+
+run_result run_cli(const fs::path& exe_dir, const fs::path& cwd, const std::vector<std::string>& args) {
+    fs::create_directories(exe_dir);
+    const fs::path exe = exe_dir / "vantrel_cli";
+    fs::copy_file(VANTREL_CLI_PATH, exe, fs::copy_options::overwrite_existing);
+    std::string command = "cd ";
+    command += shell_quote(cwd.string());
+    command += " && ";
+    command += shell_quote(exe.string());
+    for (const auto& a : args) {
+        command += ' ';
+        command += shell_quote(a);
+    }
+    command += " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) throw std::runtime_error("popen failed");
+    run_result result;
+    std::array<char, 4096> buf{};
+    std::size_t n = 0;
+    while ((n = fread(buf.data(), 1, buf.size(), pipe)) > 0) result.output.append(buf.data(), n);
+    const int status = pclose(pipe);
+    result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t nl = text.find('\n', start);
+        if (nl == std::string::npos) {
+            out.push_back(text.substr(start));
+            break;
+        }
+        out.push_back(text.substr(start, nl - start));
+        start = nl + 1;
+    }
+    return out;
+}
+
+}  // namespace test

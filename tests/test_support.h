@@ -1,0 +1,53 @@
+// Helpers of the tests: temporary fluid directories and runs of the program.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace test {
+
+// A fresh temporary directory, removed with everything in it at the end.
+struct temp_dir {
+    std::filesystem::path path;
+    temp_dir();
+    ~temp_dir();
+    temp_dir(const temp_dir&) = delete;
+    temp_dir& operator=(const temp_dir&) = delete;
+};
+
+// Makes a directory the current one for its lifetime (the fluid data are
+// looked up under the current directory).
+struct scoped_cwd {
+    std::filesystem::path saved;
+    explicit scoped_cwd(const std::filesystem::path& dir);
+    ~scoped_cwd();
+    scoped_cwd(const scoped_cwd&) = delete;
+    scoped_cwd& operator=(const scoped_cwd&) = delete;
+};
+
+void write_file(const std::filesystem::path& path, const std::string& content);
+std::string read_file(const std::filesystem::path& path);
+
+// Writes data/<fluid>/<name> under root.
+void write_fluid_file(const std::filesystem::path& root, const std::string& fluid, const std::string& name,
+                      const std::string& content);
+
+// Copies the fluid directory tests/fluids/<fluid> of the source tree into
+// data/<fluid> under root.
+void copy_test_fluid(const std::filesystem::path& root, const std::string& fluid);
+
+struct run_result {
+    int exit_code = -1;
+    std::string output;  // standard output and standard error together
+};
+
+// Copies the built vantrel_cli into exe_dir and runs that copy with the given
+// arguments, with cwd as the current directory.
+run_result run_cli(const std::filesystem::path& exe_dir, const std::filesystem::path& cwd,
+                   const std::vector<std::string>& args);
+
+// Text lines of an output, without their line breaks.
+std::vector<std::string> lines(const std::string& text);
+
+}  // namespace test
