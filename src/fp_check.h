@@ -5,7 +5,9 @@
 // results pass. Throwing from a SIGFPE handler is not possible here (glibc's
 // math functions are noexcept), so the computations clear the flags when a
 // request starts and test them wherever a NaN or an infinity could steer a
-// branch, a loop or an output.
+// branch, a loop or an output. The flags do not tell which fault came first:
+// where one fault can lead to another (0/0 before a logarithm of 0), the code
+// checks between the two steps.
 #pragma once
 
 // Clears every floating-point status flag; called when a request starts.

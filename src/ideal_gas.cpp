@@ -20,6 +20,17 @@ two_d_array read_cp_table(const str_arr& names, std::size_t min_cols) {
 // (the default rounding mode).
 double as_integer(double value) { return std::nearbyint(value); }
 
+// x multiplied by itself n times, by repeated squaring.
+double integral_power(double x, long long n) {
+    double result = 1;
+    while (n > 0) {
+        if (n & 1) result *= x;
+        n >>= 1;
+        if (n > 0) x *= x;
+    }
+    return result;
+}
+
 bool is_odd(double k) { return std::fmod(k, 2.0) != 0; }
 
 }  // namespace
@@ -28,15 +39,14 @@ double power(double x, double y) {
     if (y == 0) return 1;
     if (x == 0 && y > 0) return 0;
     if (std::fabs(y) <= 2147483647.0 && std::nearbyint(y) == y) {
-        auto n = static_cast<long long>(std::fabs(y));
-        double result = 1;
-        double base = x;
-        while (n > 0) {
-            if (n & 1) result *= base;
-            n >>= 1;
-            if (n > 0) base *= base;
-        }
-        return y < 0 ? 1 / result : result;
+        const auto n = static_cast<long long>(std::fabs(y));
+        if (y > 0) return integral_power(x, n);
+        // A reciprocal of a product that overflows would fault although the
+        // result only underflows: such products are formed from 1/x instead.
+        int exponent = 0;
+        std::frexp(x, &exponent);
+        if (static_cast<double>(std::abs(exponent)) * static_cast<double>(n) > 1000) return integral_power(1 / x, n);
+        return 1 / integral_power(x, n);
     }
     return std::exp(y * std::log(x));
 }
@@ -122,6 +132,7 @@ void ideal_caloric_exp(const str_arr& names, const std::string& type_calc, const
     const auto add_exp = [&](double gamma, double a) {
         const double e = std::exp(-gamma * theta);
         const double d = gamma * theta / (1 - e);
+        fp_check();  // a 0/0 here comes before the logarithm of 0 below
         c_p += a * e * d * d;
         h += a * e * d;
         f += a * std::log(1 - e);
@@ -180,8 +191,13 @@ void calc_ideal_therm(const str_arr& names, const const_list& th_c, double t, pr
         ideal_caloric_exp(cp_names, th_c.type_calc, th_c.exp_dim, tau, th_c.k_term, th_c.s_0, th_c.h_0, th_c.c_0,
                           prop.c_p, prop.h, prop.s);
     } else {
+        // Checked step by step, so that the first fault is the one reported.
         prop.c_p = calc_t_polynom(cp_names, tau, 0, false);
-        prop.h = calc_ideal_enthalpy(cp_names, tau, th_c.h_0, th_c.h_0_0 / (t * r));
+        fp_check();
+        const double h_0_0 = th_c.h_0_0 / (t * r);
+        fp_check();
+        prop.h = calc_ideal_enthalpy(cp_names, tau, th_c.h_0, h_0_0);
+        fp_check();
         prop.s = calc_ideal_entropy(cp_names, tau, th_c.s_0, th_c.s_0_0 / r);
     }
 
