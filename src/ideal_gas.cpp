@@ -8,14 +8,6 @@ namespace {
 
 const char* const CP_FILE = "c_p.txt";
 
-// The heat-capacity table of the fluid, every row with at least min_cols numbers.
-two_d_array read_cp_table(const str_arr& names, std::size_t min_cols) {
-    const std::string path = create_path(names);
-    two_d_array table = data_array(path);
-    require_columns(table, min_cols, path);
-    return table;
-}
-
 // Column value rounded to the nearest integer, halves to the even neighbour
 // (the default rounding mode).
 double as_integer(double value) { return std::nearbyint(value); }
@@ -70,7 +62,7 @@ double calc_t_polynom(const two_d_array& table, double tau, double b, bool round
 }
 
 double calc_t_polynom(const str_arr& names, double tau, double b, bool rounding) {
-    return calc_t_polynom(read_cp_table(names, 2), tau, b, rounding);
+    return calc_t_polynom(read_table_checked(names, 2), tau, b, rounding);
 }
 
 double calc_frac_polynom(const two_d_array& table, double tau, double b) {
@@ -80,7 +72,7 @@ double calc_frac_polynom(const two_d_array& table, double tau, double b) {
 }
 
 double calc_ideal_enthalpy(const str_arr& names, double tau, double h_0, double h_0_0) {
-    const two_d_array table = read_cp_table(names, 2);
+    const two_d_array table = read_table_checked(names, 2);
     double sum = 0;
     double delta = 0;
     for (const auto& row : table) {
@@ -98,7 +90,7 @@ double calc_ideal_enthalpy(const str_arr& names, double tau, double h_0, double 
 }
 
 double calc_ideal_entropy(const str_arr& names, double tau, double s_0, double s_0_0) {
-    const two_d_array table = read_cp_table(names, 2);
+    const two_d_array table = read_table_checked(names, 2);
     double sum = 0;
     double delta = 0;
     for (const auto& row : table) {
@@ -120,7 +112,7 @@ void ideal_caloric_exp(const str_arr& names, const std::string& type_calc, const
     const double theta = 1 / tau;
     const bool two_columns = type_calc == "f_exp" || type_calc == "f_pol";
     const bool three_columns = type_calc == "f_comb" || type_calc == "f_hyp";
-    const two_d_array table = read_cp_table(names, three_columns ? 3 : (two_columns ? 2 : 0));
+    const two_d_array table = read_table_checked(names, three_columns ? 3 : (two_columns ? 2 : 0));
     // Characteristic values written in kelvin are reduced by t_c, for the
     // exponential and hyperbolic forms only.
     const bool in_kelvin = exp_dim == "T_c";

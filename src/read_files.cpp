@@ -188,14 +188,18 @@ two_d_array data_array(const std::string& file_name) {
     return table;
 }
 
-two_d_array create_coeff_table(const str_arr& names, const std::string& f_name, const std::string& id) {
+std::string coeff_file_name(const std::string& f_name, const std::string& id) {
     std::string name = f_name;
     if (!id.empty()) {
         const std::size_t dot = name.find('.');
         name.insert(dot == std::string::npos ? name.size() : dot, "_" + id);
     }
+    return name;
+}
+
+two_d_array create_coeff_table(const str_arr& names, const std::string& f_name, const std::string& id) {
     str_arr pair = names;
-    pair[1] = name;
+    pair[1] = coeff_file_name(f_name, id);
     return data_array(create_path(pair));
 }
 
@@ -273,4 +277,11 @@ void reject_config_value(const const_list& th_c, const std::string& key, const s
 void require_columns(const two_d_array& table, std::size_t min_cols, const std::string& file_name) {
     for (const auto& row : table)
         if (row.size() < min_cols) reject_table_file(file_name);
+}
+
+two_d_array read_table_checked(const str_arr& names, std::size_t min_cols) {
+    const std::string path = create_path(names);
+    two_d_array table = data_array(path);
+    require_columns(table, min_cols, path);
+    return table;
 }

@@ -63,6 +63,10 @@ std::string create_path(const str_arr& names);
 // the skipped lines, then rows x cols numbers separated by any white space.
 two_d_array data_array(const std::string& file_name);
 
+// f_name with "_" + id inserted before its first "." (at its end when it has
+// none); f_name itself when id is empty.
+std::string coeff_file_name(const std::string& f_name, const std::string& id);
+
 // The fluid's table f_name, with "_" + id inserted before the first "." of the
 // name when id is not empty.
 two_d_array create_coeff_table(const str_arr& names, const std::string& f_name, const std::string& id);
@@ -80,3 +84,7 @@ const_list create_const(const str_arr& names, const std::string& desc_type, cons
 
 // Read error for file_name unless every row of table has at least min_cols numbers.
 void require_columns(const two_d_array& table, std::size_t min_cols, const std::string& file_name);
+
+// The table of the fluid file names = (fluid, file), every row with at least
+// min_cols numbers (otherwise the read error of that file).
+two_d_array read_table_checked(const str_arr& names, std::size_t min_cols);
