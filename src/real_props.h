@@ -4,13 +4,20 @@
 #include <string>
 
 #include "const_unit.h"
+#include "read_files.h"
 
-// Adds the residual parts to the ideal-gas record prop at t (K), p (Pa), then
-// converts t, p and fug to the units of dims.
+// Adds the residual parts of the derivative vector a to the ideal-gas record
+// prop at t (K), p (Pa) and rho (kg/m3).
+void calc_prop_list(double t, double p, double rho, const const_list& th_c, prop_list& prop, const one_d_array& a);
+
+// Real-fluid property set at t (K), p (Pa) on the ideal-gas record prop, then
+// t, p and fug converted to the units of dims. States within the relative
+// band D_CR of the critical point are refused with an error.
 void calc_real_props(double t, double p, const T_dim_info& dims, const std::string& agent, prop_list& prop);
 
 // Saturation state of the temperature (par_id "t") or pressure ("p") par, in
-// the units of dims. Returns false, with prop untouched, when no saturation
-// state is computed for it.
+// the units of dims: t, p and the enthalpy of vaporisation dh, and for the
+// phase "liquid" or "gas" that phase's whole property set. Returns false, with
+// prop untouched, when no saturation state is computed for par.
 bool calc_sat_props(double par, const std::string& par_id, const T_dim_info& dims, const std::string& agent,
                     prop_list& prop, const std::string& phase);

@@ -1,0 +1,35 @@
+// Phase equilibrium by the Maxwell equal-area rule: equal pressure and equal
+// Gibbs energy of the saturated liquid and vapour, solved by Newton's method
+// with a forward-difference Jacobian (ALGLIB for the linear algebra).
+#pragma once
+
+#include <libalglib/linalg.h>
+
+#include "read_files.h"
+
+using TReal2DArray = alglib::real_2d_array;
+using MATINVREPORT = alglib::matinvreport;
+
+// Equal-pressure residual (1 + A1[0]) omega_1 - (1 + A2[0]) omega_2.
+double sat_f1(const const_list& th_c, const two_d_array& coef, double tau, double omega_1, double omega_2);
+
+// Equal-Gibbs-energy residual ln(omega_1/omega_2) + (A1[3] - A1[4]) - (A2[3] - A2[4]).
+double sat_f2(const const_list& th_c, const two_d_array& coef, double tau, double omega_1, double omega_2);
+
+// Jacobian of (F1, F2) over (omega_1, omega_2), forward differences with step delta.
+TReal2DArray sat_df_t(const const_list& th_c, const two_d_array& coef, double omega_1, double omega_2, double delta,
+                      double tau);
+
+// Jacobian of (G1, G2, F2) over (omega_1, omega_2, tau), with G1, G2 the
+// pressure-equation residuals of the two phases at pi.
+TReal2DArray sat_df_p(const const_list& th_c, const two_d_array& coef, double omega_1, double omega_2, double tau,
+                      double pi, double z_d, double delta);
+
+// Saturated densities at tau, updated in place from the start values. More
+// than 100 Newton passes end with an error.
+void calc_sat_density_t(const const_list& th_c, const two_d_array& coef, double& omega_1, double& omega_2,
+                        double delta, double tau);
+
+// Saturated densities and temperature at pi, updated in place.
+void calc_sat_density_p(const const_list& th_c, const two_d_array& coef, double& omega_1, double& omega_2,
+                        double& tau, double pi, double z_d, double delta);
