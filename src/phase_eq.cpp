@@ -100,6 +100,7 @@ void density_t_pass(const const_list& th_c, const two_d_array& coef, double& ome
     const TReal2DArray f = column({base.f1, base.f2});
     TReal2DArray x = column({omega_1, omega_2});
     TReal2DArray w = jacobian_t(th_c, coef, omega_1, omega_2, delta, tau, base);
+    fp_check();
     newton_step(w, f, x, 2);
     omega_1 = x[0][0];
     omega_2 = x[1][0];
@@ -119,6 +120,7 @@ void density_p_pass(const const_list& th_c, const two_d_array& coef, double& ome
     const TReal2DArray f = column({base.g1, base.g2, base.f2});
     TReal2DArray x = column({omega_1, omega_2, tau});
     TReal2DArray w = jacobian_p(th_c, coef, omega_1, omega_2, tau, pi, z_d, delta, base);
+    fp_check();
     newton_step(w, f, x, 3);
     omega_1 = x[0][0];
     omega_2 = x[1][0];

@@ -47,6 +47,11 @@ std::optional<double> cacl_sat_par(double par, const std::string& par_id, const 
         } else {
             calc_sat_density_p(th_c, coef, omega_1, omega_2, tau_s, pi_s, z_d, delta);
         }
+        // Near the critical point Newton's method may end on the trivial
+        // solution of equal densities, which is no saturation state: its
+        // pressure or temperature would pass for one.
+        fp_check();
+        if (!(omega_1 / omega_2 > 1 + D_CR)) return std::nullopt;
     }
     const double result = by_t ? th_c.p_cr * pi_s : th_c.tau_div * tau_s;
     fp_check();

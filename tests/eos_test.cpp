@@ -13,6 +13,7 @@
 #include "fp_check.h"
 #include "read_files.h"
 #include "test_support.h"
+#include "water_fixture.h"
 
 namespace {
 
@@ -21,21 +22,6 @@ const const_list NO_CONFIG{};
 one_d_array derivs(const two_d_array& coef, double omega, double tau) {
     return calc_therm_derivatives_a(NO_CONFIG, coef, omega, tau);
 }
-
-// The water fluid of the tests (IAPWS-95), read through the program's readers.
-class Water : public ::testing::Test {
-protected:
-    test::temp_dir dir;
-    test::scoped_cwd cwd{dir.path};
-    const_list th_c;
-    two_d_array coef;
-    Water() {
-        fp_clear();
-        test::copy_test_fluid(dir.path, "water");
-        th_c = create_const({"water", "config.txt"}, "real", "config.txt");
-        coef = read_eos_table(th_c);
-    }
-};
 
 TEST(Eos, SimpleTablesGiveTheirClosedForms) {
     EXPECT_EQ(derivs({}, 0.7, 1.3), one_d_array(6, 0.0));
@@ -220,8 +206,6 @@ TEST_F(Water, DensitySolverReproducesIapws95Table7At500K) {
         double rho, p_mpa;
     } cases[] = {{0.435, 0.999679423e-1}, {4.532, 0.999938125}, {838.025, 0.100003858e2}, {1084.564, 0.700000405e3}};
     const double tau = 500 / th_c.tau_div;
-    const double z_d = th_c.p_cr / (th_c.tau_div * th_c.R * th_c.rho_div);
-    const double delta = th_c.delta_rho / th_c.rho_div;
     for (const auto& c : cases) {
         const double pi = c.p_mpa * 1e6 / th_c.p_cr;
         const double omega = calc_rho_real(th_c, coef, tau, pi, z_d, delta, 0);
@@ -231,7 +215,6 @@ TEST_F(Water, DensitySolverReproducesIapws95Table7At500K) {
 }
 
 TEST_F(Water, StartValueBranches) {
-    const double z_d = th_c.p_cr / (th_c.tau_div * th_c.R * th_c.rho_div);
     const double tau = 500 / th_c.tau_div;
     const double p_s = 2.6e6, pi_s = p_s / th_c.p_cr;
     const auto ideal = [&](double t, double pi) { return z_d * pi / t; };
@@ -255,14 +238,12 @@ TEST_F(Water, StartValueBranches) {
 }
 
 TEST_F(Water, NewtonFromTheRootTakesOneCorrection) {
-    const double z_d = th_c.p_cr / (th_c.tau_div * th_c.R * th_c.rho_div);
     const double tau = 500 / th_c.tau_div, omega = 838.025 / 322;
     const double pi = (1 + calc_compres_coeff(th_c, coef, omega, tau)) * omega * tau / z_d;
     EXPECT_NEAR(calc_rho_newton(th_c, coef, tau, pi, z_d, 1e-9, omega), omega, 1e-14);
 }
 
 TEST_F(Water, NewtonThatCannotConvergeEndsWithAnError) {
-    const double z_d = th_c.p_cr / (th_c.tau_div * th_c.R * th_c.rho_div);
     const double tau = 500 / th_c.tau_div;
     const auto message = [&](double delta, double start) -> std::string {
         fp_clear();
