@@ -11,38 +11,204 @@ namespace fs = std::filesystem;
 
 namespace {
 
-TEST(Cli, NoArgumentsPrintsTheUsageAndWritesNothing) {
+const std::string USAGE =
+    "Use:\n"
+    "vantrel_cli TEMPERATURE PRESSURE [AGENT]\n"
+    "\n"
+    "TEMPERATURE - temperature in degrees Celsius\n"
+    "PRESSURE    - pressure in Bar\n"
+    "AGENT       - agent (default 'R507A')\n"
+    "\n"
+    "Result of calculation save to file vantrel_cli.csv\n";
+
+// A working directory with the test fluids under data/ and the program in bin/.
+struct cli_dir {
     test::temp_dir dir;
-    const auto r = test::run_cli(dir.path / "bin", dir.path, {});
+    fs::path bin() const { return dir.path / "bin"; }
+    fs::path csv() const { return bin() / "vantrel_cli.csv"; }
+    cli_dir() {
+        test::copy_test_fluid(dir.path, "ideal");
+        test::copy_test_fluid(dir.path, "water");
+    }
+    test::run_result run(const std::vector<std::string>& args) const { return test::run_cli(bin(), dir.path, args); }
+};
+
+std::string report(const std::string& h, const std::string& phase, const std::string& t_s, const std::string& p_s) {
+    return "H = " + h + " J/kg\nPhase State = " + phase + "\nSaturation T = " + t_s + " C\nSaturation P = " + p_s +
+           " bar\n";
+}
+
+std::string csv(const std::string& h, const std::string& phase, const std::string& t_s, const std::string& p_s) {
+    return "H;" + h + ";J/kg\nPhase State;" + phase + ";\nSaturation T;" + t_s + ";C\nSaturation P;" + p_s +
+           ";bar\n";
+}
+
+TEST(Cli, NoArgumentsPrintsTheUsageAndWritesNothing) {
+    cli_dir d;
+    const auto r = d.run({});
     EXPECT_EQ(r.exit_code, 1);
-    EXPECT_EQ(r.output,
-              "Use:\n"
-              "vantrel_cli TEMPERATURE PRESSURE [AGENT]\n"
-              "\n"
-              "TEMPERATURE - temperature in degrees Celsius\n"
-              "PRESSURE    - pressure in Bar\n"
-              "AGENT       - agent (default 'R507A')\n"
-              "\n"
-              "Result of calculation save to file vantrel_cli.csv\n");
-    EXPECT_FALSE(fs::exists(dir.path / "bin" / "vantrel_cli.csv"));
+    EXPECT_EQ(r.output, USAGE);
+    EXPECT_FALSE(fs::exists(d.csv()));
+}
+
+// H = c R (T - k_term) for a constant heat capacity c = 2.4, R = 287, k_term = 100 K.
+TEST(Cli, IdealGasEnthalpyOnTheConsoleAndInTheCsv) {
+    cli_dir d;
+    const auto r = d.run({"20", "5", "ideal"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(r.output, report("133041.72", "gas", "", ""));  // 2.4 * 287 * 193.15
+    EXPECT_EQ(test::read_file(d.csv()), csv("133041.72", "gas", "", ""));
+}
+
+TEST(Cli, ArgumentDefaultsAndNumberForms) {
+    cli_dir d;
+    const std::string at_20 = report("133041.72", "gas", "", "");
+    const struct {
+        std::vector<std::string> args;
+        std::string output;
+    } cases[] = {
+        {{"20", "1", "ideal"}, at_20},
+        {{"20", "abc", "ideal"}, at_20},       // pressure not a number: 1 bar
+        {{"20", "", "ideal"}, at_20},
+        {{"2e1", "1,0", "ideal"}, at_20},
+        {{"+20", "1", "ideal", "ignored"}, at_20},
+        {{"-5,5", "1", "ideal"}, report("115477.32", "gas", "", "")},  // 2.4 * 287 * 167.65
+        {{"abc", "1", "ideal"}, report("119265.72", "gas", "", "")},    // 0 C: 2.4 * 287 * 173.15
+        {{"20 C", "1", "ideal"}, report("119265.72", "gas", "", "")},
+        {{"1,000.5", "1", "ideal"}, report("119265.72", "gas", "", "")},
+    };
+    for (const auto& c : cases) {
+        const auto r = d.run(c.args);
+        EXPECT_EQ(r.exit_code, 0) << c.args[0] << " " << c.args[1];
+        EXPECT_EQ(r.output, c.output) << c.args[0] << " " << c.args[1];
+    }
+}
+
+TEST(Cli, OneArgumentMeansOneBar) {
+    cli_dir d;
+    // Water at 20 C: liquid at 1 bar, the saturation temperature of 1 bar.
+    const auto r = d.run({"20"});
+    EXPECT_EQ(r.exit_code, 1);  // R507A is not in this data directory
+    const auto one = test::run_cli(d.bin(), d.dir.path, {"20", "1", "water"});
+    ASSERT_EQ(one.exit_code, 0);
+    EXPECT_EQ(test::lines(one.output)[2], "Saturation T = 99.61 C");
+}
+
+TEST(Cli, DefaultAndEmptyAgentAreR507A) {
+    cli_dir d;
+    const std::string missing = "Файл " + fs::canonical(d.dir.path).string() + "/data/R507A/c_p.txt не найден!\n";
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"20", "5"}, {"20", "5", ""}, {"20"}}) {
+        const auto r = d.run(args);
+        EXPECT_EQ(r.exit_code, 1);
+        EXPECT_EQ(r.output, missing);
+    }
 }
 
 TEST(Cli, MissingFluidIsTheOnlyLineAndLeavesAnEarlierCsvAlone) {
-    test::temp_dir dir;
-    test::write_file(dir.path / "bin" / "vantrel_cli.csv", "earlier\n");
-    const auto r = test::run_cli(dir.path / "bin", dir.path, {"20", "5", "NoSuchFluid"});
+    cli_dir d;
+    test::write_file(d.csv(), "earlier\n");
+    const auto r = d.run({"20", "5", "NoSuchFluid"});
     EXPECT_EQ(r.exit_code, 1);
-    EXPECT_EQ(r.output, "Файл " + fs::canonical(dir.path).string() + "/data/NoSuchFluid/c_p.txt не найден!\n");
-    EXPECT_EQ(test::read_file(dir.path / "bin" / "vantrel_cli.csv"), "earlier\n");
+    EXPECT_EQ(r.output, "Файл " + fs::canonical(d.dir.path).string() + "/data/NoSuchFluid/c_p.txt не найден!\n");
+    EXPECT_EQ(test::read_file(d.csv()), "earlier\n");
 }
 
-TEST(Cli, DefaultAgentIsR507A) {
-    test::temp_dir dir;
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"20", "5"}, {"20", "5", ""}}) {
-        const auto r = test::run_cli(dir.path / "bin", dir.path, args);
-        EXPECT_EQ(r.exit_code, 1);
-        EXPECT_EQ(r.output, "Файл " + fs::canonical(dir.path).string() + "/data/R507A/c_p.txt не найден!\n");
+TEST(Cli, CsvBesideTheExecutableDataUnderTheCurrentDirectory) {
+    cli_dir d;
+    const fs::path elsewhere = d.dir.path / "elsewhere";
+    fs::create_directories(elsewhere);
+    // Started from a directory without data/: the fluid is not found there,
+    // although data/ lies beside bin/.
+    const auto miss = test::run_cli(d.bin(), elsewhere, {"20", "5", "ideal"});
+    EXPECT_EQ(miss.exit_code, 1);
+    EXPECT_FALSE(fs::exists(d.csv()));
+    const auto r = test::run_cli(d.bin(), d.dir.path, {"20", "5", "ideal"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_TRUE(fs::exists(d.csv()));
+    EXPECT_FALSE(fs::exists(d.dir.path / "vantrel_cli.csv"));
+    const auto lines = test::lines(test::read_file(d.csv()));
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[1], "Phase State;gas;");
+    EXPECT_EQ(lines[0].back(), 'g');
+    // No temporary file is left behind.
+    int files = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(d.bin())) ++files;
+    EXPECT_EQ(files, 2);
+}
+
+// Water (IAPWS-95). Expected values agree with python3-iapws (IAPWS95) to the
+// two decimals printed: h(20 C, 5 bar) = 84382.41 J/kg, T_s(5 bar) = 151.8311 C,
+// p_s(20 C) = 0.023393 bar, h(200 C, 5 bar) = 2855836.99, p_s(200 C) = 15.549279,
+// h(400 C, 300 bar) = 2152808.65, h(100 C, 300 bar) = 441742.40,
+// p_s(100 C) = 1.014180, h(400 C, 100 bar) = 3097446.60, T_s(100 bar) = 310.9971 C.
+TEST(Cli, WaterStatesEndToEnd) {
+    cli_dir d;
+    const struct {
+        const char* t;
+        const char* p;
+        std::string output;
+    } cases[] = {
+        {"20", "5", report("84382.41", "liquid", "151.83", "0.02")},
+        {"200", "5", report("2855836.99", "gas", "151.83", "15.55")},
+        {"400", "300", report("2152808.65", "supercritical", "", "")},
+        {"100", "300", report("441742.40", "liquid", "", "1.01")},    // above the critical pressure
+        {"400", "100", report("3097446.60", "gas", "311.00", "")},    // above the critical temperature
+    };
+    for (const auto& c : cases) {
+        const auto r = d.run({c.t, c.p, "water"});
+        EXPECT_EQ(r.exit_code, 0) << c.t << " " << c.p;
+        EXPECT_EQ(r.output, c.output) << c.t << " " << c.p;
+        const auto lines = test::lines(r.output);
+        std::string expected_csv;
+        for (const auto& l : lines) {
+            const std::size_t eq = l.find(" = ");
+            std::string value = l.substr(eq + 3);
+            std::string unit;
+            if (l[0] != 'P') {
+                const std::size_t blank = value.rfind(' ');
+                unit = value.substr(blank + 1);
+                value = value.substr(0, blank);
+            }
+            expected_csv += l.substr(0, eq) + ";" + value + ";" + unit + "\n";
+        }
+        EXPECT_EQ(test::read_file(d.csv()), expected_csv) << c.t << " " << c.p;
     }
+}
+
+TEST(Cli, NearCriticalStateIsOneMessage) {
+    cli_dir d;
+    const auto r = d.run({"373.946", "220.64", "water"});
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(r.output,
+              "Состояние слишком близко к критической точке: свойства реального вещества не рассчитываются.\n");
+    EXPECT_FALSE(fs::exists(d.csv()));
+}
+
+TEST(Cli, ErrorAfterTheFirstLinesKeepsThemAndWritesNoCsv) {
+    cli_dir d;
+    // A broken saturation-line table only matters for the saturation requests.
+    test::write_file(d.dir.path / "data" / "water" / "sat_line.txt", "6 2 0\n1 2\n");
+    const auto r = d.run({"400", "100", "water"});
+    EXPECT_EQ(r.exit_code, 1);
+    const auto lines = test::lines(r.output);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "H = 3097446.60 J/kg");
+    EXPECT_EQ(lines[1], "Phase State = gas");
+    EXPECT_EQ(lines[2], "При чтении файла " + fs::canonical(d.dir.path).string() +
+                            "/data/water/sat_line.txt произошла ошибка. Проверьте синтаксис файла.");
+    EXPECT_FALSE(fs::exists(d.csv()));
+}
+
+TEST(Cli, FloatingPointFaultIsOneLine) {
+    cli_dir d;
+    // k_term = 0: the reduced temperature T / 0.
+    std::string config = test::read_file(d.dir.path / "data" / "ideal" / "config.txt");
+    config.replace(config.find("k_term=100"), 10, "k_term=0");
+    test::write_file(d.dir.path / "data" / "ideal" / "config.txt", config);
+    const auto r = d.run({"20", "5", "ideal"});
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(r.output, "Division by zero\n");
 }
 
 }  // namespace
