@@ -142,6 +142,9 @@ std::string create_path(const str_arr& names) {
     path += "data";
     for (const auto& part : names) {
         if (part.empty()) continue;
+        // A fluid or file name is one name inside data/: no way up or out of it.
+        if (part == "." || part == ".." || part.find_first_of(std::string("/\\\0", 3)) != std::string::npos)
+            throw std::runtime_error("Недопустимое имя '" + part + "': имя вещества или файла данных не может быть путём");
         path += SEPARATOR;
         path += part;
     }
@@ -152,13 +155,8 @@ void reject_table_file(const std::string& file_name) {
     throw std::runtime_error("При чтении файла " + file_name + " произошла ошибка. Проверьте синтаксис файла.");
 }
 
-two_d_array data_array(const std::string& file_name) {
-    std::error_code ec;
-    if (!fs::exists(file_name, ec)) throw std::runtime_error("Файл " + file_name + " не найден!");
-    const std::optional<std::string> text = read_text(file_name);
-    if (!text) reject_table_file(file_name);
-
-    table_scanner scan{*text};
+two_d_array parse_table(std::string_view text, const std::string& file_name) {
+    table_scanner scan{text};
     std::int32_t counts[3];
     for (auto& n : counts) {
         const auto value = parse_int(scan.token());
@@ -188,6 +186,14 @@ two_d_array data_array(const std::string& file_name) {
     return table;
 }
 
+two_d_array data_array(const std::string& file_name) {
+    std::error_code ec;
+    if (!fs::exists(file_name, ec)) throw std::runtime_error("Файл " + file_name + " не найден!");
+    const std::optional<std::string> text = read_text(file_name);
+    if (!text) reject_table_file(file_name);
+    return parse_table(*text, file_name);
+}
+
 std::string coeff_file_name(const std::string& f_name, const std::string& id) {
     std::string name = f_name;
     if (!id.empty()) {
@@ -204,16 +210,18 @@ two_d_array create_coeff_table(const str_arr& names, const std::string& f_name, 
 }
 
 const_list create_const(const str_arr& names, const std::string& desc_type, const std::string& file_name) {
+    const std::string path = create_path({names[0], file_name});
+    std::error_code ec;
+    if (!fs::exists(path, ec)) return parse_config(names, desc_type, "");
+    const std::optional<std::string> text = read_text(path);
+    if (!text) reject_table_file(path);
+    return parse_config(names, desc_type, *text);
+}
+
+const_list parse_config(const str_arr& names, const std::string& desc_type, std::string_view text) {
     const_list c;
     c.names = names;
-    const std::string path = create_path({names[0], file_name});
-    std::vector<ini_entry> entries;
-    std::error_code ec;
-    if (fs::exists(path, ec)) {
-        const std::optional<std::string> text = read_text(path);
-        if (!text) reject_table_file(path);
-        entries = parse_ini(*text);
-    }
+    const std::vector<ini_entry> entries = parse_ini(text);
 
     const ini_section base{entries, "base_const"};
     c.R = base.real("R", 0);

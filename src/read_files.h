@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // (fluid name, file name) locating a file in the fluid's data directory.
@@ -67,6 +68,10 @@ two_d_array data_array(const std::string& file_name);
 // none); f_name itself when id is empty.
 std::string coeff_file_name(const std::string& f_name, const std::string& id);
 
+// The table in text, read as data_array reads a file; file_name names it in
+// the read error.
+two_d_array parse_table(std::string_view text, const std::string& file_name);
+
 // The fluid's table f_name, with "_" + id inserted before the first "." of the
 // name when id is not empty.
 two_d_array create_coeff_table(const str_arr& names, const std::string& f_name, const std::string& id);
@@ -75,6 +80,10 @@ two_d_array create_coeff_table(const str_arr& names, const std::string& f_name, 
 // section too, "real" also the real-fluid one. Missing file, section, key or
 // unconvertible value: the default, silently.
 const_list create_const(const str_arr& names, const std::string& desc_type, const std::string& file_name);
+
+// The configuration in the text of a configuration file, read as
+// create_const reads the file.
+const_list parse_config(const str_arr& names, const std::string& desc_type, std::string_view text);
 
 // The one-line error for a configuration value the program cannot use.
 [[noreturn]] void reject_config_value(const const_list& th_c, const std::string& key, const std::string& value);

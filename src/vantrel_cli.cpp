@@ -106,7 +106,11 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, const std::str
                                         "Saturation T;" + saturation_text(t_s) + ";" + dims.t_dim + "\n" +
                                         "Saturation P;" + saturation_text(p_s) + ";" + dims.p_dim + "\n");
     } catch (const std::exception& e) {
-        out << e.what() << "\n" << std::flush;
+        // One line, whatever names the message quotes.
+        std::string message = e.what();
+        for (char& c : message)
+            if (c == '\n' || c == '\r') c = ' ';
+        out << message << "\n" << std::flush;
         return 1;
     }
     return 0;
