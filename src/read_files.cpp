@@ -4,7 +4,6 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
-#include <sstream>
 #include <stdexcept>
 #include <string_view>
 

@@ -1,6 +1,5 @@
 #include "vantrel_cli.h"
 
-#include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <fstream>

@@ -12,14 +12,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string error_of(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const std::runtime_error& e) {
-        return e.what();
-    }
-    return "no error";
-}
+using test::error_of;
 
 class DataDir : public ::testing::Test {
 protected:

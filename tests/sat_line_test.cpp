@@ -27,14 +27,7 @@ protected:
     std::string config_path() const { return (dir.path / "data" / "F" / "config.txt").string(); }
 };
 
-std::string error_of(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const std::runtime_error& e) {
-        return e.what();
-    }
-    return "no error";
-}
+using test::error_of;
 
 TEST_F(SatLine, EveryPressureFormInBothBases) {
     table("sat_line.txt", "2 2 1\nexponent coefficient\n1 -2\n2 0.5\n");

@@ -16,14 +16,7 @@ namespace {
 
 const str_arr WATER{"water", "config.txt"};
 
-std::string error_of(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const std::runtime_error& e) {
-        return e.what();
-    }
-    return "no error";
-}
+using test::error_of;
 
 // IAPWS-95, Table 8: T [K], p_sat [MPa], rho' and rho'' [kg/m3].
 struct table8_row {

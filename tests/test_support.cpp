@@ -96,6 +96,15 @@ run_result run_cli(const fs::path& exe_dir, const fs::path& cwd, const std::vect
     return result;
 }
 
+std::string error_of(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const std::runtime_error& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
 std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> out;
     std::size_t start = 0;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,9 @@ struct run_result {
 // arguments, with cwd as the current directory.
 run_result run_cli(const std::filesystem::path& exe_dir, const std::filesystem::path& cwd,
                    const std::vector<std::string>& args);
+
+// The message of the std::runtime_error that f raises, "no error" when none.
+std::string error_of(const std::function<void()>& f);
 
 // Text lines of an output, without their line breaks.
 std::vector<std::string> lines(const std::string& text);
