@@ -1,6 +1,8 @@
 #include "test_support.h"
 
+#include <fcntl.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -72,10 +74,48 @@ std::string shell_quote(const std::string& s) {
 
 }  // namespace
 
-run_result run_cli(const fs::path& exe_dir, const fs::path& cwd, const std::vector<std::string>& args) {
+fs::path cli_copy(const fs::path& exe_dir) {
     fs::create_directories(exe_dir);
     const fs::path exe = exe_dir / "vantrel_cli";
-    fs::copy_file(VANTREL_CLI_PATH, exe, fs::copy_options::overwrite_existing);
+    if (!fs::exists(exe)) fs::copy_file(VANTREL_CLI_PATH, exe);
+    return exe;
+}
+
+process_result run_process(const fs::path& exe, const fs::path& cwd, const std::vector<std::string>& args,
+                           const std::string& input, const std::vector<std::string>& env) {
+    temp_dir io;
+    const fs::path in_path = io.path / "in", out_path = io.path / "out", err_path = io.path / "err";
+    write_file(in_path, input);
+    std::vector<std::string> argv_text{exe.string()};
+    argv_text.insert(argv_text.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& a : argv_text) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        const int in = open(in_path.c_str(), O_RDONLY);
+        const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (in < 0 || out < 0 || err < 0 || chdir(cwd.c_str()) != 0) _exit(127);
+        dup2(in, 0);
+        dup2(out, 1);
+        dup2(err, 2);
+        for (const auto& e : env) putenv(const_cast<char*>(e.c_str()));
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    process_result r;
+    r.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out = read_file(out_path);
+    r.err = read_file(err_path);
+    return r;
+}
+
+run_result run_cli(const fs::path& exe_dir, const fs::path& cwd, const std::vector<std::string>& args) {
+    const fs::path exe = cli_copy(exe_dir);
     std::string command = "cd ";
     command += shell_quote(cwd.string());
     command += " && ";

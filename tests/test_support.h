@@ -48,6 +48,22 @@ struct run_result {
 run_result run_cli(const std::filesystem::path& exe_dir, const std::filesystem::path& cwd,
                    const std::vector<std::string>& args);
 
+struct process_result {
+    int exit_code = -1;
+    std::string out;  // standard output
+    std::string err;  // standard error
+};
+
+// Runs exe with the given arguments in cwd, with input on its standard input
+// and the extra environment variables env ("NAME=value"), and waits for it.
+process_result run_process(const std::filesystem::path& exe, const std::filesystem::path& cwd,
+                           const std::vector<std::string>& args, const std::string& input = "",
+                           const std::vector<std::string>& env = {});
+
+// The built vantrel_cli copied into exe_dir (once), so that its result file
+// lands there; the path of the copy.
+std::filesystem::path cli_copy(const std::filesystem::path& exe_dir);
+
 // The message of the std::runtime_error that f raises, "no error" when none.
 std::string error_of(const std::function<void()>& f);
 
