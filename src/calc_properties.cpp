@@ -1,5 +1,6 @@
 #include "calc_properties.h"
 
+#include "engine/states.h"
 #include "fp_check.h"
 #include "general_func.h"
 #include "ideal_gas.h"
@@ -36,9 +37,10 @@ void monophase_props(prop_list& prop, double t, double p, const T_dim_info& dims
     fp_clear();
     const double t_k = change_dimension_t(dims.t_dim, "K", t);
     const double p_pa = change_dimension_p(dims.p_dim, "Pa", p);
-    const std::string name = short_text(agent);
-    calc_ideal_props(name, t_k, p_pa, prop, "real");
-    calc_real_props(t_k, p_pa, dims, name, prop);
+    // One load serves both models.
+    const auto f = load_agent(short_text(agent));
+    ideal_record(f->ideal, vantrel::detail::constants_of(*f), t_k, p_pa, prop);
+    real_record(*f, t_k, p_pa, dims, prop);
     fp_check();
 }
 

@@ -6,6 +6,7 @@
 #include <cstddef>
 
 #include "read_files.h"
+#include "vantrel/vantrel.h"
 
 // Number of elements of the derivative vector.
 inline constexpr std::size_t LEN_ACC = 6;
@@ -38,3 +39,9 @@ double calc_eq_state(const const_list& th_c, const two_d_array& coef, double ome
 // other than 0, 1 or 2 is refused; a row shorter than its kind reads (6, 10
 // or 15 numbers) is a read error of the file.
 two_d_array read_eos_table(const const_list& th_c);
+
+// The derivative vector of the named derivatives, in the order above.
+one_d_array derivative_vector(const vantrel::residual_derivatives& a);
+
+// The named derivatives of a derivative vector.
+vantrel::residual_derivatives named_derivatives(const one_d_array& a);

@@ -13,7 +13,7 @@
 // Clears every floating-point status flag; called when a request starts.
 void fp_clear();
 
-// Throws std::runtime_error with "Division by zero", "Floating point overflow"
+// Throws vantrel::error (a std::runtime_error) with "Division by zero", "Floating point overflow"
 // or "Invalid floating point operation" when the matching flag is raised,
 // clearing the flags first so that the next request starts clean.
 void fp_check();

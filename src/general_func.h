@@ -1,12 +1,11 @@
 // Units of measure and the locale-independent reading and writing of numbers.
 #pragma once
 
-#include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 
 #include "const_unit.h"
+#include "engine/text.h"
 
 // Temperature from input_format to output_format: "K" is kelvin, any other
 // name degrees Celsius. Both steps always run (K to K subtracts and adds).
@@ -22,14 +21,10 @@ void reverse_dimensions(const T_dim_info& dims, prop_list& prop);
 // The text with every "," replaced by ".".
 std::string commatopoint(std::string text);
 
-// The whole text as a decimal number with "." as the decimal point: optional
-// sign, digits with an optional fraction (".5" and "5." included), optional
-// exponent. Anything else, and values outside the range of double, give
-// nothing. Independent of the locale and of the floating-point flags.
-std::optional<double> parse_number(std::string_view text);
-
-// The whole text as a decimal 32-bit signed integer with an optional sign.
-std::optional<std::int32_t> parse_int(std::string_view text);
+// parse_number (the decimal grammar: optional sign, digits with an optional
+// fraction, optional exponent; nothing for anything else) and parse_int.
+using vantrel::detail::parse_int;
+using vantrel::detail::parse_number;
 
 // "%f" of the reports: fixed notation, two decimals, "." as the decimal point,
 // no "-" in front of a value that rounds to zero.

@@ -1,14 +1,20 @@
 // Phase equilibrium by the Maxwell equal-area rule: equal pressure and equal
 // Gibbs energy of the saturated liquid and vapour, solved by Newton's method
-// with a forward-difference Jacobian (ALGLIB for the linear algebra).
+// with a forward-difference Jacobian.
 #pragma once
 
-#include <libalglib/linalg.h>
+#include <array>
 
 #include "read_files.h"
 
-using TReal2DArray = alglib::real_2d_array;
-using MATINVREPORT = alglib::matinvreport;
+// A small dense real matrix (at most 3 x 3), indexed [row][column] from 0.
+struct TReal2DArray {
+    int rows = 0;
+    int cols = 0;
+    std::array<double, 9> values{};
+    double* operator[](int row) { return values.data() + row * cols; }
+    const double* operator[](int row) const { return values.data() + row * cols; }
+};
 
 // Equal-pressure residual (1 + A1[0]) omega_1 - (1 + A2[0]) omega_2.
 double sat_f1(const const_list& th_c, const two_d_array& coef, double tau, double omega_1, double omega_2);
@@ -26,7 +32,8 @@ TReal2DArray sat_df_p(const const_list& th_c, const two_d_array& coef, double om
                       double pi, double z_d, double delta);
 
 // Saturated densities at tau, updated in place from the start values. More
-// than 100 Newton passes end with an error.
+// than 100 Newton passes end with an error, and so does a Jacobian that
+// cannot be inverted.
 void calc_sat_density_t(const const_list& th_c, const two_d_array& coef, double& omega_1, double& omega_2,
                         double delta, double tau);
 

@@ -3,9 +3,13 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "engine/config.h"
+#include "engine/fluid_data.h"
 
 // (fluid name, file name) locating a file in the fluid's data directory.
 using str_arr = std::array<std::string, 2>;
@@ -78,7 +82,8 @@ two_d_array create_coeff_table(const str_arr& names, const std::string& f_name, 
 
 // Reads file_name of the fluid names[0]. desc_type "ideal" reads the ideal-gas
 // section too, "real" also the real-fluid one. Missing file, section, key or
-// unconvertible value: the default, silently.
+// empty value: the default; a value that does not convert, and a boolean
+// other than 1/true/yes or 0/false/no, is refused.
 const_list create_const(const str_arr& names, const std::string& desc_type, const std::string& file_name);
 
 // The configuration in the text of a configuration file, read as
@@ -91,9 +96,12 @@ const_list parse_config(const str_arr& names, const std::string& desc_type, std:
 // The one-line error for a table file that cannot be read as needed.
 [[noreturn]] void reject_table_file(const std::string& file_name);
 
-// Read error for file_name unless every row of table has at least min_cols numbers.
-void require_columns(const two_d_array& table, std::size_t min_cols, const std::string& file_name);
-
 // The table of the fluid file names = (fluid, file), every row with at least
 // min_cols numbers (otherwise the read error of that file).
 two_d_array read_table_checked(const str_arr& names, std::size_t min_cols);
+
+// The configuration record of the engine holding the values of th_c.
+vantrel::detail::config to_config(const const_list& th_c);
+
+// The fluid agent of data/ under the current directory, loaded and checked.
+std::shared_ptr<const vantrel::detail::fluid_data> load_agent(const std::string& agent);

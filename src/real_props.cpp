@@ -1,115 +1,88 @@
 #include "real_props.h"
 
-#include <cmath>
-#include <optional>
-#include <stdexcept>
-
-#include "density.h"
 #include "eos.h"
 #include "fp_check.h"
 #include "general_func.h"
 #include "ideal_gas.h"
-#include "saturation.h"
-#include "sat_line.h"
+
+namespace engine = vantrel::detail;
+
+namespace {
+
+// Fills prop from the properties of a state, leaving s_0, x and dh.
+void copy_properties(const engine::properties& q, prop_list& prop) {
+    prop.t = q.T;
+    prop.p = q.p;
+    prop.rho = q.rho;
+    prop.v = q.v;
+    prop.r = q.R;
+    prop.mu = q.mu;
+    prop.z = q.z;
+    prop.fug = q.fug;
+    prop.c_v = q.cv;
+    prop.c_p = q.cp;
+    prop.h = q.h;
+    prop.s = q.s;
+    prop.s_r = q.s_r;
+    prop.k = q.k;
+    prop.xi = q.xi;
+    prop.c = q.w;
+    prop.isoth_eff = q.isoth_eff;
+    prop.adiab_eff = q.jt;
+    prop.k_alpha = q.k_alpha;
+    prop.k_betta = q.k_betta;
+    prop.k_gamma = q.k_gamma;
+    prop.mu_t = q.mu_t;
+    prop.mu_p = q.mu_p;
+}
+
+void add_residual(const engine::property_constants& c, double t, double p, double rho, prop_list& prop,
+                  const vantrel::residual_derivatives& a) {
+    copy_properties(engine::real_properties(c, {prop.c_v, prop.h, prop.s_0}, t, p, rho, a), prop);
+}
+
+}  // namespace
 
 void calc_prop_list(double t, double p, double rho, const const_list& th_c, prop_list& prop, const one_d_array& a) {
-    prop.t = t;
-    prop.p = p;
-    prop.rho = rho;
-    prop.v = 1 / rho;
-    prop.r = th_c.R;
-    prop.mu = th_c.mu;
-    const double r = prop.r;
-    prop.z = 1 + a[0];
-    prop.fug = std::exp(a[3] - a[4]) * r * prop.rho * prop.t;
-    prop.c_v = prop.c_v + a[5] * r;
-    prop.c_p = prop.c_v + r * (1 + a[2]) * (1 + a[2]) / (1 + a[1]);
-    prop.h = prop.h + a[3] * r * t;
-    const double add_s = is_helmholtz_form(th_c.type_calc) ? std::log(th_c.rho_cr / prop.rho)
-                                                           : std::log(P_PHYS / (r * prop.rho * prop.t));
-    prop.s = prop.s_0 + r * (add_s + a[4]);
-    prop.s_r = a[4];
-    prop.k = (1 + a[1]) * (prop.c_p / prop.c_v) / (1 + a[0]);
-    prop.xi = prop.c_p / (prop.c_v + r * (a[0] - a[2]) * (1 + a[2]) * (1 + a[1]));
-    prop.c = std::sqrt((prop.c_p / prop.c_v) * t * r * (1 + a[1]));
-    prop.isoth_eff = (a[2] - a[1]) / ((1 + a[1]) * prop.rho);
-    prop.adiab_eff = (a[2] - a[1]) / ((1 + a[1]) * prop.c_p * prop.rho);
-    prop.k_alpha = (1 + a[2]) / (1 + a[1]);
-    prop.k_betta = (1 + a[0]) / (1 + a[1]);
-    prop.k_gamma = (1 + a[2]) / (1 + a[0]);
-    prop.mu_t = (1 + a[0]) * (1 + a[0]) / (1 + a[1]);
-    prop.mu_p = (1 + a[0]) * (1 + a[2]) / (1 + a[1]);
+    const engine::property_constants c{th_c.R, th_c.mu, th_c.rho_cr, is_helmholtz_form(th_c.type_calc)};
+    add_residual(c, t, p, rho, prop, named_derivatives(a));
+}
+
+void real_record(const engine::fluid_data& f, double t, double p, const T_dim_info& dims, prop_list& prop) {
+    const engine::single_phase s = engine::solve_tp(f, t, p);
+    add_residual(engine::constants_of(f), t, p, s.rho, prop, s.a);
+    fp_check();
+    reverse_dimensions(dims, prop);
+    if (s.phase == vantrel::phase_kind::gas || s.phase == vantrel::phase_kind::supercritical) prop.x = 1;
+    if (s.phase == vantrel::phase_kind::liquid) prop.x = 0;
 }
 
 void calc_real_props(double t, double p, const T_dim_info& dims, const std::string& agent, prop_list& prop) {
-    const str_arr names{agent, "config.txt"};
-    const const_list th_c = create_const(names, "real", "config.txt");
-    const two_d_array coef = read_eos_table(th_c);
-
-    const double lo = 1 - D_CR;
-    const double hi = 1 + D_CR;
-    const bool away_from_critical = t < lo * th_c.T_cr || (t > hi * th_c.T_cr && p < lo * th_c.p_cr) ||
-                                    p > hi * th_c.p_cr;
-    if (!away_from_critical)
-        throw std::runtime_error(
-            "Состояние слишком близко к критической точке: свойства реального вещества не рассчитываются.");
-
-    const std::string phase = calc_ph_state(t, p, agent);
-    double omega_1 = 0;
-    double omega_2 = 0;
-    const double p_s = cacl_sat_par(t, PR.t, names, omega_1, omega_2).value_or(0);
-
-    const double tau = t / th_c.tau_div;
-    const double pi = p / th_c.p_cr;
-    const double z_d = th_c.p_cr / (th_c.tau_div * th_c.R * th_c.rho_div);
-    const double delta = th_c.delta_rho / th_c.rho_div;
-    const bool two_sided = phase == PH_ST.gas || phase == PH_ST.liquid;
-    const double omega = calc_rho_real(th_c, coef, tau, pi, z_d, delta, two_sided ? p_s : 0);
-    const one_d_array a = calc_therm_derivatives_a(th_c, coef, omega, tau);
-    const double rho = th_c.rho_div * omega;
-    calc_prop_list(t, p, rho, th_c, prop, a);
-    fp_check();
-    reverse_dimensions(dims, prop);
-    if (phase == PH_ST.gas || phase == PH_ST.supercritical) prop.x = 1;
-    if (phase == PH_ST.liquid) prop.x = 0;
+    real_record(*load_agent(agent), t, p, dims, prop);
 }
 
 bool calc_sat_props(double par, const std::string& par_id, const T_dim_info& dims, const std::string& agent,
                     prop_list& prop, const std::string& phase) {
     fp_clear();
-    const str_arr names{agent, "config.txt"};
-    const const_list th_c = create_const(names, "real", "config.txt");
-    const two_d_array coef = read_eos_table(th_c);
+    const auto f = load_agent(agent);
     if (par_id == PR.t) par = change_dimension_t(dims.t_dim, "K", par);
     if (par_id == PR.p) par = change_dimension_p(dims.p_dim, "Pa", par);
-    if (!sat_range(par, par_id, th_c, 1)) return false;
-
-    double omega_1 = 0;
-    double omega_2 = 0;
-    const std::optional<double> other = cacl_sat_par(par, par_id, names, omega_1, omega_2);
-    const double t_s = (par_id == PR.t) ? par : other.value_or(0);
-    const double p_s = (par_id == PR.t) ? other.value_or(0) : par;
-    // No state when the densities were not computed, or are not distinct.
-    if (!other || (omega_1 == 0 && omega_2 == 0)) return false;
-    if (!(omega_1 / omega_2 > 1 + D_CR)) return false;
-
-    const double tau = t_s / th_c.tau_div;
-    const one_d_array a1 = calc_therm_derivatives_a(th_c, coef, omega_1, tau);
-    const one_d_array a2 = calc_therm_derivatives_a(th_c, coef, omega_2, tau);
-    const double r = t_s * th_c.R * (a2[3] - a1[3]);
-    fp_check();
+    if (par_id != PR.t && par_id != PR.p) return false;
+    const auto s = engine::saturated_states(*f, par_id == PR.t ? engine::given::T : engine::given::p, par);
+    if (!s) return false;
 
     prop_list result = prop;
     const bool liquid = phase == PH_ST.liquid;
     if (liquid || phase == PH_ST.gas) {
-        calc_ideal_props(agent, t_s, p_s, result, "real");
-        const double rho = th_c.rho_div * (liquid ? omega_1 : omega_2);
-        calc_prop_list(t_s, p_s, rho, th_c, result, liquid ? a1 : a2);
+        const engine::property_constants c = engine::constants_of(*f);
+        ideal_record(f->ideal, c, s->T, s->p, result);
+        const double rho = f->cfg.rho_div * (liquid ? s->omega_1 : s->omega_2);
+        add_residual(c, s->T, s->p, rho, result, liquid ? s->a1 : s->a2);
         result.x = liquid ? 0 : 1;
     }
-    result.t = t_s;
-    result.p = p_s;
-    result.dh = r;
+    result.t = s->T;
+    result.p = s->p;
+    result.dh = s->dh;
     fp_check();
     reverse_dimensions(dims, result);
     prop = result;

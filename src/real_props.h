@@ -4,6 +4,7 @@
 #include <string>
 
 #include "const_unit.h"
+#include "engine/fluid_data.h"
 #include "read_files.h"
 
 // Adds the residual parts of the derivative vector a to the ideal-gas record
@@ -14,6 +15,9 @@ void calc_prop_list(double t, double p, double rho, const const_list& th_c, prop
 // t, p and fug converted to the units of dims. States within the relative
 // band D_CR of the critical point are refused with an error.
 void calc_real_props(double t, double p, const T_dim_info& dims, const std::string& agent, prop_list& prop);
+
+// The same on a fluid already loaded.
+void real_record(const vantrel::detail::fluid_data& f, double t, double p, const T_dim_info& dims, prop_list& prop);
 
 // Saturation state of the temperature (par_id "t") or pressure ("p") par, in
 // the units of dims: t, p and the enthalpy of vaporisation dh, and for the

@@ -185,28 +185,40 @@ TEST(Cli, NearCriticalStateIsOneMessage) {
     EXPECT_FALSE(fs::exists(d.csv()));
 }
 
-TEST(Cli, ErrorAfterTheFirstLinesKeepsThemAndWritesNoCsv) {
+TEST(Cli, DataErrorComesBeforeTheFirstLine) {
     cli_dir d;
-    // A broken saturation-line table only matters for the saturation requests.
+    // A broken saturation-line table, which only the saturation requests use:
+    // the fluid is checked whole when it loads.
     test::write_file(d.dir.path / "data" / "water" / "sat_line.txt", "6 2 0\n1 2\n");
+    test::write_file(d.csv(), "earlier\n");
     const auto r = d.run({"400", "100", "water"});
     EXPECT_EQ(r.exit_code, 1);
-    const auto lines = test::lines(r.output);
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0], "H = 3097446.60 J/kg");
-    EXPECT_EQ(lines[1], "Phase State = gas");
-    EXPECT_EQ(lines[2], "При чтении файла " + fs::canonical(d.dir.path).string() +
-                            "/data/water/sat_line.txt произошла ошибка. Проверьте синтаксис файла.");
-    EXPECT_FALSE(fs::exists(d.csv()));
+    EXPECT_EQ(r.output, "При чтении файла " + fs::canonical(d.dir.path).string() +
+                            "/data/water/sat_line.txt произошла ошибка. Проверьте синтаксис файла.\n");
+    EXPECT_EQ(test::read_file(d.csv()), "earlier\n");
+}
+
+TEST(Cli, ErrorAfterTheFirstLinesKeepsThemAndWritesNoCsv) {
+    cli_dir d;
+    // A saturation line p = 1e300 (T / 50 K)^1000 that overflows inside the
+    // bracket of the saturation temperature, the third request; the gas at
+    // 0 C (above T_cr = 150 K) does not need it.
+    const fs::path ideal = d.dir.path / "data" / "ideal";
+    std::string config = test::read_file(ideal / "config.txt");
+    config.replace(config.find("sat_id=0"), 8, "sat_id=6\nsat_tau=50");
+    test::write_file(ideal / "config.txt", config);
+    test::write_file(ideal / "sat_line.txt", "1 2 0\n1000 1e300\n");
+    test::write_file(d.csv(), "earlier\n");
+    const auto r = d.run({"0", "5", "ideal"});
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(r.output, "H = 119265.72 J/kg\nPhase State = gas\nFloating point overflow\n");
+    EXPECT_EQ(test::read_file(d.csv()), "earlier\n");
 }
 
 TEST(Cli, FloatingPointFaultIsOneLine) {
     cli_dir d;
-    // k_term = 0: the reduced temperature T / 0.
-    std::string config = test::read_file(d.dir.path / "data" / "ideal" / "config.txt");
-    config.replace(config.find("k_term=100"), 10, "k_term=0");
-    test::write_file(d.dir.path / "data" / "ideal" / "config.txt", config);
-    const auto r = d.run({"20", "5", "ideal"});
+    // Absolute zero: the reduced temperature 0 divides.
+    const auto r = d.run({"-273.15", "5", "water"});
     EXPECT_EQ(r.exit_code, 1);
     EXPECT_EQ(r.output, "Division by zero\n");
 }

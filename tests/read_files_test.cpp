@@ -42,7 +42,7 @@ TEST_F(DataDir, TablesReadIndependentlyOfLineLayout) {
         {"counts on several lines", "2\n3\n0 rest ignored\n1\t2 3\r\n4 5 6", {{1, 2, 3}, {4, 5, 6}}},
         {"several headings", "1 2 3\na\nb 7 8\nc\n-1.5E-3 +2.5e2\n", {{-1.5e-3, 250}}},
         {"negative skip count", "1 2 -4\n9 8\n", {{9, 8}}},
-        {"extra numbers and text ignored", "1 2 0\n1 2 3 junk;,\n", {{1, 2}}},
+        {"trailing white space", "1 2 0\n1 2 \n\t\r\n  ", {{1, 2}}},
         {"empty table", "0 3 0\n", {}},
         {"rows without columns", "2 0 0\n", {{}, {}}},
         {"skipped lines beyond the end", "0 0 5\n", {}},
@@ -71,6 +71,10 @@ TEST_F(DataDir, MalformedTablesGiveTheReadErrorNamingTheFile) {
         {"claims far more numbers than the file holds", "1000000000 1000 0\n1 2 3\n"},
         {"nan", "1 1 0\nnan\n"},
         {"number swallowed by a skipped line", "1 1 1\n5\n"},
+        // More than the counts declare: the counts do not describe the file.
+        {"a number after the declared rows", "1 2 0\n1 2 3\n"},
+        {"text after the declared rows", "1 2 0\n1 2\n; comment\n"},
+        {"rows beyond a count of zero", "0 6 0\n0 6.2 1 0.69 0 0\n"},
     };
     const std::string path = path_of("F", "t.txt");
     for (const auto& c : cases) {
@@ -160,21 +164,20 @@ TEST_F(DataDir, ConfigurationValuesConvertByKind) {
         const char* line;
         std::function<bool(const const_list&)> check;
     } cases[] = {
-        {"[conf_real]\nmaxwell_rule=true", [](const const_list& c) { return !c.maxwell_rule; }},
+        {"[conf_real]\nmaxwell_rule=true", [](const const_list& c) { return c.maxwell_rule; }},
+        {"[conf_real]\nmaxwell_rule=Yes", [](const const_list& c) { return c.maxwell_rule; }},
         {"[conf_real]\nmaxwell_rule=1", [](const const_list& c) { return c.maxwell_rule; }},
-        {"[conf_real]\nmaxwell_rule=10", [](const const_list& c) { return c.maxwell_rule; }},
         {"[conf_real]\nmaxwell_rule=0", [](const const_list& c) { return !c.maxwell_rule; }},
+        {"[conf_real]\nmaxwell_rule=false", [](const const_list& c) { return !c.maxwell_rule; }},
+        {"[conf_real]\nmaxwell_rule=no", [](const const_list& c) { return !c.maxwell_rule; }},
         {"[conf_real]\nmaxwell_rule=", [](const const_list& c) { return c.maxwell_rule; }},
-        {"[conf_ideal]\nk_term=100,5", [](const const_list& c) { return c.k_term == 100; }},
         {"[conf_ideal]\nk_term=250.5", [](const const_list& c) { return c.k_term == 250.5; }},
         {"[conf_ideal]\nk_term=  2.5e2  ", [](const const_list& c) { return c.k_term == 250; }},
-        {"[conf_ideal]\nk_term=250 ; comment", [](const const_list& c) { return c.k_term == 100; }},
         {"[conf_ideal]\nk_term=", [](const const_list& c) { return c.k_term == 100; }},
         {"[conf_ideal]\nk_term=\"300\"", [](const const_list& c) { return c.k_term == 300; }},
         {"[conf_real]\nsat_id=3", [](const const_list& c) { return c.sat_id == 3; }},
         {"[conf_real]\nsat_id=-2", [](const const_list& c) { return c.sat_id == -2; }},
-        {"[conf_real]\nsat_id=3.0", [](const const_list& c) { return c.sat_id == 0; }},
-        {"[conf_real]\nsat_id=x", [](const const_list& c) { return c.sat_id == 0; }},
+        {"[conf_real]\nsat_id=", [](const const_list& c) { return c.sat_id == 0; }},
         {"[conf_ideal]\ntype_calc=", [](const const_list& c) { return c.type_calc.empty(); }},
         {"[conf_ideal]\ntype_calc = f_exp ", [](const const_list& c) { return c.type_calc == "f_exp"; }},
         {"[conf_real]\neos_coeff=\"my eos.txt\"", [](const const_list& c) { return c.eos_coeff == "my eos.txt"; }},
@@ -201,6 +204,32 @@ TEST_F(DataDir, ConfigurationValuesConvertByKind) {
          [](const const_list& c) { return c.rho_cr == 5 && c.rho_div == 1; }},
     };
     for (const auto& c : cases) EXPECT_TRUE(c.check(read_config(dir.path, c.line))) << c.line;
+}
+
+// A value that is present but does not convert is refused, naming the file,
+// the key and the value: a silent default would compute another fluid.
+TEST_F(DataDir, ValuesThatDoNotConvertAreRefused) {
+    const struct {
+        const char* content;
+        const char* key;
+        const char* value;
+    } cases[] = {
+        {"[conf_real]\nT_cr=343,6926", "T_cr", "343,6926"},
+        {"[conf_real]\nT_cr=abc", "T_cr", "abc"},
+        {"[conf_ideal]\nk_term=250 ; comment", "k_term", "250 ; comment"},
+        {"[base_const]\nmu=1e400", "mu", "1e400"},
+        {"[conf_real]\nsat_id=3.0", "sat_id", "3.0"},
+        {"[conf_real]\nsat_id=x", "sat_id", "x"},
+        {"[conf_real]\nmaxwell_rule=10", "maxwell_rule", "10"},
+        {"[conf_real]\nmaxwell_rule=maybe", "maxwell_rule", "maybe"},
+        {"[conf_real]\nsat_line_margin=1%", "sat_line_margin", "1%"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(error_of([&] { read_config(dir.path, c.content); }),
+                  std::string("Недопустимое значение ") + c.key + " = '" + c.value + "' в файле " +
+                      path_of("F", "config.txt"))
+            << c.content;
+    }
 }
 
 TEST_F(DataDir, DescriptionTypeSelectsTheSections) {

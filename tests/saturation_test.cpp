@@ -112,13 +112,23 @@ TEST_F(Water, TemperatureSolverAppliesOneUpdateAndGuardsTheVapourDensity) {
 }
 
 TEST_F(Water, SolversGiveUpAfter100Passes) {
-    const double tau = 450 / 647.096;
+    // 640.6 K with a tolerance below the noise of the residuals.
     double w1 = 2.5, w2 = 0.0149;
-    EXPECT_EQ(error_of([&] { calc_sat_density_t(th_c, coef, w1, w2, 1e-300, tau); }),
+    EXPECT_EQ(error_of([&] { calc_sat_density_t(th_c, coef, w1, w2, 1e-14, 0.99); }),
               "Расчёт фазового равновесия не сошёлся за 100 итераций.");
+}
+
+TEST_F(Water, SingularJacobianEndsTheSolve) {
+    const std::string singular = "Вырожденная матрица Якоби в расчёте фазового равновесия.";
+    const double tau = 450 / 647.096;
+    // A step too small to change the densities: a zero Jacobian.
+    double w1 = 2.5, w2 = 0.0149;
+    EXPECT_EQ(error_of([&] { calc_sat_density_t(th_c, coef, w1, w2, 1e-300, tau); }), singular);
     double v1 = 2.5, v2 = 0.0149, t = tau;
-    EXPECT_EQ(error_of([&] { calc_sat_density_p(th_c, coef, v1, v2, t, 0.0422, z_d, 1e-15); }),
-              "Расчёт фазового равновесия не сошёлся за 100 итераций.");
+    EXPECT_EQ(error_of([&] { calc_sat_density_p(th_c, coef, v1, v2, t, 0.0422, z_d, 1e-300); }), singular);
+    // Equal densities: both residuals depend on the two densities alike.
+    double e1 = 1.5, e2 = 1.5;
+    EXPECT_EQ(error_of([&] { calc_sat_density_t(th_c, coef, e1, e2, delta, tau); }), singular);
 }
 
 TEST_F(Water, PressureSolverJacobianHasExactZerosAcrossThePhases) {

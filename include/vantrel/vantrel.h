@@ -1,0 +1,138 @@
+// vantrel: thermodynamic properties of a working fluid from its multi-parameter
+// Helmholtz equation of state.
+//
+// A fluid is loaded once from its directory of plain-text data files and
+// checked as it loads; it is immutable afterwards and may be shared between
+// threads. States are computed from it in SI units: K, Pa, kg/m3, J/kg,
+// J/(kg K), m/s. Every failure is a vantrel::error with a kind and a one-line
+// message. The caller's floating-point environment (flags and traps) is left
+// as it was by every call.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace vantrel {
+
+enum class error_kind {
+    data,            // a fluid's files: missing, unreadable, malformed or inconsistent
+    input,           // a state that cannot be computed: T <= 0 K, p <= 0, ...
+    no_convergence,  // a solver did not converge
+    near_critical,   // the refused neighbourhood of the critical point
+    floating_point,  // an invalid operation, a division by zero or an overflow
+};
+
+class error : public std::runtime_error {
+public:
+    error(error_kind kind, const std::string& message) : std::runtime_error(message), kind_(kind) {}
+    error_kind kind() const noexcept { return kind_; }
+
+private:
+    error_kind kind_;
+};
+
+enum class phase_kind { none, gas, liquid, supercritical };
+
+// "gas", "liquid", "supercritical"; "" where no rule decides.
+const char* phase_name(phase_kind phase);
+
+// The two values that name a state, in this order.
+enum class input_pair { T_p };
+
+// Residual reduced Helmholtz energy a(d, x) and its derivatives at a state,
+// d = rho / rho_reducing, x = T_reducing / T; S is the number type (double,
+// or an extended-precision type for the tools that need one).
+template <class S>
+struct basic_residual_derivatives {
+    S z_minus_1{};  // d a_d:                  Z - 1
+    S p_rho{};      // 2 d a_d + d^2 a_dd:     (dp/drho)_T / (R T) - 1
+    S p_T{};        // d a_d - d x a_dx:       (dp/dT)_rho / (rho R) - 1
+    S h{};          // d a_d + x a_x:          residual h / (R T)
+    S s{};          // x a_x - a:              residual s / R
+    S cv{};         // -x^2 a_xx:              residual c_v / R
+};
+using residual_derivatives = basic_residual_derivatives<double>;
+
+// What a fluid's configuration states about it. Texts are empty and ranges
+// absent where the configuration does not state them.
+struct fluid_info {
+    std::string agent;  // the name of the fluid's directory
+    std::string name;
+    std::string description;
+    std::string source;           // citation of the equation of state
+    std::string reference_state;  // e.g. "IIR"
+    std::optional<double> T_min;  // stated range of validity: K
+    std::optional<double> T_max;  // K
+    std::optional<double> p_max;  // Pa
+    double T_cr = 0, p_cr = 0;    // critical point of the equation, K and Pa
+    double T_tp = 0, p_tp = 0;    // triple point (or the lower limit) and its saturation pressure
+    double R = 0;                 // specific gas constant, J/(kg K)
+    double molar_mass = 0;        // kg/kmol
+};
+
+// One state. Properties that do not exist for it are absent, never 0.
+struct state {
+    double T = 0, p = 0;    // K, Pa
+    double rho = 0, v = 0;  // kg/m3, m3/kg
+    double h = 0, s = 0;    // J/kg, J/(kg K)
+    double u = 0;           // J/kg
+    double z = 0;           // compressibility factor
+    std::optional<double> cp, cv;  // J/(kg K): single-phase states only
+    std::optional<double> w;       // speed of sound, m/s: single-phase states only
+    std::optional<double> jt;      // Joule-Thomson coefficient, K/Pa: single-phase states only
+    phase_kind phase = phase_kind::none;
+    std::optional<double> x;       // vapour mass fraction: two-phase states and states given by it
+    std::optional<double> T_sat;  // saturation temperature at p, K
+    std::optional<double> p_sat;  // saturation pressure at T, Pa
+    std::string warning;          // one line when the state lies outside the stated range
+};
+
+// The saturated liquid and vapour of one saturation state.
+struct saturation {
+    double T = 0, p = 0;                // K, Pa
+    double rho_liq = 0, rho_vap = 0;    // kg/m3
+    double h_liq = 0, h_vap = 0;        // J/kg
+    double s_liq = 0, s_vap = 0;        // J/(kg K)
+};
+
+namespace detail {
+struct fluid_data;
+}
+
+// Whether a state also gets its saturation temperature and pressure.
+enum class extras { none, saturation };
+
+class fluid {
+public:
+    // Loads and checks the fluid whose files are in dir; the directory's name
+    // is the fluid's agent name.
+    static fluid load(const std::filesystem::path& dir);
+
+    const fluid_info& info() const;
+
+    // The state named by pair: (T, p) in K and Pa.
+    state at(input_pair pair, double first, double second, extras with = extras::saturation) const;
+
+    // The saturation state at T (K) or at p (Pa), where one exists.
+    std::optional<saturation> saturation_at_T(double T) const;
+    std::optional<saturation> saturation_at_p(double p) const;
+
+    // Residual derivatives at density rho (kg/m3) and temperature T (K).
+    residual_derivatives derivatives(double rho, double T) const;
+
+    explicit fluid(std::shared_ptr<const detail::fluid_data> data) : data_(std::move(data)) {}
+    const detail::fluid_data& data() const { return *data_; }
+
+private:
+    std::shared_ptr<const detail::fluid_data> data_;
+};
+
+// The fluids of a data directory (one sub-directory each, holding
+// config.txt), sorted by agent name, with what their configurations state.
+std::vector<fluid_info> list_fluids(const std::filesystem::path& data_dir);
+
+}  // namespace vantrel

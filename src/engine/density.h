@@ -1,0 +1,27 @@
+// The density at a given temperature and pressure: Newton's method on the
+// reduced pressure equation, from a start value by the side of the
+// saturation line.
+#pragma once
+
+#include "engine/helmholtz.h"
+
+namespace vantrel::detail {
+
+// Newton's method on omega (1 + Z - 1) = z_d pi / tau at the model's tau
+// from omega_0, until a correction is smaller than delta (the last one
+// applied). More than 200 corrections: error(no_convergence).
+double solve_density(const residual_at_tau<double>& m, double pi, double z_d, double delta, double omega_0);
+
+// Start value: below tau = 1, the ideal-gas density on the vapour side
+// (pi < pi_s(), the reduced saturation pressure, evaluated only there) and
+// 3.2 on the liquid side; from tau = 1 on, the ideal-gas density below
+// pi = 1.05 and a dense estimate above.
+template <class PiS>
+double density_start(double tau, double pi, double z_d, const PiS& pi_s) {
+    const double omega_id = z_d * pi / tau;
+    if (tau < 1) return (pi < pi_s()) ? omega_id : 3.2;
+    if (pi < 1.05) return omega_id;
+    return 9 * pi * z_d / ((1.1 * pi + 0.7) * tau);
+}
+
+}  // namespace vantrel::detail

@@ -1,0 +1,39 @@
+// A loaded fluid: its checked configuration and the models built from the
+// tables that configuration uses, with the constants derived from them.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "engine/config.h"
+#include "engine/helmholtz.h"
+#include "engine/ideal.h"
+#include "engine/sat_line.h"
+#include "vantrel/vantrel.h"
+
+namespace vantrel::detail {
+
+struct fluid_data {
+    std::string dir;
+    fluid_info info;
+    config cfg;
+    ideal_model ideal;
+    residual_model residual;
+    pressure_line line;
+    std::optional<density_line> liquid_line, vapour_line;  // correlation saturation (maxwell_rule off) only
+    double z_d = 0;    // p_cr / (tau_div R rho_div): pi = (1 + Z - 1) omega tau / z_d
+    double delta = 0;  // delta_rho / rho_div: step and tolerance of the solvers in omega
+};
+
+// Reads and checks the fluid in the directory dir (its last name is the
+// agent): the configuration's conversions and choices, then the tables it
+// names (c_p.txt, the equation of state, the saturation-line tables it
+// uses), then the values that must be positive and the orderings. Every
+// failure is error(data) with the program's message naming file, key, value.
+std::shared_ptr<const fluid_data> load_fluid(const std::string& dir);
+
+// The info of the fluid in dir from its configuration alone.
+fluid_info read_fluid_info(const std::string& dir);
+
+}  // namespace vantrel::detail

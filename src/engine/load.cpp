@@ -1,0 +1,80 @@
+#include "engine/fluid_data.h"
+
+#include <filesystem>
+
+#include "engine/text.h"
+
+namespace vantrel::detail {
+
+namespace {
+
+std::string agent_of(const std::string& dir) { return std::filesystem::path(dir).filename().string(); }
+
+fluid_info make_info(const std::string& dir, const config& c, const info_config& i) {
+    fluid_info f;
+    f.agent = agent_of(dir);
+    f.name = i.name;
+    f.description = i.description;
+    f.source = i.source;
+    f.reference_state = i.reference_state;
+    f.T_min = i.T_min;
+    f.T_max = i.T_max;
+    f.p_max = i.p_max;
+    f.T_cr = c.T_cr;
+    f.p_cr = c.p_cr;
+    f.T_tp = c.T_tp;
+    f.p_tp = c.p_tp;
+    f.R = c.R;
+    f.molar_mass = c.mu;
+    return f;
+}
+
+void require_positive(const config& c, const char* key, double value) {
+    if (!(value > 0)) reject_value(c.path, key, number_text(value));
+}
+
+void check_values(const config& c) {
+    require_positive(c, "R", c.R);
+    require_positive(c, "T_cr", c.T_cr);
+    require_positive(c, "p_cr", c.p_cr);
+    require_positive(c, "tau_div", c.tau_div);
+    require_positive(c, "rho_div", c.rho_div);
+    require_positive(c, "k_term", c.ideal.k_term);
+    require_positive(c, "delta_rho", c.delta_rho);
+    if (!(c.T_tp < c.T_cr)) reject_value(c.path, "T_tp", number_text(c.T_tp));
+    if (!(c.p_tp < c.p_cr)) reject_value(c.path, "p_tp", number_text(c.p_tp));
+    if (c.sat_line_margin && !(*c.sat_line_margin > 0))
+        reject_value(c.path, "sat_line_margin", number_text(*c.sat_line_margin));
+}
+
+}  // namespace
+
+std::shared_ptr<const fluid_data> load_fluid(const std::string& dir) {
+    const ini_file ini = read_config_file(dir);
+    const config c = read_config(ini, "real");
+    const info_config info = read_info(ini);
+    const std::string& at = c.path;
+
+    ideal_model ideal(c.ideal, c.R, c.mu, read_fluid_table(dir, "c_p.txt"), at, dir + "/c_p.txt");
+    const std::string eos_path = dir + "/" + c.eos_coeff;
+    residual_model residual = residual_model::from_table(read_fluid_table(dir, c.eos_coeff), eos_path);
+    pressure_line line = load_pressure_line(c.line, dir, at);
+    auto d = std::make_shared<fluid_data>(fluid_data{dir, make_info(dir, c, info), c, std::move(ideal),
+                                                     std::move(residual), std::move(line), std::nullopt,
+                                                     std::nullopt});
+    if (!c.maxwell_rule && c.line.sat_id != 0) {
+        d->liquid_line = load_density_line(c, "liq", dir);
+        d->vapour_line = load_density_line(c, "gas", dir);
+    }
+    check_values(c);
+    d->z_d = c.p_cr / (c.tau_div * c.R * c.rho_div);
+    d->delta = c.delta_rho / c.rho_div;
+    return d;
+}
+
+fluid_info read_fluid_info(const std::string& dir) {
+    const ini_file ini = read_config_file(dir);
+    return make_info(dir, read_config(ini, "real"), read_info(ini));
+}
+
+}  // namespace vantrel::detail

@@ -1,0 +1,203 @@
+#include "engine/states.h"
+
+#include <cmath>
+
+#include "engine/density.h"
+#include "engine/equilibrium.h"
+#include "engine/fpu.h"
+
+namespace vantrel::detail {
+
+namespace {
+
+constexpr double LO = 1 - CRITICAL_BAND;
+constexpr double HI = 1 + CRITICAL_BAND;
+
+// Equal-area solution from start densities on either side of the
+// correlation's saturation state (t_s, p_s).
+void equal_area(const fluid_data& f, given g, double& tau_s, double& pi_s, double p_s, double& omega_1,
+                double& omega_2) {
+    const config& c = f.cfg;
+    const double xi = c.sat_xi;
+    const double pi_plus = (1 + xi) * pi_s, pi_minus = (1 - xi) * pi_s;
+    const double tau_plus = (g == given::T) ? tau_s : (1 + xi) * tau_s;
+    const double tau_minus = (g == given::T) ? tau_s : (1 - xi) * tau_s;
+    const auto seed = [&](double tau, double pi) {
+        const auto pi_s_of = [&] { return p_s == 0 ? f.line.p(c.tau_div * tau) / c.p_cr : p_s / c.p_cr; };
+        const residual_at_tau<double> at(f.residual, tau);
+        return solve_density(at, pi, f.z_d, f.delta, density_start(tau, pi, f.z_d, pi_s_of));
+    };
+    omega_1 = seed(tau_minus, pi_plus);
+    omega_2 = seed(tau_plus, pi_minus);
+    if (g == given::T) {
+        const residual_at_tau<double> at(f.residual, tau_s);
+        equal_area_at_T(at, omega_1, omega_2, f.delta);
+        pi_s = (1 + at(omega_1).z_minus_1) * tau_s * omega_1 / f.z_d;
+    } else {
+        equal_area_at_p(f.residual, omega_1, omega_2, tau_s, pi_s, f.z_d, f.delta);
+    }
+}
+
+}  // namespace
+
+bool in_saturation_range(const config& c, given g, double value, int level) {
+    if ((level != 0 && level != 1) || c.line.sat_id == 0) return false;
+    const double lo = (g == given::T) ? c.T_tp : c.p_tp;
+    const double hi = (g == given::T) ? c.T_cr : c.p_cr;
+    if (!(lo <= value && value < hi)) return false;
+    if (level == 0 || !c.maxwell_rule) return true;
+    return value < LO * hi;
+}
+
+std::optional<sat_solution> solve_saturation(const fluid_data& f, given g, double value) {
+    if (!in_saturation_range(f.cfg, g, value, 0)) return std::nullopt;
+    const config& c = f.cfg;
+    const double t_s = (g == given::T) ? value : f.line.T_at(value, c.T_tp, c.T_cr, 0.05);
+    const double p_s = (g == given::T) ? f.line.p(value) : value;
+    double tau_s = t_s / c.tau_div;
+    double pi_s = p_s / c.p_cr;
+    check_fp();
+
+    sat_solution s;
+    if (!c.maxwell_rule) {
+        const residual_at_tau<double> at(f.residual, tau_s);
+        s.omega_1 = solve_density(at, pi_s, f.z_d, f.delta, f.liquid_line->omega(tau_s));
+        s.omega_2 = solve_density(at, pi_s, f.z_d, f.delta, f.vapour_line->omega(tau_s));
+    } else if (t_s < LO * c.T_cr && p_s < LO * c.p_cr) {
+        double omega_1 = 0, omega_2 = 0;
+        equal_area(f, g, tau_s, pi_s, p_s, omega_1, omega_2);
+        // Near the critical point Newton's method may end on the trivial
+        // solution of equal densities, which is no saturation state: its
+        // pressure or temperature would pass for one.
+        check_fp();
+        if (!(omega_1 / omega_2 > HI)) return std::nullopt;
+        s.omega_1 = omega_1;
+        s.omega_2 = omega_2;
+    }
+    s.T = c.tau_div * tau_s;
+    s.p = c.p_cr * pi_s;
+    if (g == given::T) s.T = value;
+    if (g == given::p) s.p = value;
+    check_fp();
+    return s;
+}
+
+std::optional<saturated_pair> saturated_states(const fluid_data& f, given g, double value) {
+    if (!in_saturation_range(f.cfg, g, value, 1)) return std::nullopt;
+    const std::optional<sat_solution> s = solve_saturation(f, g, value);
+    // No state when the densities were not computed, or are not distinct.
+    if (!s || !s->omega_1) return std::nullopt;
+    if (!(*s->omega_1 / *s->omega_2 > HI)) return std::nullopt;
+    saturated_pair r;
+    r.T = s->T;
+    r.p = s->p;
+    r.omega_1 = *s->omega_1;
+    r.omega_2 = *s->omega_2;
+    const residual_at_tau<double> at(f.residual, s->T / f.cfg.tau_div);
+    r.a1 = at(r.omega_1);
+    r.a2 = at(r.omega_2);
+    r.dh = s->T * f.cfg.R * (r.a2.h - r.a1.h);
+    check_fp();
+    return r;
+}
+
+phase_decision decide_phase(const fluid_data& f, double T, double p) {
+    const config& c = f.cfg;
+    if (p > c.p_cr && T > c.T_cr) return {phase_kind::supercritical, {}};
+    if (p < c.p_tp && T > c.T_tp) return {phase_kind::gas, {}};
+    if (c.T_tp < T && T < c.T_cr && p > c.p_cr) return {phase_kind::liquid, {}};
+    if (c.p_tp < p && p < c.p_cr && T > c.T_cr) return {phase_kind::gas, {}};
+    if (!(c.T_tp < T && T < c.T_cr && c.p_tp < p && p < c.p_cr)) return {};
+    if (!in_saturation_range(f.cfg, given::T, T, 0)) return {};
+    // Without the equal-area rule, and close to the critical temperature, the
+    // correlation's pressure is the saturation pressure.
+    const bool equal_area = c.maxwell_rule && T < LO * c.T_cr;
+    if (!equal_area) {
+        const double p_line = f.line.p(T);
+        check_fp();
+        if (p > p_line) return {phase_kind::liquid, {}};
+        if (p < p_line) return {phase_kind::gas, {}};
+        return {};
+    }
+    // Away from the saturation line the correlation decides: it stays within
+    // sat_line_margin of the equal-area pressure.
+    if (c.sat_line_margin) {
+        const double p_line = f.line.p(T);
+        check_fp();
+        if (p < p_line * (1 - *c.sat_line_margin)) return {phase_kind::gas, {}};
+        if (p > p_line * (1 + *c.sat_line_margin)) return {phase_kind::liquid, {}};
+    }
+    const std::optional<sat_solution> s = solve_saturation(f, given::T, T);
+    if (!s) return {};
+    if (p > s->p) return {phase_kind::liquid, s};
+    if (p < s->p) return {phase_kind::gas, s};
+    return {phase_kind::none, s};
+}
+
+single_phase solve_tp(const fluid_data& f, double T, double p) {
+    const config& c = f.cfg;
+    const bool away_from_critical = T < LO * c.T_cr || (T > HI * c.T_cr && p < LO * c.p_cr) || p > HI * c.p_cr;
+    if (!away_from_critical)
+        throw error(error_kind::near_critical,
+                    "Состояние слишком близко к критической точке: свойства реального вещества не рассчитываются.");
+    const phase_decision ph = decide_phase(f, T, p);
+    const double tau = T / c.tau_div;
+    const double pi = p / c.p_cr;
+    // The start value's side of the saturation line: the phase's where it is
+    // gas or liquid, otherwise by the saturation pressure at hand.
+    const auto pi_s = [&] {
+        if (ph.phase == phase_kind::gas) return pi + 1;
+        if (ph.phase == phase_kind::liquid) return pi;
+        return (ph.sat ? ph.sat->p : f.line.p(T)) / c.p_cr;
+    };
+    const residual_at_tau<double> at(f.residual, tau);
+    single_phase r;
+    r.phase = ph.phase;
+    r.sat = ph.sat;
+    const double omega = solve_density(at, pi, f.z_d, f.delta, density_start(tau, pi, f.z_d, pi_s));
+    r.a = at(omega);
+    r.rho = c.rho_div * omega;
+    return r;
+}
+
+property_constants constants_of(const fluid_data& f) {
+    return {f.cfg.R, f.cfg.mu, f.cfg.rho_cr, f.ideal.helmholtz()};
+}
+
+ideal_entry ideal_entry_at(const fluid_data& f, double T) {
+    const ideal_values v = f.ideal.at(T);
+    return {v.cp - f.cfg.R, v.h, v.s};
+}
+
+properties real_properties(const property_constants& c, const ideal_entry& id, double T, double p, double rho,
+                           const residual_derivatives& a) {
+    properties q;
+    const double r = c.R;
+    q.T = T;
+    q.p = p;
+    q.rho = rho;
+    q.v = 1 / rho;
+    q.R = r;
+    q.mu = c.mu;
+    q.z = 1 + a.z_minus_1;
+    q.fug = std::exp(a.h - a.s) * r * rho * T;
+    q.cv = id.cv + a.cv * r;
+    q.cp = q.cv + r * (1 + a.p_T) * (1 + a.p_T) / (1 + a.p_rho);
+    q.h = id.h + a.h * r * T;
+    const double add_s = c.helmholtz ? std::log(c.rho_cr / rho) : std::log(ATMOSPHERE / (r * rho * T));
+    q.s = id.s0 + r * (add_s + a.s);
+    q.s_r = a.s;
+    q.k = (1 + a.p_rho) * (q.cp / q.cv) / (1 + a.z_minus_1);
+    q.xi = q.cp / (q.cv + r * (a.z_minus_1 - a.p_T) * (1 + a.p_T) * (1 + a.p_rho));
+    q.w = std::sqrt((q.cp / q.cv) * T * r * (1 + a.p_rho));
+    q.isoth_eff = (a.p_T - a.p_rho) / ((1 + a.p_rho) * rho);
+    q.jt = (a.p_T - a.p_rho) / ((1 + a.p_rho) * q.cp * rho);
+    q.k_alpha = (1 + a.p_T) / (1 + a.p_rho);
+    q.k_betta = (1 + a.z_minus_1) / (1 + a.p_rho);
+    q.k_gamma = (1 + a.p_T) / (1 + a.z_minus_1);
+    q.mu_t = (1 + a.z_minus_1) * (1 + a.z_minus_1) / (1 + a.p_rho);
+    q.mu_p = (1 + a.z_minus_1) * (1 + a.p_T) / (1 + a.p_rho);
+    return q;
+}
+
+}  // namespace vantrel::detail
