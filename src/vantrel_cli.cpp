@@ -1,11 +1,15 @@
 #include "vantrel_cli.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <stdexcept>
-#include <unistd.h>
 
 #include "calc_properties.h"
 #include "const_unit.h"
@@ -37,25 +41,29 @@ std::string saturation_text(const std::optional<double>& value) {
     return value ? format_fixed2(*value) : std::string();
 }
 
-// Writes the four lines to a temporary file beside csv_path and renames it
-// over csv_path, so that a failed write never leaves a damaged result file.
+// Writes the four lines to a new temporary file beside csv_path and renames
+// it over csv_path, so that a failed write never leaves a damaged result
+// file. The temporary file gets a unique name and is created exclusively
+// (as mkstemp does): a planted link or FIFO is never followed or opened.
 void write_result_file(const std::string& csv_path, const std::string& content) {
-    const std::string tmp = csv_path + ".tmp" + std::to_string(::getpid());
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        out << content;
-        out.close();
-        if (!out) {
-            std::error_code ec;
-            fs::remove(tmp, ec);
-            throw std::runtime_error("Не удалось записать файл " + csv_path);
-        }
+    std::string tmp = csv_path + ".XXXXXX";
+    const int fd = ::mkstemp(tmp.data());
+    const auto fail = [&] { throw std::runtime_error("Не удалось записать файл " + csv_path); };
+    if (fd < 0) fail();
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    bool ok = ::fchmod(fd, 0666 & ~mask) == 0;
+    for (std::size_t done = 0; ok && done < content.size();) {
+        const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        ok = n > 0;
+        if (ok) done += static_cast<std::size_t>(n);
     }
-    std::error_code ec;
-    fs::rename(tmp, csv_path, ec);
-    if (ec) {
-        fs::remove(tmp, ec);
-        throw std::runtime_error("Не удалось записать файл " + csv_path);
+    ok = (::close(fd) == 0) && ok;
+    ok = ok && ::rename(tmp.c_str(), csv_path.c_str()) == 0;
+    if (!ok) {
+        ::unlink(tmp.c_str());
+        fail();
     }
 }
 

@@ -2,6 +2,9 @@
 // with its own data/.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <string>
 #include <vector>
 
@@ -221,6 +224,47 @@ TEST(Cli, FloatingPointFaultIsOneLine) {
     const auto r = d.run({"-273.15", "5", "water"});
     EXPECT_EQ(r.exit_code, 1);
     EXPECT_EQ(r.output, "Division by zero\n");
+}
+
+// The result file is written through a new temporary file with a unique
+// name, created exclusively, then renamed over it: whatever stands at the
+// result file's name is replaced, never written through.
+TEST(Cli, ResultFileReplacesALinkOrFifoWithoutTouchingTheirTarget) {
+    cli_dir d;
+    const fs::path victim = d.dir.path / "victim.txt";
+    test::write_file(victim, "keep\n");
+    fs::create_directories(d.bin());
+    fs::create_symlink(victim, d.csv());
+    auto r = d.run({"20", "5", "ideal"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(test::read_file(victim), "keep\n");
+    EXPECT_FALSE(fs::is_symlink(d.csv()));
+    EXPECT_EQ(test::lines(test::read_file(d.csv())).size(), 4u);
+
+    fs::remove(d.csv());
+    ASSERT_EQ(mkfifo(d.csv().c_str(), 0600), 0);
+    r = d.run({"20", "5", "ideal"});  // would block on a FIFO opened for writing
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_TRUE(fs::is_regular_file(d.csv()));
+    // Readable by others as an ordinary file is, not 0600 like a temporary one.
+    EXPECT_NE(fs::status(d.csv()).permissions() & fs::perms::others_read, fs::perms::none);
+    int files = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(d.bin())) ++files;
+    EXPECT_EQ(files, 2);
+}
+
+TEST(Cli, ResultFileThatCannotBeReplacedIsOneLineAndLeavesNothing) {
+    cli_dir d;
+    // A directory in the result file's place: the rename fails.
+    fs::create_directories(d.csv());
+    const auto r = d.run({"20", "5", "ideal"});
+    EXPECT_EQ(r.exit_code, 1);
+    const auto lines = test::lines(r.output);
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[4], "Не удалось записать файл " + (fs::canonical(d.bin()) / "vantrel_cli.csv").string());
+    int files = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(d.bin())) ++files;
+    EXPECT_EQ(files, 2);  // the program and the directory; no temporary file
 }
 
 }  // namespace
