@@ -136,6 +136,45 @@ run_result run_cli(const fs::path& exe_dir, const fs::path& cwd, const std::vect
     return result;
 }
 
+bool record::has(const std::string& name) const {
+    for (const auto& [k, v] : values)
+        if (k == name) return true;
+    return false;
+}
+
+std::string record::text(const std::string& name) const {
+    for (const auto& [k, v] : values)
+        if (k == name) return v;
+    throw std::runtime_error("record " + kind + " has no " + name);
+}
+
+double record::number(const std::string& name) const {
+    const std::string t = text(name);
+    std::size_t used = 0;
+    const double value = std::stod(t, &used);
+    if (used != t.size()) throw std::runtime_error("record " + kind + ": " + name + " is not a number");
+    return value;
+}
+
+std::vector<record> read_records(const fs::path& path) {
+    std::vector<record> out;
+    std::istringstream in(read_file(path));
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream words(line);
+        record r;
+        words >> r.kind;
+        for (std::string w; words >> w;) {
+            const std::size_t eq = w.find('=');
+            if (eq == std::string::npos) throw std::runtime_error(path.string() + ": no '=' in " + w);
+            r.values.emplace_back(w.substr(0, eq), w.substr(eq + 1));
+        }
+        out.push_back(r);
+    }
+    return out;
+}
+
 std::string error_of(const std::function<void()>& f) {
     try {
         f();

@@ -64,6 +64,19 @@ process_result run_process(const std::filesystem::path& exe, const std::filesyst
 // lands there; the path of the copy.
 std::filesystem::path cli_copy(const std::filesystem::path& exe_dir);
 
+// One record of a reference-data file: a kind, then name=value pairs.
+struct record {
+    std::string kind;
+    std::vector<std::pair<std::string, std::string>> values;
+    bool has(const std::string& name) const;
+    std::string text(const std::string& name) const;
+    double number(const std::string& name) const;  // throws when absent or not a number
+};
+
+// The records of a reference-data file: one per line, "#" comment lines and
+// blank lines skipped.
+std::vector<record> read_records(const std::filesystem::path& path);
+
 // The message of the std::runtime_error that f raises, "no error" when none.
 std::string error_of(const std::function<void()>& f);
 

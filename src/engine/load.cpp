@@ -29,22 +29,27 @@ fluid_info make_info(const std::string& dir, const config& c, const info_config&
     return f;
 }
 
-void require_positive(const config& c, const char* key, double value) {
-    if (!(value > 0)) reject_value(c.path, key, number_text(value));
+// The value as the file writes it, for messages; a default as a number.
+std::string written(const ini_file& ini, const char* section, const char* key, double value) {
+    const std::string* raw = ini.find(section, key);
+    return (raw != nullptr && !raw->empty()) ? *raw : number_text(value);
 }
 
-void check_values(const config& c) {
-    require_positive(c, "R", c.R);
-    require_positive(c, "T_cr", c.T_cr);
-    require_positive(c, "p_cr", c.p_cr);
-    require_positive(c, "tau_div", c.tau_div);
-    require_positive(c, "rho_div", c.rho_div);
-    require_positive(c, "k_term", c.ideal.k_term);
-    require_positive(c, "delta_rho", c.delta_rho);
-    if (!(c.T_tp < c.T_cr)) reject_value(c.path, "T_tp", number_text(c.T_tp));
-    if (!(c.p_tp < c.p_cr)) reject_value(c.path, "p_tp", number_text(c.p_tp));
-    if (c.sat_line_margin && !(*c.sat_line_margin > 0))
-        reject_value(c.path, "sat_line_margin", number_text(*c.sat_line_margin));
+void check_values(const config& c, const ini_file& ini) {
+    const struct {
+        const char* section;
+        const char* key;
+        double value;
+    } positive[] = {
+        {"base_const", "R", c.R},          {"conf_real", "T_cr", c.T_cr},
+        {"conf_real", "p_cr", c.p_cr},     {"conf_real", "tau_div", c.tau_div},
+        {"conf_real", "rho_div", c.rho_div}, {"conf_ideal", "k_term", c.ideal.k_term},
+        {"conf_real", "delta_rho", c.delta_rho}, {"conf_real", "sat_line_margin", c.sat_line_margin.value_or(1)},
+    };
+    for (const auto& v : positive)
+        if (!(v.value > 0)) reject_value(c.path, v.key, written(ini, v.section, v.key, v.value));
+    if (!(c.T_tp < c.T_cr)) reject_value(c.path, "T_tp", written(ini, "conf_real", "T_tp", c.T_tp));
+    if (!(c.p_tp < c.p_cr)) reject_value(c.path, "p_tp", written(ini, "conf_real", "p_tp", c.p_tp));
 }
 
 }  // namespace
@@ -66,7 +71,7 @@ std::shared_ptr<const fluid_data> load_fluid(const std::string& dir) {
         d->liquid_line = load_density_line(c, "liq", dir);
         d->vapour_line = load_density_line(c, "gas", dir);
     }
-    check_values(c);
+    check_values(c, ini);
     d->z_d = c.p_cr / (c.tau_div * c.R * c.rho_div);
     d->delta = c.delta_rho / c.rho_div;
     return d;
