@@ -30,15 +30,15 @@ double sat_f2(const const_list&, const two_d_array& coef, double tau, double ome
     return engine::equal_area_residuals(engine::residual_at_tau<double>(m, tau), omega_1, omega_2)[1];
 }
 
-TReal2DArray sat_df_t(const const_list&, const two_d_array& coef, double omega_1, double omega_2, double delta,
+TReal2DArray sat_df_t(const const_list&, const two_d_array& coef, double omega_1, double omega_2, double,
                       double tau) {
     const engine::residual_model m = model_of(coef);
-    return matrix(engine::equal_area_jacobian_t(engine::residual_at_tau<double>(m, tau), omega_1, omega_2, delta));
+    return matrix(engine::equal_area_jacobian_t(engine::residual_at_tau<double>(m, tau), omega_1, omega_2));
 }
 
 TReal2DArray sat_df_p(const const_list&, const two_d_array& coef, double omega_1, double omega_2, double tau,
-                      double pi, double z_d, double delta) {
-    return matrix(engine::equal_area_jacobian_p(model_of(coef), omega_1, omega_2, tau, pi, z_d, delta));
+                      double, double z_d, double) {
+    return matrix(engine::equal_area_jacobian_p(model_of(coef), omega_1, omega_2, tau, z_d));
 }
 
 void calc_sat_density_t(const const_list&, const two_d_array& coef, double& omega_1, double& omega_2, double delta,

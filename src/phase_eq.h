@@ -1,6 +1,6 @@
 // Phase equilibrium by the Maxwell equal-area rule: equal pressure and equal
 // Gibbs energy of the saturated liquid and vapour, solved by Newton's method
-// with a forward-difference Jacobian.
+// with the exact Jacobian.
 #pragma once
 
 #include <array>
@@ -22,12 +22,13 @@ double sat_f1(const const_list& th_c, const two_d_array& coef, double tau, doubl
 // Equal-Gibbs-energy residual ln(omega_1/omega_2) + (A1[3] - A1[4]) - (A2[3] - A2[4]).
 double sat_f2(const const_list& th_c, const two_d_array& coef, double tau, double omega_1, double omega_2);
 
-// Jacobian of (F1, F2) over (omega_1, omega_2), forward differences with step delta.
+// Jacobian of (F1, F2) over (omega_1, omega_2), exact (delta is not used).
 TReal2DArray sat_df_t(const const_list& th_c, const two_d_array& coef, double omega_1, double omega_2, double delta,
                       double tau);
 
 // Jacobian of (G1, G2, F2) over (omega_1, omega_2, tau), with G1, G2 the
-// pressure-equation residuals of the two phases at pi.
+// pressure-equation residuals of the two phases at pi; exact (pi and delta
+// are not used).
 TReal2DArray sat_df_p(const const_list& th_c, const two_d_array& coef, double omega_1, double omega_2, double tau,
                       double pi, double z_d, double delta);
 

@@ -54,11 +54,11 @@ TEST(Load, EveryBadValueGivesItsMessage) {
         const char* to;
         const char* message;  // after "<fluid dir>/"
     } cases[] = {
-        {"config.txt", "T_cr=343.6926", "T_cr=343,6926", "Недопустимое значение T_cr = '343,6926' в файле config.txt"},
-        {"config.txt", "T_cr=343.6926", "T_cr=abc", "Недопустимое значение T_cr = 'abc' в файле config.txt"},
-        {"config.txt", "T_cr=343.6926", "T_cr=-5", "Недопустимое значение T_cr = '-5' в файле config.txt"},
-        {"config.txt", "T_cr=343.6926\n", "", "Недопустимое значение T_cr = '0' в файле config.txt"},
-        {"config.txt", "p_cr=3699136", "p_cr=0", "Недопустимое значение p_cr = '0' в файле config.txt"},
+        {"config.txt", "T_cr=343.692616", "T_cr=343,6926", "Недопустимое значение T_cr = '343,6926' в файле config.txt"},
+        {"config.txt", "T_cr=343.692616", "T_cr=abc", "Недопустимое значение T_cr = 'abc' в файле config.txt"},
+        {"config.txt", "T_cr=343.692616", "T_cr=-5", "Недопустимое значение T_cr = '-5' в файле config.txt"},
+        {"config.txt", "T_cr=343.692616\n", "", "Недопустимое значение T_cr = '0' в файле config.txt"},
+        {"config.txt", "p_cr=3699135.75", "p_cr=0", "Недопустимое значение p_cr = '0' в файле config.txt"},
         {"config.txt", "mu=98.8592\nR=84.1041804910418", "mu=0\nR=0", "Недопустимое значение R = '0' в файле config.txt"},
         {"config.txt", "tau_div=343.765", "tau_div=0", "Недопустимое значение tau_div = '0' в файле config.txt"},
         {"config.txt", "rho_div=490.7400000000001", "rho_div=-1", "Недопустимое значение rho_div = '-1' в файле config.txt"},
@@ -75,8 +75,18 @@ TEST(Load, EveryBadValueGivesItsMessage) {
         {"config.txt", "sat_base=exp", "sat_base=two", "Недопустимое значение sat_base = 'two' в файле config.txt"},
         {"config.txt", "maxwell_rule=1\n", "maxwell_rule=0\nsat_liq_id=5\n",
          "Недопустимое значение sat_liq_id = '5' в файле config.txt"},
-        {"config.txt", "sat_line_margin=0.0015", "sat_line_margin=-1",
+        {"config.txt", "sat_xi=0.03", "sat_xi=0.03\nsat_line_margin=-1",
          "Недопустимое значение sat_line_margin = '-1' в файле config.txt"},
+        {"config.txt", "sat_expansion=sat_expansion.txt", "sat_expansion=../sat_expansion.txt",
+         "Недопустимое имя '../sat_expansion.txt': имя вещества или файла данных не может быть путём"},
+        {"eos_coeff.txt", "0 6.24982 1 0.692 0 0", "0 6.24983 1 0.692 0 0",
+         "Разложения линии насыщения в файле sat_expansion.txt построены не для уравнения состояния eos_coeff.txt: "
+         "контрольная сумма не совпадает."},
+        {"sat_expansion.txt", "; fitted to eos_coeff.txt", "; fitted to other.txt",
+         "Разложения линии насыщения в файле sat_expansion.txt построены не для уравнения состояния eos_coeff.txt: "
+         "контрольная сумма не совпадает."},
+        {"sat_expansion.txt", "; fitted to eos_coeff.txt", "; made for eos_coeff.txt",
+         "При чтении файла sat_expansion.txt произошла ошибка. Проверьте синтаксис файла."},
         {"config.txt", "T_min=200", "T_min=abc", "Недопустимое значение T_min = 'abc' в файле config.txt"},
         {"config.txt", "eos_coeff=eos_coeff.txt", "eos_coeff=../x.txt",
          "Недопустимое имя '../x.txt': имя вещества или файла данных не может быть путём"},
@@ -91,7 +101,7 @@ TEST(Load, EveryBadValueGivesItsMessage) {
         const fluid_copy f("R507A");
         f.replace(c.file, c.from, c.to);
         std::string expected = c.message;
-        for (const char* name : {"config.txt", "eos_coeff.txt", "c_p.txt", "sat_line.txt"}) {
+        for (const char* name : {"config.txt", "eos_coeff.txt", "c_p.txt", "sat_line.txt", "sat_expansion.txt"}) {
             const std::size_t at = expected.find(std::string(" ") + name);
             if (at != std::string::npos) expected.replace(at + 1, std::string(name).size(), (f.path / name).string());
         }
@@ -103,6 +113,9 @@ TEST(Load, MissingFilesAndDirectories) {
     const fluid_copy f("R507A");
     fs::remove(f.path / "c_p.txt");
     EXPECT_EQ(load_error(f.path), "Файл " + (f.path / "c_p.txt").string() + " не найден!");
+    const fluid_copy e("R507A");
+    fs::remove(e.path / "sat_expansion.txt");
+    EXPECT_EQ(load_error(e.path), "Файл " + (e.path / "sat_expansion.txt").string() + " не найден!");
     EXPECT_EQ(load_error(f.dir.path / "Nope"), "Файл " + (f.dir.path / "Nope" / "c_p.txt").string() + " не найден!");
     // Tables the configuration does not use are not read: R404A's density
     // correlations are, R507A's are not.
@@ -246,7 +259,7 @@ TEST(Engine, CallersFloatingPointEnvironmentSurvivesACall) {
     check("a saturation state");
     EXPECT_THROW(f.at(vantrel::input_pair::T_p, 1e300, 1e5), vantrel::error);  // overflows inside, trap or not
     check("a floating-point error");
-    EXPECT_THROW(f.at(vantrel::input_pair::T_p, 343.6926, 3699136), vantrel::error);
+    EXPECT_THROW(f.at(vantrel::input_pair::T_p, 343.6926, 3699136), vantrel::error);  // the critical point
     check("a refused state");
     fedisableexcept(FE_ALL_EXCEPT);
     feenableexcept(traps_before);

@@ -111,9 +111,12 @@ TEST_F(SatLine, RangeAtItsBoundsForBothLevels) {
     } cases[] = {
         {200, "t", &m, 0, true},          {199.999, "t", &m, 0, false},   {300, "t", &m, 0, false},
         {299.99, "t", &m, 0, true},       {1000, "p", &m, 0, true},       {999, "p", &m, 0, false},
-        {1e6, "p", &m, 0, false},         {299.99, "t", &m, 1, false},    {0.99995 * 300, "t", &m, 1, false},
-        {299.98, "t", &m, 1, true},       {299.99, "t", &c, 1, true},     {0.99995 * 1e6, "p", &m, 1, false},
-        {0.99995 * 1e6, "p", &c, 1, true}, {250, "t", &m, 2, false},      {250, "t", &none, 0, false},
+        // Level 1 with the equal-area rule: up to 1 - 1e-6 of the critical
+        // value, inclusive.
+        {1e6, "p", &m, 0, false},         {299.9997, "t", &m, 1, true},   {0.999999 * 300, "t", &m, 1, true},
+        {299.9998, "t", &m, 1, false},    {299.9998, "t", &c, 1, true},   {999999, "p", &m, 1, true},
+        {999999.5, "p", &m, 1, false},    {999999.5, "p", &c, 1, true},
+        {250, "t", &m, 2, false},         {250, "t", &none, 0, false},
         {250, "x", &m, 0, false},         {250, "T", &m, 0, false},       {5000, "p", &m, 1, true},
     };
     for (const auto& k : cases)

@@ -97,38 +97,39 @@ TEST_F(Water, TemperatureSolverTestsTheSizeOfTheResidual) {
     EXPECT_NEAR(w2 * 322, TABLE8[1].rho_vap, 1e-6 * TABLE8[1].rho_vap);
 }
 
-TEST_F(Water, TemperatureSolverAppliesOneUpdateAndGuardsTheVapourDensity) {
+TEST_F(Water, SolversGoOnUntilTheDensitiesSettle) {
     const double tau = 450 / 647.096;
-    // With the step and tolerance 2 both start residuals pass the test, so
-    // exactly one update is made; it makes the vapour density negative.
+    // With the tolerance 2 both start residuals pass their test; the steps
+    // do not (the first makes the vapour density negative, and the guard
+    // sets it to 1e-8), so the solve goes on to the solution.
     double w1 = 2.76, w2 = 0.03;
     calc_sat_density_t(th_c, coef, w1, w2, 2, tau);
-    EXPECT_EQ(w2, 1e-08);
-    EXPECT_NE(w1, 2.76);
-    // From the solution itself one more update still happens (and stays there).
-    double s1 = TABLE8[1].rho_liq / 322, s2 = TABLE8[1].rho_vap / 322;
+    EXPECT_NEAR(w1 * 322, TABLE8[1].rho_liq, 1e-7 * TABLE8[1].rho_liq);
+    EXPECT_NEAR(w2 * 322, TABLE8[1].rho_vap, 1e-7 * TABLE8[1].rho_vap);
+    // From the solution itself it stays there.
+    double s1 = w1, s2 = w2;
     calc_sat_density_t(th_c, coef, s1, s2, delta, tau);
-    EXPECT_NEAR(s1, TABLE8[1].rho_liq / 322, 2e-6 * s1);
+    EXPECT_NEAR(s1, w1, 1e-14 * w1);
+    EXPECT_NEAR(s2, w2, 1e-14 * w2);
 }
 
 TEST_F(Water, SolversGiveUpAfter100Passes) {
-    // 640.6 K with a tolerance below the noise of the residuals.
+    // A negative tolerance: no residual and no step ever passes.
+    const std::string cap = "Расчёт фазового равновесия не сошёлся за 100 итераций.";
     double w1 = 2.5, w2 = 0.0149;
-    EXPECT_EQ(error_of([&] { calc_sat_density_t(th_c, coef, w1, w2, 1e-14, 0.99); }),
-              "Расчёт фазового равновесия не сошёлся за 100 итераций.");
+    EXPECT_EQ(error_of([&] { calc_sat_density_t(th_c, coef, w1, w2, -1, 0.7); }), cap);
+    double v1 = 2.76, v2 = 0.0149, t = 450 / 647.096;
+    EXPECT_EQ(error_of([&] { calc_sat_density_p(th_c, coef, v1, v2, t, 0.0422, z_d, -1); }), cap);
 }
 
 TEST_F(Water, SingularJacobianEndsTheSolve) {
     const std::string singular = "Вырожденная матрица Якоби в расчёте фазового равновесия.";
     const double tau = 450 / 647.096;
-    // A step too small to change the densities: a zero Jacobian.
-    double w1 = 2.5, w2 = 0.0149;
-    EXPECT_EQ(error_of([&] { calc_sat_density_t(th_c, coef, w1, w2, 1e-300, tau); }), singular);
-    double v1 = 2.5, v2 = 0.0149, t = tau;
-    EXPECT_EQ(error_of([&] { calc_sat_density_p(th_c, coef, v1, v2, t, 0.0422, z_d, 1e-300); }), singular);
-    // Equal densities: both residuals depend on the two densities alike.
+    // Equal densities: the residuals depend on the two densities alike.
     double e1 = 1.5, e2 = 1.5;
     EXPECT_EQ(error_of([&] { calc_sat_density_t(th_c, coef, e1, e2, delta, tau); }), singular);
+    double v1 = 1.5, v2 = 1.5, t = tau;
+    EXPECT_EQ(error_of([&] { calc_sat_density_p(th_c, coef, v1, v2, t, 0.0422, z_d, delta); }), singular);
 }
 
 TEST_F(Water, PressureSolverJacobianHasExactZerosAcrossThePhases) {
@@ -158,8 +159,11 @@ TEST_F(Water, PhaseRules) {
         {400, 1e6, "liquid"},
         {273.16, 1e5, ""},       // at T_tp
         {250, 1e5, ""},          // below T_tp
-        {700, 22.064e6, ""},     // at p_cr
+        {700, 22.064e6, "supercritical"},  // at p_cr: counts as above it
+        {400, 22.064e6, "liquid"},
         {300, 611.655, ""},      // at p_tp
+        // Close to T_cr and far from p_cr: the correlation's bound decides.
+        {0.99994 * 647.096, 0.9 * 22.064e6, "gas"},
     };
     for (const auto& c : cases) EXPECT_EQ(calc_ph_state(c.t, c.p, "water"), c.phase) << c.t << " K " << c.p << " Pa";
     // Without a saturation model rule 5 decides nothing.
@@ -255,13 +259,23 @@ TEST_F(Water, NearCriticalStatesAreRefused) {
     const std::string message =
         "Состояние слишком близко к критической точке: свойства реального вещества не рассчитываются.";
     const double tc = 647.096, pc = 22.064e6;
+    // Refused only within 5e-5 of both the critical temperature and pressure.
     const struct {
         double t, p;
         bool refused;
     } cases[] = {
-        {0.99995 * tc, 0.9 * pc, true},  {0.99994 * tc, 0.9 * pc, false}, {tc, pc, true},
-        {1.00006 * tc, 0.99995 * pc, true}, {1.00006 * tc, 1.00005 * pc, true}, {1.00006 * tc, 0.9999 * pc, false},
-        {tc, 1.00006 * pc, false},          {1.00005 * tc, 0.5 * pc, true},
+        {tc, pc, true},
+        {1.000049 * tc, 0.999951 * pc, true},
+        {0.999951 * tc, 1.000049 * pc, true},
+        {1.00004 * tc, 1.00004 * pc, true},
+        {0.99995 * tc, 0.9 * pc, false},
+        {0.99994 * tc, 0.9 * pc, false},
+        {1.00006 * tc, 0.99995 * pc, false},
+        {1.00006 * tc, 1.00005 * pc, false},
+        {tc, 1.00006 * pc, false},
+        {tc, 0.99994 * pc, false},
+        {1.00005 * tc, 0.5 * pc, false},
+        {tc, 1e5, false},
     };
     for (const auto& c : cases) {
         prop_list p;
@@ -306,8 +320,9 @@ TEST_F(Water, SaturatedStatesThatAreNotComputedLeaveTheRecord) {
         const char* id;
     } cases[] = {
         {273.15, "t"},           // below the triple point
-        {0.99995 * 647.096, "t"},  // equal-area rule: the band below T_cr
+        {0.99995 * 647.096, "t"},  // equal-area rule without expansions: not within 5e-5 of T_cr
         {0.99995 * 22.064, "p"},
+        {0.9999999 * 647.096, "t"},  // closer than 1e-6 in any case
         {30, "p"},
         {400, "x"},
     };
@@ -319,13 +334,18 @@ TEST_F(Water, SaturatedStatesThatAreNotComputedLeaveTheRecord) {
         EXPECT_EQ(p.t, 1);
         EXPECT_EQ(p.p, 2);
     }
-    // Without the equal-area rule the correlation answers close to p_cr, and
-    // where its two densities meet there is no saturation state either.
+    // Without the equal-area rule the correlation answers up to 1 - 1e-6 of
+    // p_cr: its temperature to the precision of a double, and where the
+    // equation gives no two distinct densities at its pressure, the densities
+    // of the correlations.
     set_config("maxwell_rule", "0");
     prop_list p;
     EXPECT_TRUE(calc_sat_props(21.0, "p", {"K", "MPa"}, "water", p, UNDEFINE_ST));
-    EXPECT_NEAR(p.t, 642.9757, 0.025);  // the auxiliary equation at 21 MPa, within the bisection tolerance
-    EXPECT_FALSE(calc_sat_props(0.99995 * 22.064, "p", {"K", "MPa"}, "water", p, UNDEFINE_ST));
+    EXPECT_NEAR(p.t, 642.9756939662633, 1e-9);  // the auxiliary equation at 21 MPa, solved by Python
+    prop_list liq, vap;
+    ASSERT_TRUE(calc_sat_props(0.999999 * 22.064, "p", {"K", "MPa"}, "water", liq, "liquid"));
+    ASSERT_TRUE(calc_sat_props(0.999999 * 22.064, "p", {"K", "MPa"}, "water", vap, "gas"));
+    EXPECT_GT(liq.rho, 1.01 * vap.rho);
 }
 
 }  // namespace

@@ -53,6 +53,7 @@ void read_real(const ini_file& ini, config& c) {
     c.sat_liq_id = ini.integer(s, "sat_liq_id", c.sat_liq_id);
     c.eos_coeff = ini.text(s, "eos_coeff", c.eos_coeff);
     c.sat_line_margin = optional_real(ini, s, "sat_line_margin");
+    c.sat_expansion = ini.text(s, "sat_expansion", "");
     if (c.rho_dim == "mole") {
         c.rho_cr = c.rho_cr * c.mu;
         c.rho_div = c.rho_div * c.mu;

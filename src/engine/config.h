@@ -53,6 +53,8 @@ struct config {
     // equal-area pressure; absent: the equal-area rule decides every state
     // inside the saturation range.
     std::optional<double> sat_line_margin;
+    // File of the Chebyshev expansions of the saturation curves; empty: none.
+    std::string sat_expansion;
 };
 
 // Section [info]: what the configuration states about the fluid.

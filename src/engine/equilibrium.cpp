@@ -11,6 +11,13 @@ namespace {
 
 constexpr int MAX_PASSES = 100;
 
+// A pass whose step moved no variable by more than this, relative to it, and
+// whose residuals were within the tolerance, ends the solve: near the
+// critical point the residuals become flat long before the densities settle.
+constexpr double RELATIVE_STEP = 1e-10;
+
+bool settled(double before, double after) { return std::fabs(after - before) <= RELATIVE_STEP * std::fabs(after); }
+
 // Equal Gibbs energy: the difference of g/(R T) of the two phases.
 double gibbs_residual(double omega_1, double omega_2, const residual_derivatives& a1,
                       const residual_derivatives& a2) {
@@ -51,22 +58,24 @@ Eigen::Vector3d equal_area_residuals_p(const residual_model& m, double omega_1, 
             gibbs_residual(omega_1, omega_2, a1, a2)};
 }
 
-Eigen::Matrix2d equal_area_jacobian_t(const residual_at_tau<double>& m, double omega_1, double omega_2,
-                                      double delta) {
-    const Eigen::Vector2d base = equal_area_residuals(m, omega_1, omega_2);
+Eigen::Matrix2d equal_area_jacobian_t(const residual_at_tau<double>& m, double omega_1, double omega_2) {
+    // d((1 + Z - 1) omega)/d omega = 1 + p_rho, and d(h - s)/d omega = p_rho / omega.
+    const residual_derivatives a1 = m(omega_1), a2 = m(omega_2);
     Eigen::Matrix2d w;
-    w.col(0) = (equal_area_residuals(m, omega_1 + delta, omega_2) - base) / delta;
-    w.col(1) = (equal_area_residuals(m, omega_1, omega_2 + delta) - base) / delta;
+    w << 1 + a1.p_rho, -(1 + a2.p_rho), (1 + a1.p_rho) / omega_1, -(1 + a2.p_rho) / omega_2;
     return w;
 }
 
 Eigen::Matrix3d equal_area_jacobian_p(const residual_model& m, double omega_1, double omega_2, double tau,
-                                      double pi, double z_d, double delta) {
-    const Eigen::Vector3d base = equal_area_residuals_p(m, omega_1, omega_2, tau, pi, z_d);
+                                      double z_d) {
+    // d pi/d tau at constant omega = omega (1 + p_T) / z_d, and d(h - s)/d tau
+    // at constant omega = -(h - p_T) / tau.
+    const residual_at_tau<double> at(m, tau);
+    const residual_derivatives a1 = at(omega_1), a2 = at(omega_2);
     Eigen::Matrix3d w;
-    w.col(0) = (equal_area_residuals_p(m, omega_1 + delta, omega_2, tau, pi, z_d) - base) / delta;
-    w.col(1) = (equal_area_residuals_p(m, omega_1, omega_2 + delta, tau, pi, z_d) - base) / delta;
-    w.col(2) = (equal_area_residuals_p(m, omega_1, omega_2, tau + delta, pi, z_d) - base) / delta;
+    w << -(1 + a1.p_rho) * tau / z_d, 0, -omega_1 * (1 + a1.p_T) / z_d,  //
+        0, -(1 + a2.p_rho) * tau / z_d, -omega_2 * (1 + a2.p_T) / z_d,   //
+        (1 + a1.p_rho) / omega_1, -(1 + a2.p_rho) / omega_2, (-(a1.h - a1.p_T) + (a2.h - a2.p_T)) / tau;
     return w;
 }
 
@@ -76,15 +85,16 @@ void equal_area_at_T(const residual_at_tau<double>& m, double& omega_1, double& 
     int passes = 0;
     for (int due = 1; due > 0; --due) {
         count_pass(passes);
+        const Eigen::Vector2d x0{omega_1, omega_2};
         const Eigen::Vector2d f = equal_area_residuals(m, omega_1, omega_2);
-        const Eigen::Matrix2d w = equal_area_jacobian_t(m, omega_1, omega_2, delta);
+        const Eigen::Matrix2d w = equal_area_jacobian_t(m, omega_1, omega_2);
         check_fp();
-        const Eigen::Vector2d x = newton_step<2>(w, f, {omega_1, omega_2});
+        const Eigen::Vector2d x = newton_step<2>(w, f, x0);
         omega_1 = x[0];
         omega_2 = x[1] < 0 ? 1e-08 : x[1];
         check_fp();
         for (int i = 0; i < 2; ++i)
-            if (std::fabs(f[i]) > delta) ++due;
+            if (std::fabs(f[i]) > delta || !settled(x0[i], x[i])) ++due;
     }
 }
 
@@ -95,7 +105,7 @@ void equal_area_at_p(const residual_model& m, double& omega_1, double& omega_2, 
         count_pass(passes);
         const Eigen::Vector3d x0{omega_1, omega_2, tau};
         const Eigen::Vector3d f = equal_area_residuals_p(m, omega_1, omega_2, tau, pi, z_d);
-        const Eigen::Matrix3d w = equal_area_jacobian_p(m, omega_1, omega_2, tau, pi, z_d, delta);
+        const Eigen::Matrix3d w = equal_area_jacobian_p(m, omega_1, omega_2, tau, z_d);
         check_fp();
         const Eigen::Vector3d x = newton_step<3>(w, f, x0);
         omega_1 = x[0];
@@ -103,7 +113,7 @@ void equal_area_at_p(const residual_model& m, double& omega_1, double& omega_2, 
         tau = x[2];
         check_fp();
         for (int i = 0; i < 3; ++i)
-            if (std::fabs(x0[i] - x[i]) > delta) ++due;
+            if (std::fabs(x0[i] - x[i]) > delta || !settled(x0[i], x[i])) ++due;
     }
 }
 

@@ -9,6 +9,7 @@
 #include "engine/config.h"
 #include "engine/helmholtz.h"
 #include "engine/ideal.h"
+#include "engine/sat_expansion.h"
 #include "engine/sat_line.h"
 #include "vantrel/vantrel.h"
 
@@ -21,7 +22,8 @@ struct fluid_data {
     ideal_model ideal;
     residual_model residual;
     pressure_line line;
-    std::optional<density_line> liquid_line, vapour_line;  // correlation saturation (maxwell_rule off) only
+    std::optional<density_line> liquid_line{}, vapour_line{};  // correlation saturation (maxwell_rule off) only
+    std::optional<sat_expansion> expansion{};                  // the equal-area saturation curves, when given
     double z_d = 0;    // p_cr / (tau_div R rho_div): pi = (1 + Z - 1) omega tau / z_d
     double delta = 0;  // delta_rho / rho_div: step and tolerance of the solvers in omega
 };

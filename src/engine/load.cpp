@@ -52,6 +52,21 @@ void check_values(const config& c, const ini_file& ini) {
     if (!(c.p_tp < c.p_cr)) reject_value(c.path, "p_tp", written(ini, "conf_real", "p_tp", c.p_tp));
 }
 
+// The expansions of the saturation curves, refused unless they were fitted
+// to the equation this fluid uses, byte for byte.
+sat_expansion load_expansion(const config& c, const std::string& dir, const std::string& eos_text) {
+    check_plain_name(c.sat_expansion);
+    const std::string path = dir + "/" + c.sat_expansion;
+    const std::string text = read_data_file(path);
+    const auto fitted = sat_expansion::read_heading(text);
+    if (!fitted) unreadable_file(path);
+    if (fitted->eos_file != c.eos_coeff || fitted->checksum != text_checksum(eos_text))
+        throw error(error_kind::data, "Разложения линии насыщения в файле " + path +
+                                          " построены не для уравнения состояния " + dir + "/" + c.eos_coeff +
+                                          ": контрольная сумма не совпадает.");
+    return sat_expansion::from_table(parse_table(text, path), path);
+}
+
 }  // namespace
 
 std::shared_ptr<const fluid_data> load_fluid(const std::string& dir) {
@@ -61,16 +76,19 @@ std::shared_ptr<const fluid_data> load_fluid(const std::string& dir) {
     const std::string& at = c.path;
 
     ideal_model ideal(c.ideal, c.R, c.mu, read_fluid_table(dir, "c_p.txt"), at, dir + "/c_p.txt");
+    check_plain_name(c.eos_coeff);
     const std::string eos_path = dir + "/" + c.eos_coeff;
-    residual_model residual = residual_model::from_table(read_fluid_table(dir, c.eos_coeff), eos_path);
+    const std::string eos_text = read_data_file(eos_path);
+    residual_model residual = residual_model::from_table(parse_table(eos_text, eos_path), eos_path);
     pressure_line line = load_pressure_line(c.line, dir, at);
-    auto d = std::make_shared<fluid_data>(fluid_data{dir, make_info(dir, c, info), c, std::move(ideal),
-                                                     std::move(residual), std::move(line), std::nullopt,
-                                                     std::nullopt});
+    auto d = std::make_shared<fluid_data>(
+        fluid_data{dir, make_info(dir, c, info), c, std::move(ideal), std::move(residual), std::move(line)});
     if (!c.maxwell_rule && c.line.sat_id != 0) {
         d->liquid_line = load_density_line(c, "liq", dir);
         d->vapour_line = load_density_line(c, "gas", dir);
     }
+    // The expansions are of the equal-area solution: without that rule they do not apply.
+    if (!c.sat_expansion.empty() && c.maxwell_rule) d->expansion = load_expansion(c, dir, eos_text);
     check_values(c, ini);
     d->z_d = c.p_cr / (c.tau_div * c.R * c.rho_div);
     d->delta = c.delta_rho / c.rho_div;

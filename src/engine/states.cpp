@@ -12,6 +12,7 @@ namespace {
 
 constexpr double LO = 1 - CRITICAL_BAND;
 constexpr double HI = 1 + CRITICAL_BAND;
+constexpr double UPPER = 1 - SATURATION_LIMIT;
 
 // Equal-area solution from start densities on either side of the
 // correlation's saturation state (t_s, p_s).
@@ -46,40 +47,86 @@ bool in_saturation_range(const config& c, given g, double value, int level) {
     const double hi = (g == given::T) ? c.T_cr : c.p_cr;
     if (!(lo <= value && value < hi)) return false;
     if (level == 0 || !c.maxwell_rule) return true;
-    return value < LO * hi;
+    return value <= UPPER * hi;
 }
 
-std::optional<sat_solution> solve_saturation(const fluid_data& f, given g, double value) {
-    if (!in_saturation_range(f.cfg, g, value, 0)) return std::nullopt;
+namespace {
+
+// A saturated density by the equation at (tau, pi) from the correlation's,
+// or the correlation's own where the equation does not converge from it.
+double correlation_density(const residual_at_tau<double>& at, const fluid_data& f, double pi, double omega_0) {
+    try {
+        return solve_density(at, pi, f.z_d, f.delta, omega_0);
+    } catch (const error&) {
+        clear_fp();
+        return omega_0;
+    }
+}
+
+// Saturation by the correlations: the pressure of the correlation, or its
+// inverse to the precision of a double.
+std::optional<sat_solution> by_correlation(const fluid_data& f, given g, double value) {
+    const config& c = f.cfg;
+    sat_solution s;
+    s.T = (g == given::T) ? value : f.line.T_at(value, c.T_tp, c.T_cr, 0);
+    s.p = (g == given::T) ? f.line.p(value) : value;
+    check_fp();
+    const double tau = s.T / c.tau_div, pi = s.p / c.p_cr;
+    const residual_at_tau<double> at(f.residual, tau);
+    const double liq = f.liquid_line->omega(tau), vap = f.vapour_line->omega(tau);
+    check_fp();
+    s.omega_1 = correlation_density(at, f, pi, liq);
+    s.omega_2 = correlation_density(at, f, pi, vap);
+    // Close to the critical point the equation may give one density for both
+    // sides at the correlation's pressure: the correlations' densities stand.
+    if (!(*s.omega_1 / *s.omega_2 > HI)) {
+        s.omega_1 = liq;
+        s.omega_2 = vap;
+    }
+    return s;
+}
+
+std::optional<sat_solution> by_expansion(const sat_expansion& e, const fluid_data& f, given g, double value) {
+    const std::optional<sat_curves> s = (g == given::T) ? e.at_T(value) : e.at_p(value);
+    if (!s) return std::nullopt;
+    check_fp();
+    return sat_solution{s->T, s->p, s->rho_liq / f.cfg.rho_div, s->rho_vap / f.cfg.rho_div};
+}
+
+std::optional<sat_solution> by_equal_area(const fluid_data& f, given g, double value) {
     const config& c = f.cfg;
     const double t_s = (g == given::T) ? value : f.line.T_at(value, c.T_tp, c.T_cr, 0.05);
     const double p_s = (g == given::T) ? f.line.p(value) : value;
     double tau_s = t_s / c.tau_div;
     double pi_s = p_s / c.p_cr;
     check_fp();
-
     sat_solution s;
-    if (!c.maxwell_rule) {
-        const residual_at_tau<double> at(f.residual, tau_s);
-        s.omega_1 = solve_density(at, pi_s, f.z_d, f.delta, f.liquid_line->omega(tau_s));
-        s.omega_2 = solve_density(at, pi_s, f.z_d, f.delta, f.vapour_line->omega(tau_s));
-    } else if (t_s < LO * c.T_cr && p_s < LO * c.p_cr) {
+    // Newton's method from the correlation's seeds needs some distance from
+    // the critical point; the expansions, where given, reach closer.
+    if (t_s < LO * c.T_cr && p_s < LO * c.p_cr) {
         double omega_1 = 0, omega_2 = 0;
         equal_area(f, g, tau_s, pi_s, p_s, omega_1, omega_2);
-        // Near the critical point Newton's method may end on the trivial
-        // solution of equal densities, which is no saturation state: its
-        // pressure or temperature would pass for one.
+        // Newton's method may end on the trivial solution of equal densities,
+        // which is no saturation state: its pressure or temperature would
+        // pass for one.
         check_fp();
         if (!(omega_1 / omega_2 > HI)) return std::nullopt;
         s.omega_1 = omega_1;
         s.omega_2 = omega_2;
     }
-    s.T = c.tau_div * tau_s;
-    s.p = c.p_cr * pi_s;
-    if (g == given::T) s.T = value;
-    if (g == given::p) s.p = value;
+    s.T = (g == given::T) ? value : c.tau_div * tau_s;
+    s.p = (g == given::p) ? value : c.p_cr * pi_s;
     check_fp();
     return s;
+}
+
+}  // namespace
+
+std::optional<sat_solution> solve_saturation(const fluid_data& f, given g, double value) {
+    if (!in_saturation_range(f.cfg, g, value, 0)) return std::nullopt;
+    if (!f.cfg.maxwell_rule) return by_correlation(f, g, value);
+    if (f.expansion) return by_expansion(*f.expansion, f, g, value);
+    return by_equal_area(f, g, value);
 }
 
 std::optional<saturated_pair> saturated_states(const fluid_data& f, given g, double value) {
@@ -101,43 +148,63 @@ std::optional<saturated_pair> saturated_states(const fluid_data& f, given g, dou
     return r;
 }
 
-phase_decision decide_phase(const fluid_data& f, double T, double p) {
+namespace {
+
+phase_kind against(double p, double p_s) {
+    if (p > p_s) return phase_kind::liquid;
+    if (p < p_s) return phase_kind::gas;
+    return phase_kind::none;
+}
+
+// Rule 5 by the expansions: exact below their upper end; above it the
+// saturation pressure lies between the expansions' last one and p_cr.
+phase_decision phase_by_expansion(const fluid_data& f, double T, double p) {
+    const sat_expansion& e = *f.expansion;
+    if (const auto s = by_expansion(e, f, given::T, T)) return {against(p, s->p), s};
+    const double p_last = e.closest().p;
+    check_fp();
+    return {p < p_last ? phase_kind::gas : phase_kind::none, {}};
+}
+
+// Rule 5 by the equal-area rule, which away from the saturation line the
+// correlation's bound (sat_line_margin) spares.
+phase_decision phase_by_equal_area(const fluid_data& f, double T, double p) {
     const config& c = f.cfg;
-    if (p > c.p_cr && T > c.T_cr) return {phase_kind::supercritical, {}};
-    if (p < c.p_tp && T > c.T_tp) return {phase_kind::gas, {}};
-    if (c.T_tp < T && T < c.T_cr && p > c.p_cr) return {phase_kind::liquid, {}};
-    if (c.p_tp < p && p < c.p_cr && T > c.T_cr) return {phase_kind::gas, {}};
-    if (!(c.T_tp < T && T < c.T_cr && c.p_tp < p && p < c.p_cr)) return {};
-    if (!in_saturation_range(f.cfg, given::T, T, 0)) return {};
-    // Without the equal-area rule, and close to the critical temperature, the
-    // correlation's pressure is the saturation pressure.
-    const bool equal_area = c.maxwell_rule && T < LO * c.T_cr;
-    if (!equal_area) {
-        const double p_line = f.line.p(T);
-        check_fp();
-        if (p > p_line) return {phase_kind::liquid, {}};
-        if (p < p_line) return {phase_kind::gas, {}};
-        return {};
-    }
-    // Away from the saturation line the correlation decides: it stays within
-    // sat_line_margin of the equal-area pressure.
-    if (c.sat_line_margin) {
+    if (c.sat_line_margin && T < LO * c.T_cr) {
         const double p_line = f.line.p(T);
         check_fp();
         if (p < p_line * (1 - *c.sat_line_margin)) return {phase_kind::gas, {}};
         if (p > p_line * (1 + *c.sat_line_margin)) return {phase_kind::liquid, {}};
     }
-    const std::optional<sat_solution> s = solve_saturation(f, given::T, T);
+    const std::optional<sat_solution> s = by_equal_area(f, given::T, T);
     if (!s) return {};
-    if (p > s->p) return {phase_kind::liquid, s};
-    if (p < s->p) return {phase_kind::gas, s};
-    return {phase_kind::none, s};
+    return {against(p, s->p), s};
+}
+
+}  // namespace
+
+phase_decision decide_phase(const fluid_data& f, double T, double p) {
+    const config& c = f.cfg;
+    // At the critical pressure itself the fluid counts as above it.
+    if (p >= c.p_cr && T > c.T_cr) return {phase_kind::supercritical, {}};
+    if (p < c.p_tp && T > c.T_tp) return {phase_kind::gas, {}};
+    if (c.T_tp < T && T < c.T_cr && p >= c.p_cr) return {phase_kind::liquid, {}};
+    if (c.p_tp < p && p < c.p_cr && T > c.T_cr) return {phase_kind::gas, {}};
+    if (!(c.T_tp < T && T < c.T_cr && c.p_tp < p && p < c.p_cr)) return {};
+    if (!in_saturation_range(c, given::T, T, 0)) return {};
+    if (!c.maxwell_rule) {
+        // The correlation's pressure is the saturation pressure.
+        const double p_line = f.line.p(T);
+        check_fp();
+        return {against(p, p_line), {}};
+    }
+    if (f.expansion) return phase_by_expansion(f, T, p);
+    return phase_by_equal_area(f, T, p);
 }
 
 single_phase solve_tp(const fluid_data& f, double T, double p) {
     const config& c = f.cfg;
-    const bool away_from_critical = T < LO * c.T_cr || (T > HI * c.T_cr && p < LO * c.p_cr) || p > HI * c.p_cr;
-    if (!away_from_critical)
+    if (std::fabs(T / c.T_cr - 1) <= CRITICAL_BAND && std::fabs(p / c.p_cr - 1) <= CRITICAL_BAND)
         throw error(error_kind::near_critical,
                     "Состояние слишком близко к критической точке: свойства реального вещества не рассчитываются.");
     const phase_decision ph = decide_phase(f, T, p);

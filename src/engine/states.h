@@ -8,8 +8,12 @@
 
 namespace vantrel::detail {
 
-// Relative half-width of the band around the critical point.
+// Relative half-width of the neighbourhood of the critical point.
 inline constexpr double CRITICAL_BAND = 5e-05;
+
+// Saturation states are computed up to this relative distance below the
+// critical temperature and pressure.
+inline constexpr double SATURATION_LIMIT = 1e-06;
 
 // Normal atmospheric pressure, Pa: the pressure of the entropy's reference
 // state for the tabulated heat capacity.
@@ -20,7 +24,7 @@ enum class given { T, p };
 // Whether value (K or Pa) lies where saturation is defined (level 0:
 // [T_tp, T_cr) or [p_tp, p_cr) of a fluid with a saturation model) or
 // computed by the method in force (level 1: with the equal-area rule only up
-// to 1 - CRITICAL_BAND of the critical value).
+// to 1 - SATURATION_LIMIT of the critical value, inclusive).
 bool in_saturation_range(const config& c, given g, double value, int level);
 
 // A saturation state: T (K), p (Pa) and, when solved, the reduced densities
@@ -31,11 +35,14 @@ struct sat_solution {
 };
 
 // The saturation state of a temperature or a pressure: by the correlations
-// (maxwell_rule off: their pressure or temperature, with the densities solved
-// there), or by the equal-area rule seeded by them (below 1 - CRITICAL_BAND
-// of the critical values; above, the correlation's value without densities).
-// Nothing outside the level-0 range, or when the equal-area solution is the
-// trivial one of equal densities.
+// (maxwell_rule off: their pressure or temperature, with the densities the
+// equation gives there from the correlations' densities, or those where it
+// gives no two distinct ones), by the expansions of the equal-area solution,
+// or (a fluid without them) by the equal-area rule seeded by the
+// correlations (below 1 - CRITICAL_BAND of the critical values; above, the
+// correlation's value without densities). Nothing outside the level-0
+// range or the expansions, or when the equal-area solution is the trivial
+// one of equal densities.
 std::optional<sat_solution> solve_saturation(const fluid_data& f, given g, double value);
 
 // Both saturated phases of a saturation state, where they are computed and
@@ -57,8 +64,9 @@ struct phase_decision {
 };
 phase_decision decide_phase(const fluid_data& f, double T, double p);
 
-// The single-phase state at (T, p): refused within the near-critical band;
-// the phase, the density and the residual derivatives there.
+// The single-phase state at (T, p): refused within CRITICAL_BAND of both
+// the critical temperature and pressure; the phase, the density and the
+// residual derivatives there.
 struct single_phase {
     phase_kind phase = phase_kind::none;
     double rho = 0;

@@ -1,0 +1,169 @@
+#include "engine/sat_expansion.h"
+
+#include <boost/crc.hpp>
+#include <cmath>
+#include <limits>
+
+#include "engine/text.h"
+#include "vantrel/vantrel.h"
+
+namespace vantrel::detail {
+
+namespace {
+
+// sum c_k T_k(u) by Clenshaw's recurrence.
+double chebyshev(const std::vector<double>& c, double u) {
+    double b1 = 0, b2 = 0;
+    for (std::size_t k = c.size(); k-- > 1;) {
+        const double b0 = 2 * u * b1 - b2 + c[k];
+        b2 = b1;
+        b1 = b0;
+    }
+    return u * b1 - b2 + c[0];
+}
+
+// Coefficients of the derivative by x of sum c_k T_k(u) on [lo, hi].
+std::vector<double> derivative(const std::vector<double>& c, double lo, double hi) {
+    const std::size_t n = c.size();
+    std::vector<double> d(n, 0.0);
+    for (std::size_t k = n - 1; k-- > 0;) d[k] = (k + 2 < n ? d[k + 2] : 0) + 2 * static_cast<double>(k + 1) * c[k + 1];
+    d[0] /= 2;
+    for (double& v : d) v *= 2 / (hi - lo);
+    return d;
+}
+
+double map(double x, double lo, double hi) { return (2 * x - lo - hi) / (hi - lo); }
+
+}  // namespace
+
+std::uint32_t text_checksum(std::string_view text) {
+    boost::crc_32_type crc;
+    crc.process_bytes(text.data(), text.size());
+    return crc.checksum();
+}
+
+sat_expansion sat_expansion::from_table(const table& rows, const std::string& path) {
+    sat_expansion e;
+    bool have_critical = false;
+    for (const auto& r : rows) {
+        if (r.size() < 4) unreadable_file(path);
+        const double kind = r[0];
+        if (kind == 0) {
+            e.critical_ = {r[1], r[2], r[3]};
+            have_critical = true;
+        } else if (kind == 1 || kind == 2 || kind == 3) {
+            if (!(r[1] < r[2])) unreadable_file(path);
+            std::vector<double> c(r.begin() + 3, r.end());
+            while (c.size() > 1 && c.back() == 0) c.pop_back();
+            e.pieces_[static_cast<int>(kind)].push_back({r[1], r[2], c, derivative(c, r[1], r[2])});
+        } else {
+            throw error(error_kind::data, "Недопустимое значение kind = '" + number_text(kind) + "' в файле " + path);
+        }
+    }
+    if (!have_critical || !(e.critical_.T > 0 && e.critical_.p > 0 && e.critical_.rho > 0)) unreadable_file(path);
+    for (int q = 1; q <= 3; ++q) {
+        auto& p = e.pieces_[q];
+        if (p.empty()) unreadable_file(path);
+        for (std::size_t i = 1; i < p.size(); ++i)
+            if (p[i].lo != p[i - 1].hi) unreadable_file(path);  // contiguous, in order of x
+        if (p.front().lo != e.pieces_[1].front().lo || p.back().hi != e.pieces_[1].back().hi) unreadable_file(path);
+    }
+    return e;
+}
+
+std::optional<sat_expansion::fitted_to> sat_expansion::read_heading(std::string_view text) {
+    const std::string_view marker = "; fitted to ";
+    const std::size_t at = text.find(marker);
+    if (at == std::string_view::npos) return std::nullopt;
+    const std::size_t end = text.find('\n', at);
+    const std::string_view line = text.substr(at + marker.size(), end == std::string_view::npos ? end : end - at - marker.size());
+    const std::size_t comma = line.find(", CRC-32 0x");
+    if (comma == std::string_view::npos) return std::nullopt;
+    const std::string_view hex = line.substr(comma + 11, 8);
+    std::uint32_t sum = 0;
+    for (char ch : hex) {
+        const int digit = (ch >= '0' && ch <= '9') ? ch - '0' : (ch >= 'a' && ch <= 'f') ? ch - 'a' + 10 : -1;
+        if (digit < 0 || hex.size() != 8) return std::nullopt;
+        sum = sum * 16 + static_cast<std::uint32_t>(digit);
+    }
+    return fitted_to{std::string(line.substr(0, comma)), sum};
+}
+
+double sat_expansion::T_min() const {
+    const double x = pieces_[ln_p].back().hi;
+    return critical_.T * (1 - x * x);
+}
+
+double sat_expansion::T_max() const {
+    const double x = pieces_[ln_p].front().lo;
+    return critical_.T * (1 - x * x);
+}
+
+const sat_expansion::piece* sat_expansion::find(quantity q, double x) const {
+    const auto& p = pieces_[q];
+    if (!(x >= p.front().lo && x <= p.back().hi)) return nullptr;
+    std::size_t lo = 0, hi = p.size() - 1;
+    while (lo < hi) {
+        const std::size_t mid = (lo + hi) / 2;
+        if (x > p[mid].hi)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return &p[lo];
+}
+
+double sat_expansion::value(quantity q, double x) const {
+    const piece* p = find(q, x);
+    return chebyshev(p->c, map(x, p->lo, p->hi));
+}
+
+sat_curves sat_expansion::curves(double x) const {
+    const critical_point& c = critical_;
+    return {c.T * (1 - x * x), c.p * std::exp(value(ln_p, x)), c.rho * std::exp(value(ln_rho_liq, x)),
+            c.rho * std::exp(value(ln_rho_vap, x))};
+}
+
+std::optional<sat_curves> sat_expansion::at_T(double T) const {
+    const double theta = 1 - T / critical_.T;
+    if (!(theta >= 0)) return std::nullopt;
+    const double x = std::sqrt(theta);
+    if (find(ln_p, x) == nullptr) return std::nullopt;
+    sat_curves s = curves(x);
+    s.T = T;
+    return s;
+}
+
+std::optional<sat_curves> sat_expansion::at_p(double p) const {
+    // ln(p/p_c) falls with x: bisection over the pieces' ends, then Newton's
+    // method inside the piece, kept within it.
+    const double y = std::log(p / critical_.p);
+    const auto& pieces = pieces_[ln_p];
+    const auto f = [&](const piece& q, double x) { return chebyshev(q.c, map(x, q.lo, q.hi)); };
+    if (!(y <= f(pieces.front(), pieces.front().lo) && y >= f(pieces.back(), pieces.back().hi))) return std::nullopt;
+    const piece* q = &pieces.front();
+    for (const auto& candidate : pieces)
+        if (y >= f(candidate, candidate.hi)) {
+            q = &candidate;
+            break;
+        }
+    double lo = q->lo, hi = q->hi;
+    double x = 0.5 * (lo + hi);
+    for (int i = 0; i < 100; ++i) {
+        const double r = f(*q, x) - y;
+        if (r > 0)
+            lo = x;
+        else
+            hi = x;
+        const double slope = chebyshev(q->dc, map(x, q->lo, q->hi));
+        double next = x - r / slope;
+        if (!(next > lo && next < hi)) next = 0.5 * (lo + hi);
+        if (next == x || hi - lo <= 4 * std::numeric_limits<double>::epsilon() * hi) break;
+        x = next;
+    }
+    sat_curves s = curves(x);
+    s.p = p;
+    return s;
+}
+
+}  // namespace vantrel::detail
