@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "calc_properties.h"
+#include "engine/states.h"
 #include "ideal_gas.h"
 #include "phase_eq.h"
 #include "real_props.h"
@@ -346,6 +347,34 @@ TEST_F(Water, SaturatedStatesThatAreNotComputedLeaveTheRecord) {
     ASSERT_TRUE(calc_sat_props(0.999999 * 22.064, "p", {"K", "MPa"}, "water", liq, "liquid"));
     ASSERT_TRUE(calc_sat_props(0.999999 * 22.064, "p", {"K", "MPa"}, "water", vap, "gas"));
     EXPECT_GT(liq.rho, 1.01 * vap.rho);
+}
+
+// Without expansions the correlation decides the phase away from the
+// saturation line only where it stays within sat_line_margin of the
+// equal-area pressure: the margin holds at least twice the gap, on a grid
+// finer than the one it was derived on, and closer to the critical point.
+TEST_F(Water, SaturationLineMarginHoldsTwiceTheGap) {
+    namespace d = vantrel::detail;
+    const auto f = load_agent("water");
+    ASSERT_TRUE(f->cfg.sat_line_margin);
+    const double lo = f->cfg.T_tp, hi = (1 - d::CRITICAL_BAND) * f->cfg.T_cr;
+    double worst = 0;
+    int solved = 0;
+    for (int k = 0; k <= 1000; ++k) {
+        const double T = k <= 800 ? lo + (hi - lo) * k / 800.5
+                                  : f->cfg.T_cr * (1 - std::pow(10.0, -2 - 2.0 * (k - 800) / 200));
+        std::optional<d::sat_solution> s;
+        try {
+            s = d::solve_saturation(*f, d::given::T, T);
+        } catch (const vantrel::error&) {
+            continue;  // without expansions the equal-area solve may fail close to the critical point
+        }
+        if (!s || !s->omega_1) continue;
+        ++solved;
+        worst = std::max(worst, std::fabs(f->line.p(T) / s->p - 1));
+    }
+    EXPECT_GT(solved, 800);
+    EXPECT_LE(2 * worst, *f->cfg.sat_line_margin);
 }
 
 }  // namespace

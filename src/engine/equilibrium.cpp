@@ -1,6 +1,7 @@
 #include "engine/equilibrium.h"
 
 #include <Eigen/LU>
+#include <array>
 #include <cmath>
 
 #include "engine/fpu.h"
@@ -14,9 +15,22 @@ constexpr int MAX_PASSES = 100;
 // A pass whose step moved no variable by more than this, relative to it, and
 // whose residuals were within the tolerance, ends the solve: near the
 // critical point the residuals become flat long before the densities settle.
+// Steps that no longer shrink have reached the resolution of the numbers
+// there (the Jacobian is nearly singular) and settle a variable too.
 constexpr double RELATIVE_STEP = 1e-10;
 
-bool settled(double before, double after) { return std::fabs(after - before) <= RELATIVE_STEP * std::fabs(after); }
+// The relative steps of the variables of a solve, pass by pass.
+template <int N>
+struct steps {
+    std::array<double, N> last;
+    steps() { last.fill(INFINITY); }
+    bool settled(int i, double before, double after) {
+        const double rel = std::fabs(after - before) / std::fabs(after);
+        const bool done = rel <= RELATIVE_STEP || rel >= 0.9 * last[i];
+        last[i] = rel;
+        return done;
+    }
+};
 
 // Equal Gibbs energy: the difference of g/(R T) of the two phases.
 double gibbs_residual(double omega_1, double omega_2, const residual_derivatives& a1,
@@ -83,6 +97,7 @@ void equal_area_at_T(const residual_at_tau<double>& m, double& omega_1, double& 
     // Every pass is the same step from the current values, so the passes
     // still due can be counted instead of nested.
     int passes = 0;
+    steps<2> moved;
     for (int due = 1; due > 0; --due) {
         count_pass(passes);
         const Eigen::Vector2d x0{omega_1, omega_2};
@@ -94,13 +109,14 @@ void equal_area_at_T(const residual_at_tau<double>& m, double& omega_1, double& 
         omega_2 = x[1] < 0 ? 1e-08 : x[1];
         check_fp();
         for (int i = 0; i < 2; ++i)
-            if (std::fabs(f[i]) > delta || !settled(x0[i], x[i])) ++due;
+            if (!moved.settled(i, x0[i], x[i]) || std::fabs(f[i]) > delta) ++due;
     }
 }
 
 void equal_area_at_p(const residual_model& m, double& omega_1, double& omega_2, double& tau, double pi, double z_d,
                      double delta) {
     int passes = 0;
+    steps<3> moved;
     for (int due = 1; due > 0; --due) {
         count_pass(passes);
         const Eigen::Vector3d x0{omega_1, omega_2, tau};
@@ -113,7 +129,7 @@ void equal_area_at_p(const residual_model& m, double& omega_1, double& omega_2, 
         tau = x[2];
         check_fp();
         for (int i = 0; i < 3; ++i)
-            if (std::fabs(x0[i] - x[i]) > delta || !settled(x0[i], x[i])) ++due;
+            if (!moved.settled(i, x0[i], x[i]) || std::fabs(x0[i] - x[i]) > delta) ++due;
     }
 }
 

@@ -28,8 +28,8 @@ Eigen::Matrix3d equal_area_jacobian_p(const residual_model& m, double omega_1, d
 
 // Saturated densities at the model's temperature, updated in place. A pass
 // applies one Newton step; each residual of its start above delta, and each
-// density its step moved by more than 1e-10 of itself, starts a further
-// pass. More than 100 passes: error(no_convergence); a Jacobian that cannot
+// density its step moved by more than 1e-10 of itself (unless the steps no
+// longer shrink: the resolution of the numbers), starts a further pass. More than 100 passes: error(no_convergence); a Jacobian that cannot
 // be inverted, or a step that is not finite: error(no_convergence) naming
 // the singular Jacobian.
 void equal_area_at_T(const residual_at_tau<double>& m, double& omega_1, double& omega_2, double delta);

@@ -202,6 +202,22 @@ phase_decision decide_phase(const fluid_data& f, double T, double p) {
     return phase_by_equal_area(f, T, p);
 }
 
+namespace {
+
+// The reduced density of the saturated liquid at T where it comes cheaply:
+// from the phase decision, the expansions or the liquid's correlation.
+std::optional<double> saturated_liquid(const fluid_data& f, double T, const phase_decision& ph) {
+    if (ph.sat && ph.sat->omega_1) return ph.sat->omega_1;
+    if (!(T < f.cfg.T_cr)) return std::nullopt;
+    if (f.expansion) {
+        if (const auto s = f.expansion->at_T(T)) return s->rho_liq / f.cfg.rho_div;
+    }
+    if (f.liquid_line) return f.liquid_line->omega(T / f.cfg.tau_div);
+    return std::nullopt;
+}
+
+}  // namespace
+
 single_phase solve_tp(const fluid_data& f, double T, double p) {
     const config& c = f.cfg;
     if (std::fabs(T / c.T_cr - 1) <= CRITICAL_BAND && std::fabs(p / c.p_cr - 1) <= CRITICAL_BAND)
@@ -217,11 +233,17 @@ single_phase solve_tp(const fluid_data& f, double T, double p) {
         if (ph.phase == phase_kind::liquid) return pi;
         return (ph.sat ? ph.sat->p : f.line.p(T)) / c.p_cr;
     };
+    // A liquid starts from its saturated density, below its own on a convex
+    // isotherm: Newton's first step lands above it and the rest approach it
+    // from there, also close to the critical point.
+    const std::optional<double> liquid = ph.phase == phase_kind::liquid ? saturated_liquid(f, T, ph) : std::nullopt;
+    check_fp();
+    const double start = liquid ? *liquid : density_start(tau, pi, f.z_d, pi_s);
     const residual_at_tau<double> at(f.residual, tau);
     single_phase r;
     r.phase = ph.phase;
     r.sat = ph.sat;
-    const double omega = solve_density(at, pi, f.z_d, f.delta, density_start(tau, pi, f.z_d, pi_s));
+    const double omega = solve_density(at, pi, f.z_d, f.delta, start);
     r.a = at(omega);
     r.rho = c.rho_div * omega;
     return r;

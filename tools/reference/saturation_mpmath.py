@@ -2,7 +2,7 @@
 """Independent extended-precision reference evaluation (python3-mpmath only).
 
 For a Helmholtz-energy equation of state taken from one of CoolProp's public
-fluid files (dev/fluids/<name>.json; the residual part alphar of EOS[0]),
+fluid files (dev/fluids/<name>.json; the residual Helmholtz energy alphar of EOS[0]),
 this script computes with mpmath (default 50 digits):
 
   * the equation's own critical point: (T, rho) with (dp/drho)_T = 0 and
@@ -10,8 +10,8 @@ this script computes with mpmath (default 50 digits):
   * equal-area (Maxwell) saturation states: given T, the liquid and vapour
     densities with equal pressure and equal Gibbs energy; given p, also T.
 
-Only the residual part is needed: at equal T the ideal-gas part of g/RT
-contributes ln(delta) plus terms that cancel.
+Only alphar is needed: at equal T the ideal-gas Helmholtz energy adds
+ln(delta) to g/RT, plus terms that cancel.
 
 Term types evaluated (all of EOS[0].alphar):
   ResidualHelmholtzPower        n delta^d tau^t [exp(-delta^l) if l > 0]
@@ -20,14 +20,23 @@ Term types evaluated (all of EOS[0].alphar):
                                 theta = (1 - tau) + A ((delta-1)^2)^(1/(2 beta)),
                                 Delta = theta^2 + B ((delta-1)^2)^a,
                                 psi   = exp(-C (delta-1)^2 - D (tau-1)^2)
-Derivatives with respect to delta are exact: every term is evaluated as a
+Derivatives in delta are exact: every term is evaluated as a
 truncated Taylor series (a "jet") in delta, so no numerical differentiation
 is involved.
+
+Methods: critical point = the temperature at which the minimum of (dp/drho)_T
+on the isotherm (its inflection, d2p/drho2 = 0) is zero, by nested bracketed
+root finding; saturation at T = Newton on (rho_liq, rho_vap) with the exact
+Jacobian, started from a Maxwell construction between the spinodals near the
+critical point and then by continuation in 1 - T/T_c; saturation at p = secant
+in (1/T, ln p).  Every saturation record is checked for exactly three roots of
+p(rho) = p_sat on the isotherm (0.01 .. 3.5 rho_c), two of them stable.
 
 Usage:
   saturation_mpmath.py critical FILE.json
   saturation_mpmath.py satT FILE.json T_K [T_K ...]
   saturation_mpmath.py satp FILE.json p_Pa [p_Pa ...]
+  saturation_mpmath.py anchor FILE.json     (pressure at EOS[0].STATES.hs_anchor vs the file)
   saturation_mpmath.py table FILE.json AGENT [--config CONFIG.txt | --own-critical]
                                      [--extra-T T_K ...] [--out OUT.txt]
   options: --dps N (working digits, default 50)
@@ -36,7 +45,6 @@ Usage:
 import argparse
 import datetime
 import json
-import math
 import os
 import sys
 import time
