@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "engine/states.h"
 #include "vantrel/vantrel.h"
 
 namespace {
@@ -27,6 +28,69 @@ void engine_state(benchmark::State& state, const char* agent, double t_c, double
 void engine_load(benchmark::State& state, const char* agent) {
     for (auto _ : state) benchmark::DoNotOptimize(load(agent));
 }
+
+namespace d = vantrel::detail;
+
+// The fluid without its expansions: saturation by the equal-area solver
+// alone, seeded by the correlations.
+d::fluid_data equal_area_only(const vantrel::fluid& f) {
+    d::fluid_data copy = f.data();
+    copy.expansion.reset();
+    return copy;
+}
+
+// Saturation pressure and both densities at 0.8 T_c (1 - T/T_c = 0.2).
+void saturation_T(benchmark::State& state, const char* agent, bool expansions) {
+    const vantrel::fluid f = load(agent);
+    const d::fluid_data fd = expansions ? f.data() : equal_area_only(f);
+    const double T = 0.8 * fd.cfg.T_cr;
+    for (auto _ : state) benchmark::DoNotOptimize(d::solve_saturation(fd, d::given::T, T));
+}
+
+// Saturation temperature and both densities at 0.3 p_c.
+void saturation_p(benchmark::State& state, const char* agent, bool expansions) {
+    const vantrel::fluid f = load(agent);
+    const d::fluid_data fd = expansions ? f.data() : equal_area_only(f);
+    const double p = 0.3 * fd.cfg.p_cr;
+    for (auto _ : state) benchmark::DoNotOptimize(d::solve_saturation(fd, d::given::p, p));
+}
+
+// Both saturated phases with h and s (the public record), at 0.8 T_c.
+void saturation_record_T(benchmark::State& state, const char* agent) {
+    const vantrel::fluid f = load(agent);
+    const double T = 0.8 * f.info().T_cr;
+    for (auto _ : state) benchmark::DoNotOptimize(f.saturation_at_T(T));
+}
+
+void saturation_record_p(benchmark::State& state, const char* agent) {
+    const vantrel::fluid f = load(agent);
+    const double p = 0.3 * f.info().p_cr;
+    for (auto _ : state) benchmark::DoNotOptimize(f.saturation_at_p(p));
+}
+
+// The phase decision of a (T, p) state: a liquid 1 % above the saturation
+// pressure at 0.95 T_c, where only the saturation curve decides.
+void phase_decision(benchmark::State& state, const char* agent) {
+    const vantrel::fluid f = load(agent);
+    const double T = 0.95 * f.info().T_cr;
+    const double p = 1.01 * f.saturation_at_T(T)->p;
+    for (auto _ : state) benchmark::DoNotOptimize(d::decide_phase(f.data(), T, p));
+}
+
+BENCHMARK_CAPTURE(saturation_T, R507A_expansions, "R507A", true);
+BENCHMARK_CAPTURE(saturation_T, R507A_equal_area, "R507A", false);
+BENCHMARK_CAPTURE(saturation_T, R718_expansions, "R718", true);
+BENCHMARK_CAPTURE(saturation_T, R718_equal_area, "R718", false);
+BENCHMARK_CAPTURE(saturation_p, R507A_expansions, "R507A", true);
+BENCHMARK_CAPTURE(saturation_p, R507A_equal_area, "R507A", false);
+BENCHMARK_CAPTURE(saturation_p, R718_expansions, "R718", true);
+BENCHMARK_CAPTURE(saturation_p, R718_equal_area, "R718", false);
+BENCHMARK_CAPTURE(saturation_record_T, R507A, "R507A");
+BENCHMARK_CAPTURE(saturation_record_T, R718, "R718");
+BENCHMARK_CAPTURE(saturation_record_p, R507A, "R507A");
+BENCHMARK_CAPTURE(saturation_record_p, R718, "R718");
+BENCHMARK_CAPTURE(phase_decision, R507A, "R507A");
+BENCHMARK_CAPTURE(phase_decision, R718, "R718");
 
 BENCHMARK_CAPTURE(engine_derivatives, R507A, "R507A", 0.8 * 490.74, 0.8 * 343.765);
 BENCHMARK_CAPTURE(engine_derivatives, R744, "R744", 2.5 * 467.6, 0.8 * 304.1282);

@@ -179,6 +179,37 @@ TEST_P(Validation, SaturationFulfilsTheEqualAreaCondition) {
               << ", largest |g' - g''|/(R T) = " << worst_g << "\n";
 }
 
+// T_cr and p_cr of the configuration are the equation's own critical point.
+TEST_P(Validation, CriticalPointIsTheEquationsOwn) {
+    const auto records = of_kind("eos_critical");
+    ASSERT_EQ(records.size(), 1u) << agent;
+    EXPECT_LT(rel(f.info().T_cr, records[0].number("T")), 1e-7) << agent;
+    EXPECT_LT(rel(f.info().p_cr, records[0].number("p")), 1e-7) << agent;
+}
+
+// Saturation states against an independent 50-digit equal-area solve, at
+// relative distances 1e-2 ... 1e-6 below T_cr and below p_cr: p_s and T_s
+// to 1e-10, the densities to 1e-9 down to 1e-4 below T_cr and to 1e-6 closer.
+TEST_P(Validation, SaturationAgreesWithAnIndependentSolve) {
+    double worst_ps = 0, worst_rho = 0, worst_rho_close = 0;
+    for (const auto& kind : {"sat_T", "sat_p"}) {
+        for (const auto& r : of_kind(kind)) {
+            const bool by_t = std::string(kind) == "sat_T";
+            const auto s = by_t ? f.saturation_at_T(r.number("T")) : f.saturation_at_p(r.number("p"));
+            ASSERT_TRUE(s) << agent << " " << kind << " " << r.text("d");
+            const double ps = by_t ? rel(s->p, r.number("p")) : rel(s->T, r.number("T"));
+            const double rho = std::max(rel(s->rho_liq, r.number("rho_liq")), rel(s->rho_vap, r.number("rho_vap")));
+            const bool close = 1 - r.number("T") / f.info().T_cr < 1e-4;
+            EXPECT_LT(ps, 1e-10) << agent << " " << kind << " " << r.text("d");
+            EXPECT_LT(rho, close ? 1e-6 : 1e-9) << agent << " " << kind << " " << r.text("d");
+            worst_ps = std::max(worst_ps, ps);
+            (close ? worst_rho_close : worst_rho) = std::max(close ? worst_rho_close : worst_rho, rho);
+        }
+    }
+    std::cout << "[ near T_c  ] " << agent << ": p_s and T_s " << worst_ps << ", densities " << worst_rho
+              << " (closer than 1e-4: " << worst_rho_close << ")\n";
+}
+
 // Saturation exists at every temperature and pressure from the triple point
 // up to 1e-6 below the critical point, and not closer in.
 TEST_P(Validation, SaturationUpToTheCriticalPoint) {

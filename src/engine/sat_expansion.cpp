@@ -55,7 +55,8 @@ sat_expansion sat_expansion::from_table(const table& rows, const std::string& pa
             if (!(r[1] < r[2])) unreadable_file(path);
             std::vector<double> c(r.begin() + 3, r.end());
             while (c.size() > 1 && c.back() == 0) c.pop_back();
-            e.pieces_[static_cast<int>(kind)].push_back({r[1], r[2], c, derivative(c, r[1], r[2])});
+            e.pieces_[static_cast<int>(kind)].push_back(
+                {r[1], r[2], c, derivative(c, r[1], r[2]), chebyshev(c, -1), chebyshev(c, 1)});
         } else {
             throw error(error_kind::data, "Недопустимое значение kind = '" + number_text(kind) + "' в файле " + path);
         }
@@ -135,31 +136,34 @@ std::optional<sat_curves> sat_expansion::at_T(double T) const {
 }
 
 std::optional<sat_curves> sat_expansion::at_p(double p) const {
-    // ln(p/p_c) falls with x: bisection over the pieces' ends, then Newton's
-    // method inside the piece, kept within it.
+    // ln(p/p_c) falls with x: the piece by its ends, then Newton's method
+    // inside it from the straight line between them, kept within the piece.
     const double y = std::log(p / critical_.p);
     const auto& pieces = pieces_[ln_p];
-    const auto f = [&](const piece& q, double x) { return chebyshev(q.c, map(x, q.lo, q.hi)); };
-    if (!(y <= f(pieces.front(), pieces.front().lo) && y >= f(pieces.back(), pieces.back().hi))) return std::nullopt;
-    const piece* q = &pieces.front();
-    for (const auto& candidate : pieces)
-        if (y >= f(candidate, candidate.hi)) {
-            q = &candidate;
-            break;
-        }
-    double lo = q->lo, hi = q->hi;
-    double x = 0.5 * (lo + hi);
-    for (int i = 0; i < 100; ++i) {
-        const double r = f(*q, x) - y;
-        if (r > 0)
-            lo = x;
+    if (!(y <= pieces.front().at_lo && y >= pieces.back().at_hi)) return std::nullopt;
+    std::size_t lo = 0, hi = pieces.size() - 1;
+    while (lo < hi) {
+        const std::size_t mid = (lo + hi) / 2;
+        if (y < pieces[mid].at_hi)
+            lo = mid + 1;
         else
-            hi = x;
-        const double slope = chebyshev(q->dc, map(x, q->lo, q->hi));
-        double next = x - r / slope;
-        if (!(next > lo && next < hi)) next = 0.5 * (lo + hi);
-        if (next == x || hi - lo <= 4 * std::numeric_limits<double>::epsilon() * hi) break;
+            hi = mid;
+    }
+    const piece& q = pieces[lo];
+    double a = q.lo, b = q.hi;
+    double x = (q.at_lo == q.at_hi) ? a : a + (b - a) * (q.at_lo - y) / (q.at_lo - q.at_hi);
+    for (int i = 0; i < 50; ++i) {
+        const double u = map(x, q.lo, q.hi);
+        const double r = chebyshev(q.c, u) - y;
+        if (r > 0)
+            a = x;
+        else
+            b = x;
+        double next = x - r / chebyshev(q.dc, u);
+        if (!(next >= a && next <= b)) next = 0.5 * (a + b);
+        const bool done = std::fabs(next - x) <= 2 * std::numeric_limits<double>::epsilon() * x;
         x = next;
+        if (done) break;
     }
     sat_curves s = curves(x);
     s.p = p;

@@ -62,6 +62,7 @@ private:
         double lo, hi;
         std::vector<double> c;   // Chebyshev coefficients
         std::vector<double> dc;  // of the derivative by x
+        double at_lo, at_hi;     // the values at the ends
     };
     const piece* find(quantity q, double x) const;
     double value(quantity q, double x) const;

@@ -47,7 +47,9 @@ bool in_saturation_range(const config& c, given g, double value, int level) {
     const double hi = (g == given::T) ? c.T_cr : c.p_cr;
     if (!(lo <= value && value < hi)) return false;
     if (level == 0 || !c.maxwell_rule) return true;
-    return value <= UPPER * hi;
+    // Inclusive, and a value written at the limit itself is within it
+    // whichever way its decimal rounds.
+    return value <= (UPPER + 1e-15) * hi;
 }
 
 namespace {
