@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cfenv>
 
 #include "engine/text.h"
 #include "vantrel/vantrel.h"
@@ -15,7 +16,7 @@ namespace {
 
 constexpr std::size_t CONFIG_TEXT_MAX = 50;
 
-bool is_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+bool is_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
@@ -108,7 +109,9 @@ std::string read_data_file(const std::string& path) {
     return text;
 }
 
-table parse_table(std::string_view text, const std::string& name) {
+namespace {
+
+table parse_numbers(std::string_view text, const std::string& name) {
     scanner scan{text};
     std::int32_t counts[3];
     for (auto& n : counts) {
@@ -131,7 +134,7 @@ table parse_table(std::string_view text, const std::string& name) {
     for (auto& row : t) {
         row.resize(static_cast<std::size_t>(cols));
         for (double& value : row) {
-            const auto number = parse_number(scan.token());
+            const auto number = parse_number_raising(scan.token());
             if (!number) unreadable_file(name);
             value = *number;
         }
@@ -139,6 +142,18 @@ table parse_table(std::string_view text, const std::string& name) {
     // Anything after the declared numbers means the counts do not describe
     // the file: reading only part of it would give wrong results silently.
     if (!scan.token().empty()) unreadable_file(name);
+    return t;
+}
+
+}  // namespace
+
+table parse_table(std::string_view text, const std::string& name) {
+    // Reading a number may raise inexact or underflow: the caller's flags
+    // are kept as they were, once for the whole table.
+    std::fexcept_t saved;
+    std::fegetexceptflag(&saved, FE_ALL_EXCEPT);
+    table t = parse_numbers(text, name);
+    std::fesetexceptflag(&saved, FE_ALL_EXCEPT);
     return t;
 }
 

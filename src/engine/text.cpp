@@ -9,47 +9,27 @@ namespace {
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
-std::size_t skip_digits(std::string_view s, std::size_t i) {
-    while (i < s.size() && is_digit(s[i])) ++i;
-    return i;
-}
-
-// End of the decimal grammar's match at the start of text, or npos.
-std::size_t decimal_end(std::string_view text) {
-    std::size_t i = 0;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-    std::size_t end = skip_digits(text, i);
-    std::size_t digits = end - i;
-    if (end < text.size() && text[end] == '.') {
-        const std::size_t frac = skip_digits(text, end + 1);
-        digits += frac - end - 1;
-        end = frac;
-    }
-    if (digits == 0) return std::string_view::npos;
-    if (end < text.size() && (text[end] == 'e' || text[end] == 'E')) {
-        std::size_t e = end + 1;
-        if (e < text.size() && (text[e] == '+' || text[e] == '-')) ++e;
-        const std::size_t exp_end = skip_digits(text, e);
-        if (exp_end == e) return std::string_view::npos;
-        end = exp_end;
-    }
-    return end;
-}
-
 }  // namespace
 
-std::optional<double> parse_number(std::string_view text) {
-    // The grammar first: from_chars alone also takes "nan" and "inf" and
-    // would stop silently before trailing characters.
-    if (decimal_end(text) != text.size()) return std::nullopt;
-    // from_chars takes no "+"; keep a "-" as part of the number.
+std::optional<double> parse_number_raising(std::string_view text) {
+    // from_chars reads the same decimal grammar once the text starts with a
+    // digit or a point after its sign, which rules out "nan", "inf" and a
+    // second sign; it refuses trailing characters, an incomplete exponent
+    // and values beyond the range of double. It takes no "+".
+    const std::size_t lead = (!text.empty() && (text[0] == '+' || text[0] == '-')) ? 1 : 0;
+    if (lead >= text.size() || !(is_digit(text[lead]) || text[lead] == '.')) return std::nullopt;
     const std::size_t first = (text[0] == '+') ? 1 : 0;
-    std::fexcept_t saved;
-    std::fegetexceptflag(&saved, FE_ALL_EXCEPT);
     double value = 0;
     const auto res = std::from_chars(text.data() + first, text.data() + text.size(), value);
-    std::fesetexceptflag(&saved, FE_ALL_EXCEPT);
     if (res.ec != std::errc() || res.ptr != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+std::optional<double> parse_number(std::string_view text) {
+    std::fexcept_t saved;
+    std::fegetexceptflag(&saved, FE_ALL_EXCEPT);
+    const std::optional<double> value = parse_number_raising(text);
+    std::fesetexceptflag(&saved, FE_ALL_EXCEPT);
     return value;
 }
 

@@ -15,6 +15,10 @@ namespace vantrel::detail {
 // nothing. Leaves the floating-point flags as they were.
 std::optional<double> parse_number(std::string_view text);
 
+// The same without keeping the floating-point flags, for a caller that
+// restores them once after many numbers.
+std::optional<double> parse_number_raising(std::string_view text);
+
 // The whole text as a decimal 32-bit signed integer with an optional sign.
 std::optional<std::int32_t> parse_int(std::string_view text);
 
