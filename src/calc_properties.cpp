@@ -39,7 +39,7 @@ void monophase_props(prop_list& prop, double t, double p, const T_dim_info& dims
     const double p_pa = change_dimension_p(dims.p_dim, "Pa", p);
     // One load serves both models.
     const auto f = load_agent(short_text(agent));
-    ideal_record(f->ideal, vantrel::detail::constants_of(*f), t_k, p_pa, prop);
+    ideal_record(*f->ideal, vantrel::detail::constants_of(*f), t_k, p_pa, prop);
     real_record(*f, t_k, p_pa, dims, prop);
     fp_check();
 }
@@ -51,4 +51,11 @@ std::string calc_phase_state(double t, double p, const T_dim_info& dims, const s
     std::string phase = short_text(calc_ph_state(t_k, p_pa, short_text(agent)));
     fp_check();
     return phase;
+}
+
+std::string calc_range_warning(double t, double p, const T_dim_info& dims, const std::string& agent) {
+    const double t_k = change_dimension_t(dims.t_dim, "K", t);
+    const double p_pa = change_dimension_p(dims.p_dim, "Pa", p);
+    return vantrel::detail::range_warning(vantrel::detail::read_fluid_info(create_path({short_text(agent), ""})),
+                                          t_k, p_pa);
 }

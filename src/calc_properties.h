@@ -20,3 +20,7 @@ void monophase_props(prop_list& prop, double t, double p, const T_dim_info& dims
 
 // Phase state at (t, p) in the units of dims.
 std::string calc_phase_state(double t, double p, const T_dim_info& dims, const std::string& agent);
+
+// The one-line warning for a state at (t, p), in the units of dims, outside
+// the range of validity stated in the fluid's [info], or "".
+std::string calc_range_warning(double t, double p, const T_dim_info& dims, const std::string& agent);

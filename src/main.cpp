@@ -4,5 +4,5 @@
 #include "vantrel_cli.h"
 
 int main(int argc, char** argv) {
-    return run_cli(argc, argv, std::cout, result_file_path(argc > 0 ? argv[0] : nullptr));
+    return run_cli(argc, argv, std::cout, std::cerr, result_file_path(argc > 0 ? argv[0] : nullptr));
 }

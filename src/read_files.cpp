@@ -159,6 +159,7 @@ vantrel::detail::config to_config(const const_list& th_c) {
     return e;
 }
 
-std::shared_ptr<const vantrel::detail::fluid_data> load_agent(const std::string& agent) {
-    return engine::load_fluid(create_path({agent, ""}));
+std::shared_ptr<const vantrel::detail::fluid_data> load_agent(const std::string& agent,
+                                                              vantrel::detail::load_parts parts) {
+    return engine::load_fluid(create_path({agent, ""}), parts);
 }

@@ -103,5 +103,7 @@ two_d_array read_table_checked(const str_arr& names, std::size_t min_cols);
 // The configuration record of the engine holding the values of th_c.
 vantrel::detail::config to_config(const const_list& th_c);
 
-// The fluid agent of data/ under the current directory, loaded and checked.
-std::shared_ptr<const vantrel::detail::fluid_data> load_agent(const std::string& agent);
+// The fluid agent of data/ under the current directory, loaded and checked
+// (parts: all of it, or all but its ideal-gas part).
+std::shared_ptr<const vantrel::detail::fluid_data> load_agent(
+    const std::string& agent, vantrel::detail::load_parts parts = vantrel::detail::load_parts::all);

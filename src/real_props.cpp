@@ -64,7 +64,8 @@ void calc_real_props(double t, double p, const T_dim_info& dims, const std::stri
 bool calc_sat_props(double par, const std::string& par_id, const T_dim_info& dims, const std::string& agent,
                     prop_list& prop, const std::string& phase) {
     fp_clear();
-    const auto f = load_agent(agent);
+    const bool one_phase = phase == PH_ST.liquid || phase == PH_ST.gas;
+    const auto f = load_agent(agent, one_phase ? engine::load_parts::all : engine::load_parts::without_ideal);
     if (par_id == PR.t) par = change_dimension_t(dims.t_dim, "K", par);
     if (par_id == PR.p) par = change_dimension_p(dims.p_dim, "Pa", par);
     if (par_id != PR.t && par_id != PR.p) return false;
@@ -73,9 +74,9 @@ bool calc_sat_props(double par, const std::string& par_id, const T_dim_info& dim
 
     prop_list result = prop;
     const bool liquid = phase == PH_ST.liquid;
-    if (liquid || phase == PH_ST.gas) {
+    if (one_phase) {
         const engine::property_constants c = engine::constants_of(*f);
-        ideal_record(f->ideal, c, s->T, s->p, result);
+        ideal_record(*f->ideal, c, s->T, s->p, result);
         const double rho = f->cfg.rho_div * (liquid ? s->omega_1 : s->omega_2);
         add_residual(c, s->T, s->p, rho, result, liquid ? s->a1 : s->a2);
         result.x = liquid ? 0 : 1;

@@ -9,7 +9,7 @@ static_assert(D_CR == engine::CRITICAL_BAND);
 
 std::optional<double> cacl_sat_par(double par, const std::string& par_id, const str_arr& names, double& omega_1,
                                    double& omega_2) {
-    const auto f = load_agent(names[0]);
+    const auto f = load_agent(names[0], engine::load_parts::without_ideal);
     if (par_id != PR.t && par_id != PR.p) return std::nullopt;
     const bool by_t = par_id == PR.t;
     const auto s = engine::solve_saturation(*f, by_t ? engine::given::T : engine::given::p, par);
@@ -22,5 +22,5 @@ std::optional<double> cacl_sat_par(double par, const std::string& par_id, const 
 }
 
 std::string calc_ph_state(double t, double p, const std::string& agent) {
-    return vantrel::phase_name(engine::decide_phase(*load_agent(agent), t, p).phase);
+    return vantrel::phase_name(engine::decide_phase(*load_agent(agent, engine::load_parts::without_ideal), t, p).phase);
 }

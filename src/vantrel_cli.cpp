@@ -12,6 +12,7 @@
 #include <stdexcept>
 
 #include "calc_properties.h"
+#include "engine/fpu.h"
 #include "const_unit.h"
 #include "fp_check.h"
 #include "general_func.h"
@@ -67,6 +68,13 @@ void write_result_file(const std::string& csv_path, const std::string& content) 
     }
 }
 
+// A number about to be printed: the floating-point flags checked, and the
+// number itself finite whatever they say (valgrind does not keep them).
+double printable(double value) {
+    fp_check();
+    return vantrel::detail::finite(value);
+}
+
 }  // namespace
 
 std::string result_file_path(const char* argv0) {
@@ -76,7 +84,7 @@ std::string result_file_path(const char* argv0) {
     return (exe.parent_path() / "vantrel_cli.csv").string();
 }
 
-int run_cli(int argc, const char* const* argv, std::ostream& out, const std::string& csv_path) {
+int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& err, const std::string& csv_path) {
     if (argc <= 1) {
         out << USAGE << std::flush;
         return 1;
@@ -87,9 +95,10 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, const std::str
     const T_dim_info dims{"C", "bar"};
 
     try {
-        const double h = calc_property_h(t, PR.t, p, PR.p, dims, agent);
-        fp_check();
+        const double h = printable(calc_property_h(t, PR.t, p, PR.p, dims, agent));
         out << "H = " << format_fixed2(h) << " J/kg\n" << std::flush;
+        const std::string warning = calc_range_warning(t, p, dims, agent);
+        if (!warning.empty()) err << warning << "\n" << std::flush;
 
         const std::string ph_st = calc_phase_state(t, p, dims, agent);
         out << "Phase State = " << ph_st << "\n" << std::flush;
@@ -98,14 +107,12 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, const std::str
         // nothing must not show the value of another one.
         std::optional<double> t_s;
         prop_list by_p;
-        if (calc_sat_props(p, PR.p, dims, agent, by_p, UNDEFINE_ST)) t_s = by_p.t;
-        fp_check();
+        if (calc_sat_props(p, PR.p, dims, agent, by_p, UNDEFINE_ST)) t_s = printable(by_p.t);
         out << "Saturation T = " << saturation_text(t_s) << " " << dims.t_dim << "\n" << std::flush;
 
         std::optional<double> p_s;
         prop_list by_t;
-        if (calc_sat_props(t, PR.t, dims, agent, by_t, UNDEFINE_ST)) p_s = by_t.p;
-        fp_check();
+        if (calc_sat_props(t, PR.t, dims, agent, by_t, UNDEFINE_ST)) p_s = printable(by_t.p);
         out << "Saturation P = " << saturation_text(p_s) << " " << dims.p_dim << "\n" << std::flush;
 
         write_result_file(csv_path, "H;" + format_fixed2(h) + ";J/kg\n" +

@@ -267,4 +267,39 @@ TEST(Cli, ResultFileThatCannotBeReplacedIsOneLineAndLeavesNothing) {
     EXPECT_EQ(files, 2);  // the program and the directory; no temporary file
 }
 
+// Outside the range of validity that the fluid's [info] states, the state
+// is still computed; standard output stays as it was, and one line on
+// standard error names the range.
+TEST(Cli, StateOutsideTheStatedRangeWarnsOnStandardError) {
+    test::temp_dir dir;
+    const fs::path exe = test::cli_copy(dir.path / "bin");
+    const struct {
+        std::vector<std::string> args;
+        std::string warning;
+    } cases[] = {
+        {{"5000", "10000", "R718"}, "Состояние вне области применимости уравнения R718 (T от 273.16 до 1273 K, p до 1000 MPa).\n"},
+        {{"-10", "1", "R718"}, "Состояние вне области применимости уравнения R718 (T от 273.16 до 1273 K, p до 1000 MPa).\n"},
+        {{"300", "10", "R507A"}, "Состояние вне области применимости уравнения R507A (T от 200 до 500 K, p до 50 MPa).\n"},
+        {{"20", "5", "R507A"}, ""},
+    };
+    for (const auto& c : cases) {
+        const auto r = test::run_process(exe, VANTREL_SOURCE_DIR, c.args);
+        EXPECT_EQ(r.exit_code, 0) << c.args[0];
+        EXPECT_EQ(test::lines(r.out).size(), 4u) << c.args[0];
+        EXPECT_EQ(r.out.find("Состояние"), std::string::npos) << c.args[0];
+        EXPECT_EQ(r.err, c.warning) << c.args[0];
+    }
+}
+
+// A current directory that no longer exists: one line of the program's own.
+TEST(Cli, VanishedCurrentDirectoryIsOneLine) {
+    cli_dir d;
+    const fs::path gone = d.dir.path / "gone";
+    fs::create_directories(gone);
+    const fs::path exe = test::cli_copy(d.bin());
+    const auto r = test::run_process("/bin/sh", gone, {"-c", "rmdir \"$PWD\" && exec \"$0\" 20 5 ideal", exe.string()});
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(r.out, "Текущий каталог недоступен: данные веществ ищутся в его подкаталоге data.\n");
+}
+
 }  // namespace

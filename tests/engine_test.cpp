@@ -3,6 +3,8 @@
 // validity, the list of fluids, sharing a fluid between threads.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cfenv>
 #include <cmath>
 #include <functional>
@@ -94,7 +96,11 @@ TEST(Load, EveryBadValueGivesItsMessage) {
          "Недопустимое значение kind = '7' в файле eos_coeff.txt, строка 1"},
         {"eos_coeff.txt", "0 6.24982 1 0.692 0 0\n", "0 6.24982 1 0.692 0 0 1\n",
          "При чтении файла eos_coeff.txt произошла ошибка. Проверьте синтаксис файла."},
+        // A table holding more than its counts declare, or less.
         {"c_p.txt", "4 3 5", "3 3 5", "При чтении файла c_p.txt произошла ошибка. Проверьте синтаксис файла."},
+        {"eos_coeff.txt", "22 6 7", "0 6 7",
+         "При чтении файла eos_coeff.txt произошла ошибка. Проверьте синтаксис файла."},
+        {"sat_line.txt", "4 2 4", "3 2 4", "При чтении файла sat_line.txt произошла ошибка. Проверьте синтаксис файла."},
         {"sat_line.txt", "4 2 4", "5 2 4", "При чтении файла sat_line.txt произошла ошибка. Проверьте синтаксис файла."},
     };
     for (const auto& c : cases) {
@@ -134,6 +140,25 @@ TEST(Load, DataFilesAboveTheLimitAreRefusedUnread) {
     test::write_file(f.path / "c_p.txt", table);
     EXPECT_EQ(load_error(f.path),
               "При чтении файла " + (f.path / "c_p.txt").string() + " произошла ошибка. Проверьте синтаксис файла.");
+}
+
+// A table of 3 GB (sparse) is refused at once, and a read that fails with an
+// input/output error gives the program's message, not the library's.
+TEST(Load, HugeAndUnreadableFiles) {
+    const fluid_copy f("R507A");
+    fs::resize_file(f.path / "eos_coeff.txt", 3ull << 30);
+    EXPECT_EQ(load_error(f.path), "При чтении файла " + (f.path / "eos_coeff.txt").string() +
+                                      " произошла ошибка. Проверьте синтаксис файла.");
+    const fluid_copy g("R507A");
+    fs::remove(g.path / "c_p.txt");
+    fs::create_symlink("/proc/self/mem", g.path / "c_p.txt");  // a regular file whose reads fail
+    EXPECT_EQ(load_error(g.path),
+              "При чтении файла " + (g.path / "c_p.txt").string() + " произошла ошибка ввода-вывода.");
+    const fluid_copy h("R507A");
+    fs::remove(h.path / "c_p.txt");
+    ASSERT_EQ(mkfifo((h.path / "c_p.txt").c_str(), 0600), 0);  // never waited for
+    EXPECT_EQ(load_error(h.path), "При чтении файла " + (h.path / "c_p.txt").string() +
+                                      " произошла ошибка. Проверьте синтаксис файла.");
 }
 
 TEST(Load, InfoIsWhatTheConfigurationStates) {
@@ -234,7 +259,7 @@ TEST(Engine, StatesOutsideTheStatedRangeAreComputedWithAWarning) {
     const vantrel::fluid f = vantrel::fluid::load(DATA / "R718");
     const vantrel::state hot = f.at(vantrel::input_pair::T_p, 5273.15, 1e9 * 1.0001);
     EXPECT_EQ(hot.warning,
-              "Состояние вне области применимости уравнения R718 (T от 273.16 до 1273 K, p до 1e+09 Pa).");
+              "Состояние вне области применимости уравнения R718 (T от 273.16 до 1273 K, p до 1000 MPa).");
     EXPECT_TRUE(std::isfinite(hot.h));
     const vantrel::state ice = f.at(vantrel::input_pair::T_p, 263.15, 1e5);
     EXPECT_FALSE(ice.warning.empty());

@@ -25,18 +25,6 @@ void require_pressure(double p) {
         throw error(error_kind::input, "Недопустимое давление p = " + number_text(p) + " Pa: оно должно быть больше 0 Pa.");
 }
 
-// The one-line warning for a state outside the stated range, or "".
-std::string range_warning(const fluid_info& i, double T, double p) {
-    const bool outside = (i.T_min && T < *i.T_min) || (i.T_max && T > *i.T_max) || (i.p_max && p > *i.p_max);
-    if (!outside) return "";
-    std::string range;
-    if (i.T_min) range += " от " + number_text(*i.T_min);
-    if (i.T_max) range += " до " + number_text(*i.T_max);
-    if (!range.empty()) range = "T" + range + " K";
-    if (i.p_max) range += (range.empty() ? "" : ", ") + std::string("p до ") + number_text(*i.p_max) + " Pa";
-    return "Состояние вне области применимости уравнения " + i.agent + " (" + range + ").";
-}
-
 // Every number of a result must be finite, whatever the flags say.
 void check_finite(const state& s) {
     for (double v : {s.T, s.p, s.rho, s.v, s.h, s.s, s.u, s.z}) finite(v);

@@ -19,7 +19,7 @@ struct fluid_data {
     std::string dir;
     fluid_info info;
     config cfg;
-    ideal_model ideal;
+    std::optional<ideal_model> ideal;  // absent in a load that leaves out c_p.txt
     residual_model residual;
     pressure_line line;
     std::optional<density_line> liquid_line{}, vapour_line{};  // correlation saturation (maxwell_rule off) only
@@ -28,12 +28,17 @@ struct fluid_data {
     double delta = 0;  // delta_rho / rho_div: step and tolerance of the solvers in omega
 };
 
+// What a load reads: everything, or all but the ideal-gas part (for a
+// caller that decides a phase or a saturation state only).
+enum class load_parts { all, without_ideal };
+
 // Reads and checks the fluid in the directory dir (its last name is the
 // agent): the configuration's conversions and choices, then the tables it
 // names (c_p.txt, the equation of state, the saturation-line tables it
-// uses), then the values that must be positive and the orderings. Every
-// failure is error(data) with the program's message naming file, key, value.
-std::shared_ptr<const fluid_data> load_fluid(const std::string& dir);
+// uses, the saturation expansions), then the values that must be positive
+// and the orderings. Every failure is error(data) with the program's message
+// naming file, key, value.
+std::shared_ptr<const fluid_data> load_fluid(const std::string& dir, load_parts parts = load_parts::all);
 
 // The info of the fluid in dir from its configuration alone.
 fluid_info read_fluid_info(const std::string& dir);

@@ -69,13 +69,15 @@ sat_expansion load_expansion(const config& c, const std::string& dir, const std:
 
 }  // namespace
 
-std::shared_ptr<const fluid_data> load_fluid(const std::string& dir) {
+std::shared_ptr<const fluid_data> load_fluid(const std::string& dir, load_parts parts) {
     const ini_file ini = read_config_file(dir);
     const config c = read_config(ini, "real");
     const info_config info = read_info(ini);
     const std::string& at = c.path;
 
-    ideal_model ideal(c.ideal, c.R, c.mu, read_fluid_table(dir, "c_p.txt"), at, dir + "/c_p.txt");
+    std::optional<ideal_model> ideal;
+    if (parts == load_parts::all)
+        ideal.emplace(c.ideal, c.R, c.mu, read_fluid_table(dir, "c_p.txt"), at, dir + "/c_p.txt");
     check_plain_name(c.eos_coeff);
     const std::string eos_path = dir + "/" + c.eos_coeff;
     const std::string eos_text = read_data_file(eos_path);

@@ -5,6 +5,7 @@
 #include "engine/density.h"
 #include "engine/equilibrium.h"
 #include "engine/fpu.h"
+#include "engine/text.h"
 
 namespace vantrel::detail {
 
@@ -252,11 +253,11 @@ single_phase solve_tp(const fluid_data& f, double T, double p) {
 }
 
 property_constants constants_of(const fluid_data& f) {
-    return {f.cfg.R, f.cfg.mu, f.cfg.rho_cr, f.ideal.helmholtz()};
+    return {f.cfg.R, f.cfg.mu, f.cfg.rho_cr, is_helmholtz_form(f.cfg.ideal.type_calc)};
 }
 
 ideal_entry ideal_entry_at(const fluid_data& f, double T) {
-    const ideal_values v = f.ideal.at(T);
+    const ideal_values v = f.ideal->at(T);
     return {v.cp - f.cfg.R, v.h, v.s};
 }
 
@@ -289,6 +290,17 @@ properties real_properties(const property_constants& c, const ideal_entry& id, d
     q.mu_t = (1 + a.z_minus_1) * (1 + a.z_minus_1) / (1 + a.p_rho);
     q.mu_p = (1 + a.z_minus_1) * (1 + a.p_T) / (1 + a.p_rho);
     return q;
+}
+
+std::string range_warning(const fluid_info& i, double T, double p) {
+    const bool outside = (i.T_min && T < *i.T_min) || (i.T_max && T > *i.T_max) || (i.p_max && p > *i.p_max);
+    if (!outside) return "";
+    std::string range;
+    if (i.T_min) range += " от " + number_text(*i.T_min);
+    if (i.T_max) range += " до " + number_text(*i.T_max);
+    if (!range.empty()) range = "T" + range + " K";
+    if (i.p_max) range += (range.empty() ? "" : ", ") + std::string("p до ") + number_text(*i.p_max / 1e6) + " MPa";
+    return "Состояние вне области применимости уравнения " + i.agent + " (" + range + ").";
 }
 
 }  // namespace vantrel::detail

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 
 #include "engine/fluid_data.h"
 
@@ -98,5 +99,9 @@ struct properties {
 };
 properties real_properties(const property_constants& c, const ideal_entry& id, double T, double p, double rho,
                            const residual_derivatives& a);
+
+// The one-line warning for a state at T (K) and p (Pa) outside the range of
+// validity that info states, or "" inside it (or where it states none).
+std::string range_warning(const fluid_info& i, double T, double p);
 
 }  // namespace vantrel::detail
