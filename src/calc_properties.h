@@ -11,7 +11,12 @@ double calc_property_h(double par_1, const std::string& par_1_id, double par_2, 
                        const T_dim_info& dims, const std::string& agent);
 
 // Fills prop for a state given by temperature and pressure ("t" and "p" in
-// either order); any other identifier leaves prop untouched.
+// either order, the role by the first), or by one of the pairs (p, h),
+// (p, s), (t, x), (p, x), (t, rho), (h, s) in either order; t and p in the
+// units of dims, h in J/kg, s in J/(kg K), rho in kg/m3. A two-phase state
+// fills t, p, rho, v, r, mu, z, fug, h, s, x (its vapour fraction) and dh,
+// and leaves the other fields as they were on entry. Any other pair leaves
+// prop untouched.
 void calc_props(prop_list& prop, double par_1, const std::string& par_1_id, double par_2, const std::string& par_2_id,
                 const T_dim_info& dims, const std::string& agent);
 

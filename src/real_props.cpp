@@ -1,5 +1,6 @@
 #include "real_props.h"
 
+#include "engine/flash.h"
 #include "eos.h"
 #include "fp_check.h"
 #include "general_func.h"
@@ -59,6 +60,35 @@ void real_record(const engine::fluid_data& f, double t, double p, const T_dim_in
 
 void calc_real_props(double t, double p, const T_dim_info& dims, const std::string& agent, prop_list& prop) {
     real_record(*load_agent(agent), t, p, dims, prop);
+}
+
+void flash_record(const engine::fluid_data& f, vantrel::input_pair pair, double first, double second,
+                  const T_dim_info& dims, prop_list& prop) {
+    const engine::flash_state st = engine::flash(f, pair, first, second);
+    const engine::property_constants c = engine::constants_of(f);
+    if (!st.sat) {
+        ideal_record(*f.ideal, c, st.T, st.p, prop);
+        add_residual(c, st.T, st.p, st.rho, prop, st.a);
+        if (st.phase == vantrel::phase_kind::gas || st.phase == vantrel::phase_kind::supercritical) prop.x = 1;
+        if (st.phase == vantrel::phase_kind::liquid) prop.x = 0;
+    } else {
+        const engine::saturated_properties sp = engine::saturated_phases(f, *st.sat);
+        const double x = *st.x;
+        prop.t = st.T;
+        prop.p = st.p;
+        prop.v = (1 - x) * sp.liquid.v + x * sp.vapour.v;
+        prop.rho = 1 / prop.v;
+        prop.r = c.R;
+        prop.mu = c.mu;
+        prop.z = st.p * prop.v / (c.R * st.T);
+        prop.fug = sp.liquid.fug;  // the phases' fugacities are equal
+        prop.h = (1 - x) * sp.liquid.h + x * sp.vapour.h;
+        prop.s = (1 - x) * sp.liquid.s + x * sp.vapour.s;
+        prop.dh = sp.vapour.h - sp.liquid.h;
+    }
+    if (st.x) prop.x = *st.x;
+    fp_check();
+    reverse_dimensions(dims, prop);
 }
 
 bool calc_sat_props(double par, const std::string& par_id, const T_dim_info& dims, const std::string& agent,

@@ -35,13 +35,15 @@ private:
     error_kind kind_;
 };
 
-enum class phase_kind { none, gas, liquid, supercritical };
+enum class phase_kind { none, gas, liquid, supercritical, two_phase };
 
-// "gas", "liquid", "supercritical"; "" where no rule decides.
+// "gas", "liquid", "supercritical", "two-phase"; "" where no rule decides.
 const char* phase_name(phase_kind phase);
 
-// The two values that name a state, in this order.
-enum class input_pair { T_p };
+// The two values that name a state, in this order: temperature (K),
+// pressure (Pa), specific enthalpy (J/kg), specific entropy (J/(kg K)),
+// vapour mass fraction, density (kg/m3).
+enum class input_pair { T_p, p_h, p_s, T_x, p_x, T_rho, h_s };
 
 // Residual reduced Helmholtz energy a(d, x) and its derivatives at a state,
 // d = rho / rho_reducing, x = T_reducing / T; S is the number type (double,
@@ -72,15 +74,18 @@ struct fluid_info {
     double T_tp = 0, p_tp = 0;    // triple point (or the lower limit) and its saturation pressure
     double R = 0;                 // specific gas constant, J/(kg K)
     double molar_mass = 0;        // kg/kmol
+    bool glide = false;           // bubble and dew lines of a blend
 };
 
-// One state. Properties that do not exist for it are absent, never 0.
+// One state. Properties that do not exist for it are absent, never 0. A
+// two-phase state has the saturation temperature and pressure, v, h, s and
+// u weighted by its vapour mass fraction x, and rho = 1/v.
 struct state {
     double T = 0, p = 0;    // K, Pa
     double rho = 0, v = 0;  // kg/m3, m3/kg
     double h = 0, s = 0;    // J/kg, J/(kg K)
     double u = 0;           // J/kg
-    double z = 0;           // compressibility factor
+    double z = 0;           // compressibility factor, p v / (R T)
     std::optional<double> cp, cv;  // J/(kg K): single-phase states only
     std::optional<double> w;       // speed of sound, m/s: single-phase states only
     std::optional<double> jt;      // Joule-Thomson coefficient, K/Pa: single-phase states only
@@ -88,6 +93,10 @@ struct state {
     std::optional<double> x;       // vapour mass fraction: two-phase states and states given by it
     std::optional<double> T_sat;  // saturation temperature at p, K
     std::optional<double> p_sat;  // saturation pressure at T, Pa
+    // Blends with bubble and dew lines, below the equation's critical point:
+    std::optional<double> p_bubble, p_dew;  // at T, Pa
+    std::optional<double> T_bubble, T_dew;  // at p, K
+    std::optional<double> glide;            // T_dew - T_bubble at p, K
     std::string warning;          // one line when the state lies outside the stated range
 };
 
@@ -114,7 +123,7 @@ public:
 
     const fluid_info& info() const;
 
-    // The state named by pair: (T, p) in K and Pa.
+    // The state named by pair (the values in SI units, in the pair's order).
     state at(input_pair pair, double first, double second, extras with = extras::saturation) const;
 
     // The saturation state at T (K) or at p (Pa), where one exists.

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "engine/flash.h"
 #include "engine/fpu.h"
 #include "engine/states.h"
 #include "engine/text.h"
@@ -25,15 +26,39 @@ void require_pressure(double p) {
         throw error(error_kind::input, "Недопустимое давление p = " + number_text(p) + " Pa: оно должно быть больше 0 Pa.");
 }
 
+void require_finite(const char* name, double value, const char* unit) {
+    if (!std::isfinite(value))
+        throw error(error_kind::input, std::string("Недопустимое значение ") + name + " = " + number_text(value) + unit);
+}
+
+// The values of a pair, checked: temperatures, pressures and densities
+// positive, the vapour fraction in [0, 1], everything finite.
+void require_pair(input_pair pair, double first, double second) {
+    const bool t_first = pair == input_pair::T_p || pair == input_pair::T_x || pair == input_pair::T_rho;
+    if (t_first) require_temperature(first);
+    if (pair == input_pair::p_h || pair == input_pair::p_s || pair == input_pair::p_x) require_pressure(first);
+    if (pair == input_pair::T_p) require_pressure(second);
+    if (pair == input_pair::h_s) require_finite("h", first, " J/kg.");
+    if (pair == input_pair::p_h) require_finite("h", second, " J/kg.");
+    if (pair == input_pair::p_s || pair == input_pair::h_s) require_finite("s", second, " J/(kg K).");
+    if ((pair == input_pair::T_x || pair == input_pair::p_x) && !(second >= 0 && second <= 1))
+        throw error(error_kind::input,
+                    "Недопустимая доля пара x = " + number_text(second) + ": она должна быть от 0 до 1.");
+    if (pair == input_pair::T_rho && !(second > 0 && std::isfinite(second)))
+        throw error(error_kind::input,
+                    "Недопустимая плотность rho = " + number_text(second) + " kg/m3: она должна быть больше 0.");
+}
+
 // Every number of a result must be finite, whatever the flags say.
 void check_finite(const state& s) {
     for (double v : {s.T, s.p, s.rho, s.v, s.h, s.s, s.u, s.z}) finite(v);
-    for (const auto& v : {s.cp, s.cv, s.w, s.jt, s.x, s.T_sat, s.p_sat})
+    for (const auto& v : {s.cp, s.cv, s.w, s.jt, s.x, s.T_sat, s.p_sat, s.p_bubble, s.p_dew, s.T_bubble, s.T_dew,
+                          s.glide})
         if (v) finite(*v);
 }
 
-state make_state(const fluid_data& f, double T, double p, const single_phase& sp) {
-    const properties q = real_properties(constants_of(f), ideal_entry_at(f, T), T, p, sp.rho, sp.a);
+state single_phase_state(const fluid_data& f, const flash_state& st) {
+    const properties q = real_properties(constants_of(f), ideal_entry_at(f, st.T), st.T, st.p, st.rho, st.a);
     check_fp();
     state s;
     s.T = q.T;
@@ -48,8 +73,46 @@ state make_state(const fluid_data& f, double T, double p, const single_phase& sp
     s.cv = q.cv;
     s.w = q.w;
     s.jt = q.jt;
-    s.phase = sp.phase;
     return s;
+}
+
+state two_phase_state(const fluid_data& f, const flash_state& st) {
+    const saturated_properties sp = saturated_phases(f, *st.sat);
+    const double x = *st.x;
+    state s;
+    s.T = st.T;
+    s.p = st.p;
+    s.v = (1 - x) * sp.liquid.v + x * sp.vapour.v;
+    s.rho = 1 / s.v;
+    s.h = (1 - x) * sp.liquid.h + x * sp.vapour.h;
+    s.s = (1 - x) * sp.liquid.s + x * sp.vapour.s;
+    s.u = s.h - s.p * s.v;
+    s.z = s.p * s.v / (f.cfg.R * s.T);
+    return s;
+}
+
+state make_state(const fluid_data& f, const flash_state& st) {
+    state s = st.sat ? two_phase_state(f, st) : single_phase_state(f, st);
+    s.phase = st.phase;
+    s.x = st.x;
+    return s;
+}
+
+// Saturation at T and at p, and a blend's bubble and dew values.
+void add_saturation(const fluid_data& f, const flash_state& st, state& s) {
+    // The phase decision may have solved the saturation state at T already.
+    if (st.sat_at_T && st.sat_at_T->omega_1 && in_saturation_range(f.cfg, given::T, st.T, 1))
+        s.p_sat = st.sat_at_T->p;
+    else if (const auto at_T = saturated_states(f, given::T, st.T))
+        s.p_sat = at_T->p;
+    if (const auto at_p = saturated_states(f, given::p, st.p)) s.T_sat = at_p->T;
+    if (f.bubble_line && f.dew_line) {
+        s.p_bubble = line_pressure(f, *f.bubble_line, st.T);
+        s.p_dew = line_pressure(f, *f.dew_line, st.T);
+        s.T_bubble = line_temperature(f, *f.bubble_line, st.p);
+        s.T_dew = line_temperature(f, *f.dew_line, st.p);
+        if (s.T_bubble && s.T_dew) s.glide = *s.T_dew - *s.T_bubble;
+    }
 }
 
 saturation make_saturation(const fluid_data& f, const saturated_pair& sp) {
@@ -71,6 +134,7 @@ const char* phase_name(phase_kind phase) {
         case phase_kind::gas: return "gas";
         case phase_kind::liquid: return "liquid";
         case phase_kind::supercritical: return "supercritical";
+        case phase_kind::two_phase: return "two-phase";
         default: return "";
     }
 }
@@ -82,22 +146,14 @@ fluid fluid::load(const std::filesystem::path& dir) {
 
 const fluid_info& fluid::info() const { return data_->info; }
 
-state fluid::at(input_pair, double T, double p, extras with) const {
+state fluid::at(input_pair pair, double first, double second, extras with) const {
     fp_guard guard;
-    require_temperature(T);
-    require_pressure(p);
+    require_pair(pair, first, second);
     const fluid_data& f = *data_;
-    const single_phase sp = solve_tp(f, T, p);
-    state s = make_state(f, T, p, sp);
-    if (with == extras::saturation) {
-        // The phase decision may have solved the saturation state at T already.
-        if (sp.sat && sp.sat->omega_1 && in_saturation_range(f.cfg, given::T, T, 1))
-            s.p_sat = sp.sat->p;
-        else if (const auto at_T = saturated_states(f, given::T, T))
-            s.p_sat = at_T->p;
-        if (const auto at_p = saturated_states(f, given::p, p)) s.T_sat = at_p->T;
-    }
-    s.warning = range_warning(f.info, T, p);
+    const flash_state st = flash(f, pair, first, second);
+    state s = make_state(f, st);
+    if (with == extras::saturation) add_saturation(f, st, s);
+    s.warning = range_warning(f.info, s.T, s.p);
     check_fp();
     check_finite(s);
     return s;

@@ -54,6 +54,8 @@ void read_real(const ini_file& ini, config& c) {
     c.eos_coeff = ini.text(s, "eos_coeff", c.eos_coeff);
     c.sat_line_margin = optional_real(ini, s, "sat_line_margin");
     c.sat_expansion = ini.text(s, "sat_expansion", "");
+    c.bubble_line = ini.text(s, "bubble_line", "");
+    c.dew_line = ini.text(s, "dew_line", "");
     if (c.rho_dim == "mole") {
         c.rho_cr = c.rho_cr * c.mu;
         c.rho_div = c.rho_div * c.mu;

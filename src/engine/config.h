@@ -55,6 +55,9 @@ struct config {
     std::optional<double> sat_line_margin;
     // File of the Chebyshev expansions of the saturation curves; empty: none.
     std::string sat_expansion;
+    // Bubble- and dew-pressure correlations of a blend, in the form sat_id
+    // with sat_tau and p_s_0; empty: none.
+    std::string bubble_line, dew_line;
 };
 
 // Section [info]: what the configuration states about the fluid.

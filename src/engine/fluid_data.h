@@ -24,6 +24,7 @@ struct fluid_data {
     pressure_line line;
     std::optional<density_line> liquid_line{}, vapour_line{};  // correlation saturation (maxwell_rule off) only
     std::optional<sat_expansion> expansion{};                  // the equal-area saturation curves, when given
+    std::optional<pressure_line> bubble_line{}, dew_line{};    // a blend's bubble and dew pressures
     double z_d = 0;    // p_cr / (tau_div R rho_div): pi = (1 + Z - 1) omega tau / z_d
     double delta = 0;  // delta_rho / rho_div: step and tolerance of the solvers in omega
 };

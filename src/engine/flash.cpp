@@ -1,0 +1,256 @@
+#include "engine/flash.h"
+
+#include <cmath>
+#include <string>
+
+#include "engine/fpu.h"
+#include "engine/text.h"
+
+namespace vantrel::detail {
+
+namespace {
+
+constexpr int MAX_STEPS = 100;
+
+[[noreturn]] void no_convergence(const char* pair) {
+    throw error(error_kind::no_convergence,
+                std::string("Расчёт состояния по (") + pair + ") не сошёлся за 100 итераций.");
+}
+
+[[noreturn]] void no_state(const std::string& given) {
+    throw error(error_kind::input, "Состояния с " + given + " не существует.");
+}
+
+std::string given_text(const char* a, double va, const char* ua, const char* b, double vb, const char* ub) {
+    return std::string(a) + " = " + number_text(va) + " " + ua + " и " + b + " = " + number_text(vb) + " " + ub;
+}
+
+flash_state single(const fluid_data& f, double T, double p) {
+    const single_phase s = solve_tp(f, T, p);
+    flash_state r;
+    r.phase = s.phase;
+    r.T = T;
+    r.p = p;
+    r.rho = s.rho;
+    r.a = s.a;
+    r.sat_at_T = s.sat;
+    return r;
+}
+
+enum class caloric { h, s };
+
+// h or s of a single-phase state, and its slope in T at constant p.
+std::pair<double, double> caloric_at(const fluid_data& f, caloric q, const flash_state& st) {
+    const properties pr = real_properties(constants_of(f), ideal_entry_at(f, st.T), st.T, st.p, st.rho, st.a);
+    check_fp();
+    return q == caloric::h ? std::pair{pr.h, pr.cp} : std::pair{pr.s, pr.cp / st.T};
+}
+
+// The saturated state at x = 0 or 1 is single-phase; inside, two-phase.
+flash_state with_quality(const saturated_pair& s, double x, double rho_div) {
+    flash_state r;
+    r.T = s.T;
+    r.p = s.p;
+    r.x = x;
+    if (x == 0 || x == 1) {
+        r.phase = x == 0 ? phase_kind::liquid : phase_kind::gas;
+        r.rho = rho_div * (x == 0 ? s.omega_1 : s.omega_2);
+        r.a = x == 0 ? s.a1 : s.a2;
+        return r;
+    }
+    r.phase = phase_kind::two_phase;
+    r.sat = s;
+    return r;
+}
+
+// The stated range of T (or the triple point to three times T_cr).
+std::pair<double, double> temperature_span(const fluid_data& f) {
+    const double lo = f.info.T_min.value_or(f.cfg.T_tp > 0 ? f.cfg.T_tp : 0.1 * f.cfg.T_cr);
+    return {lo, f.info.T_max.value_or(3 * f.cfg.T_cr)};
+}
+
+// An end of the search in T at p: from T0 outward (down by 5 %, or up by 25 %
+// a step) until target lies on the inner side of its value; beyond the
+// stated range a state is computed, with a warning. Nothing there: no state.
+std::pair<double, double> outer_end(const fluid_data& f, caloric q, double p, double T0, bool up, double target,
+                                    const std::string& given) {
+    double T = T0;
+    for (int i = 0; i < 16; ++i, T *= up ? 1.25 : 0.95) {
+        double v = 0;
+        try {
+            v = caloric_at(f, q, single(f, T, p)).first;
+        } catch (const error&) {
+            clear_fp();
+            break;  // the equation gives no state this far out
+        }
+        if (up ? v >= target : v <= target) return {T, v};
+    }
+    no_state(given);
+}
+
+// The single-phase state at p whose h (or s) is target, its T between lo and
+// hi where target lies between v_lo and v_hi: Newton's method with the slope,
+// kept within the bracket by bisection.
+flash_state solve_at_p(const fluid_data& f, caloric q, double p, double target, double lo, double v_lo, double hi,
+                       double v_hi, const char* pair) {
+    double T = lo + (hi - lo) * (target - v_lo) / (v_hi - v_lo);
+    if (!(T > lo && T < hi)) T = 0.5 * (lo + hi);
+    for (int i = 0; i < MAX_STEPS; ++i) {
+        const flash_state st = single(f, T, p);
+        const auto [value, slope] = caloric_at(f, q, st);
+        const double g = value - target;
+        if (g == 0) return st;
+        (g < 0 ? lo : hi) = T;
+        double next = T - g / slope;
+        if (!(next > lo && next < hi)) next = 0.5 * (lo + hi);
+        if (std::fabs(next - T) <= 1e-14 * T) return single(f, next, p);
+        T = next;
+    }
+    no_convergence(pair);
+}
+
+// The single-phase state at p with h (or s) anywhere in T's span.
+flash_state over_span(const fluid_data& f, caloric q, double p, double target, const char* pair,
+                      const std::string& given) {
+    const auto [t_lo, t_hi] = temperature_span(f);
+    const auto [lo, v_lo] = outer_end(f, q, p, t_lo, false, target, given);
+    const auto [hi, v_hi] = outer_end(f, q, p, t_hi, true, target, given);
+    return solve_at_p(f, q, p, target, lo, v_lo, hi, v_hi, pair);
+}
+
+flash_state at_p_and(const fluid_data& f, caloric q, double p, double target) {
+    const char* pair = q == caloric::h ? "p, h" : "p, s";
+    const std::string given = q == caloric::h ? given_text("p", p, "Pa", "h", target, "J/kg")
+                                              : given_text("p", p, "Pa", "s", target, "J/(kg K)");
+    const std::optional<saturated_pair> s = saturated_states(f, given::p, p);
+    if (!s) return over_span(f, q, p, target, pair, given);
+    const saturated_properties sp = saturated_phases(f, *s);
+    const double v_liq = q == caloric::h ? sp.liquid.h : sp.liquid.s;
+    const double v_vap = q == caloric::h ? sp.vapour.h : sp.vapour.s;
+    if (target >= v_liq && target <= v_vap) return with_quality(*s, (target - v_liq) / (v_vap - v_liq), f.cfg.rho_div);
+    const auto [t_lo, t_hi] = temperature_span(f);
+    if (target < v_liq) {
+        const auto [lo, v_lo] = outer_end(f, q, p, std::min(t_lo, s->T), false, target, given);
+        return solve_at_p(f, q, p, target, lo, v_lo, s->T, v_liq, pair);
+    }
+    const auto [hi, v_hi] = outer_end(f, q, p, std::max(t_hi, s->T), true, target, given);
+    return solve_at_p(f, q, p, target, s->T, v_vap, hi, v_hi, pair);
+}
+
+flash_state at_saturation(const fluid_data& f, given g, double value, double x) {
+    const std::optional<saturated_pair> s = saturated_states(f, g, value);
+    if (!s)
+        no_state(g == given::T ? given_text("T", value, "K", "x", x, "") : given_text("p", value, "Pa", "x", x, ""));
+    return with_quality(*s, x, f.cfg.rho_div);
+}
+
+flash_state at_T_rho(const fluid_data& f, double T, double rho) {
+    const config& c = f.cfg;
+    if (const auto s = saturated_states(f, given::T, T)) {
+        const double rho_liq = c.rho_div * s->omega_1, rho_vap = c.rho_div * s->omega_2;
+        if (rho > rho_vap && rho < rho_liq) {
+            const double x = (1 / rho - 1 / rho_liq) / (1 / rho_vap - 1 / rho_liq);
+            return with_quality(*s, x, c.rho_div);
+        }
+    }
+    flash_state r;
+    r.T = T;
+    r.rho = rho;
+    r.a = f.residual.at(rho / c.rho_div, T / c.tau_div);
+    r.p = (1 + r.a.z_minus_1) * rho * c.R * T;
+    check_fp();
+    if (std::fabs(T / c.T_cr - 1) <= CRITICAL_BAND && std::fabs(r.p / c.p_cr - 1) <= CRITICAL_BAND)
+        throw error(error_kind::near_critical,
+                    "Состояние слишком близко к критической точке: свойства реального вещества не рассчитываются.");
+    r.phase = decide_phase(f, T, r.p).phase;
+    return r;
+}
+
+// s of a state: its own, or weighted by x between the saturated phases.
+double entropy_of(const fluid_data& f, const flash_state& st) {
+    if (!st.sat) return caloric_at(f, caloric::s, st).first;
+    const saturated_properties sp = saturated_phases(f, *st.sat);
+    return (1 - *st.x) * sp.liquid.s + *st.x * sp.vapour.s;
+}
+
+// (h, s): at constant h the entropy falls with the pressure (ds = -v/T dp),
+// so ln p is found by regula falsi (Illinois) over (p, h) states, which
+// handle two phases themselves; the bracket by decades from the top down.
+flash_state at_h_s(const fluid_data& f, double h, double s) {
+    const std::string given = given_text("h", h, "J/kg", "s", s, "J/(kg K)");
+    const auto excess = [&](double ln_p) { return entropy_of(f, at_p_and(f, caloric::h, std::exp(ln_p), h)) - s; };
+    const double decade = std::log(10.0);
+    double a = std::log(f.info.p_max ? 2 * *f.info.p_max : 1000 * f.cfg.p_cr), fa = 1;
+    for (int k = 0; k < 12 && fa > 0; ++k, a -= decade) {
+        try {
+            fa = excess(a);
+        } catch (const error& e) {
+            if (e.kind() != error_kind::input) throw;  // h beyond the states at this pressure
+        }
+        if (fa <= 0) break;
+    }
+    if (!(fa <= 0)) no_state(given);
+    double b = a, fb = fa;
+    for (int k = 0; k < 20 && fb <= 0; ++k) {
+        b -= decade;
+        fb = excess(b);
+    }
+    if (!(fb > 0)) no_state(given);
+    int side = 0;
+    for (int i = 0; i < MAX_STEPS; ++i) {
+        const double m = (a * fb - b * fa) / (fb - fa), fm = excess(m);
+        if (fm == 0 || std::fabs(a - b) <= 1e-13 * std::max(1.0, std::fabs(m))) return at_p_and(f, caloric::h, std::exp(m), h);
+        if (fm < 0) {
+            a = m, fa = fm;
+            if (side == -1) fb /= 2;
+            side = -1;
+        } else {
+            b = m, fb = fm;
+            if (side == 1) fa /= 2;
+            side = 1;
+        }
+    }
+    no_convergence("h, s");
+}
+
+}  // namespace
+
+saturated_properties saturated_phases(const fluid_data& f, const saturated_pair& s) {
+    const property_constants c = constants_of(f);
+    const ideal_entry id = ideal_entry_at(f, s.T);
+    const double rho_div = f.cfg.rho_div;
+    saturated_properties out{real_properties(c, id, s.T, s.p, rho_div * s.omega_1, s.a1),
+                             real_properties(c, id, s.T, s.p, rho_div * s.omega_2, s.a2)};
+    check_fp();
+    return out;
+}
+
+flash_state flash(const fluid_data& f, input_pair pair, double first, double second) {
+    switch (pair) {
+        case input_pair::T_p: return single(f, first, second);
+        case input_pair::p_h: return at_p_and(f, caloric::h, first, second);
+        case input_pair::p_s: return at_p_and(f, caloric::s, first, second);
+        case input_pair::T_x: return at_saturation(f, given::T, first, second);
+        case input_pair::p_x: return at_saturation(f, given::p, first, second);
+        case input_pair::T_rho: return at_T_rho(f, first, second);
+        case input_pair::h_s: return at_h_s(f, first, second);
+    }
+    throw error(error_kind::input, "Недопустимая пара величин.");
+}
+
+std::optional<double> line_pressure(const fluid_data& f, const pressure_line& line, double T) {
+    if (!(f.cfg.T_tp <= T && T < f.cfg.T_cr)) return std::nullopt;
+    const double p = line.p(T);
+    check_fp();
+    return p;
+}
+
+std::optional<double> line_temperature(const fluid_data& f, const pressure_line& line, double p) {
+    const config& c = f.cfg;
+    const double lo = line.p(c.T_tp), hi = line.p(c.T_cr);
+    check_fp();
+    if (!(lo <= p && p < hi)) return std::nullopt;
+    return line.T_at(p, c.T_tp, c.T_cr, 0);
+}
+
+}  // namespace vantrel::detail

@@ -1,0 +1,39 @@
+// States from every input pair: single-phase states, two-phase states inside
+// the saturation dome, and the bubble and dew values of blends.
+#pragma once
+
+#include <optional>
+
+#include "engine/states.h"
+
+namespace vantrel::detail {
+
+// A state as the flashes find it: single-phase (its density and residual
+// derivatives), or two-phase (both saturated phases and the vapour mass
+// fraction); x is also kept for a saturated state given by it.
+struct flash_state {
+    phase_kind phase = phase_kind::none;
+    double T = 0, p = 0;
+    double rho = 0;  // single phase
+    residual_derivatives a;
+    std::optional<double> x;
+    std::optional<saturated_pair> sat;  // two-phase
+    std::optional<sat_solution> sat_at_T;  // solved by the phase decision of a (T, p) state
+};
+
+// The state named by pair (SI values in the pair's order).
+flash_state flash(const fluid_data& f, input_pair pair, double first, double second);
+
+// The properties of each saturated phase of a saturation state.
+struct saturated_properties {
+    properties liquid, vapour;
+};
+saturated_properties saturated_phases(const fluid_data& f, const saturated_pair& s);
+
+// A blend's bubble or dew pressure at T (T_tp <= T < T_cr), or its bubble or
+// dew temperature at p (between the line's pressures at T_tp and T_cr, to
+// the precision of a double).
+std::optional<double> line_pressure(const fluid_data& f, const pressure_line& line, double T);
+std::optional<double> line_temperature(const fluid_data& f, const pressure_line& line, double p);
+
+}  // namespace vantrel::detail
