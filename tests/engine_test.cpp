@@ -188,7 +188,7 @@ TEST(Engine, ListsTheFluidsOfADataDirectory) {
     const auto list = vantrel::list_fluids(DATA);
     std::vector<std::string> agents;
     for (const auto& i : list) agents.push_back(i.agent);
-    EXPECT_EQ(agents, (std::vector<std::string>{"R134a", "R32", "R404A", "R410A", "R507A", "R718", "R744"}));
+    EXPECT_EQ(agents, (std::vector<std::string>{"R134a", "R32", "R404A", "R407C", "R410A", "R507A", "R718", "R744"}));
     for (const auto& i : list) {
         EXPECT_FALSE(i.source.empty()) << i.agent;
         EXPECT_TRUE(i.T_min && i.T_max && i.p_max) << i.agent;

@@ -26,7 +26,7 @@ fluid_info make_info(const std::string& dir, const config& c, const info_config&
     f.p_tp = c.p_tp;
     f.R = c.R;
     f.molar_mass = c.mu;
-    f.glide = !c.bubble_line.empty() && !c.dew_line.empty();
+    f.glide = !c.bubble_line.empty() && !c.dew_line.empty() && pressure_line::reads_table(c.line.sat_id);
     return f;
 }
 
@@ -68,12 +68,11 @@ sat_expansion load_expansion(const config& c, const std::string& dir, const std:
     return sat_expansion::from_table(parse_table(text, path), path);
 }
 
-// A blend's bubble- or dew-pressure correlation (key names it in config.txt),
-// in the form of the saturation-line table.
-std::optional<pressure_line> load_blend_line(const config& c, const char* key, const std::string& name,
-                                             const std::string& dir) {
-    if (name.empty()) return std::nullopt;
-    if (!pressure_line::reads_table(c.line.sat_id)) reject_value(c.path, key, name);
+// A blend's bubble- or dew-pressure correlation, in the form of the
+// saturation-line table; none without a form that reads a table (no
+// saturation model at all, or form 7).
+std::optional<pressure_line> load_blend_line(const config& c, const std::string& name, const std::string& dir) {
+    if (name.empty() || !pressure_line::reads_table(c.line.sat_id)) return std::nullopt;
     line_config l = c.line;
     l.sat_line = name;
     return load_pressure_line(l, dir, c.path);
@@ -101,8 +100,8 @@ std::shared_ptr<const fluid_data> load_fluid(const std::string& dir, load_parts 
         d->liquid_line = load_density_line(c, "liq", dir);
         d->vapour_line = load_density_line(c, "gas", dir);
     }
-    d->bubble_line = load_blend_line(c, "bubble_line", c.bubble_line, dir);
-    d->dew_line = load_blend_line(c, "dew_line", c.dew_line, dir);
+    d->bubble_line = load_blend_line(c, c.bubble_line, dir);
+    d->dew_line = load_blend_line(c, c.dew_line, dir);
     // The expansions are of the equal-area solution: without that rule they do not apply.
     if (!c.sat_expansion.empty() && c.maxwell_rule) d->expansion = load_expansion(c, dir, eos_text);
     check_values(c, ini);
