@@ -25,8 +25,8 @@ std::string given_text(const char* a, double va, const char* ua, const char* b, 
     return std::string(a) + " = " + number_text(va) + " " + ua + " и " + b + " = " + number_text(vb) + " " + ub;
 }
 
-flash_state single(const fluid_data& f, double T, double p) {
-    const single_phase s = solve_tp(f, T, p);
+flash_state single(const fluid_data& f, double T, double p, std::optional<phase_kind> known = std::nullopt) {
+    const single_phase s = solve_tp(f, T, p, known);
     flash_state r;
     r.phase = s.phase;
     r.T = T;
@@ -90,20 +90,26 @@ std::pair<double, double> outer_end(const fluid_data& f, caloric q, double p, do
 
 // The single-phase state at p whose h (or s) is target, its T between lo and
 // hi where target lies between v_lo and v_hi: Newton's method with the slope,
-// kept within the bracket by bisection.
+// kept within the bracket, and bisection where a step would leave it or not
+// halve the step before (Newton's method can cycle on the steep isobars next
+// to the critical point).
 flash_state solve_at_p(const fluid_data& f, caloric q, double p, double target, double lo, double v_lo, double hi,
-                       double v_hi, const char* pair) {
+                       double v_hi, const char* pair, std::optional<phase_kind> known = std::nullopt) {
     double T = lo + (hi - lo) * (target - v_lo) / (v_hi - v_lo);
     if (!(T > lo && T < hi)) T = 0.5 * (lo + hi);
+    double last_step = hi - lo;
     for (int i = 0; i < MAX_STEPS; ++i) {
-        const flash_state st = single(f, T, p);
+        const flash_state st = single(f, T, p, known);
         const auto [value, slope] = caloric_at(f, q, st);
         const double g = value - target;
         if (g == 0) return st;
         (g < 0 ? lo : hi) = T;
         double next = T - g / slope;
-        if (!(next > lo && next < hi)) next = 0.5 * (lo + hi);
-        if (std::fabs(next - T) <= 1e-14 * T) return single(f, next, p);
+        if (!(next > lo && next < hi) || std::fabs(next - T) > 0.5 * last_step) next = 0.5 * (lo + hi);
+        last_step = std::fabs(next - T);
+        // Converged, or the bracket closed on a jump (the saturation line a
+        // hair below the critical pressure, where no saturation is computed).
+        if (last_step <= 1e-14 * T || hi - lo <= 1e-15 * T) return single(f, next, p, known);
         T = next;
     }
     no_convergence(pair);
@@ -131,10 +137,12 @@ flash_state at_p_and(const fluid_data& f, caloric q, double p, double target) {
     const auto [t_lo, t_hi] = temperature_span(f);
     if (target < v_liq) {
         const auto [lo, v_lo] = outer_end(f, q, p, std::min(t_lo, s->T), false, target, given);
-        return solve_at_p(f, q, p, target, lo, v_lo, s->T, v_liq, pair);
+        return solve_at_p(f, q, p, target, lo, v_lo, s->T, v_liq, pair, phase_kind::liquid);
     }
     const auto [hi, v_hi] = outer_end(f, q, p, std::max(t_hi, s->T), true, target, given);
-    return solve_at_p(f, q, p, target, s->T, v_vap, hi, v_hi, pair);
+    // Above the saturation temperature at p: gas, or supercritical above T_cr.
+    const std::optional<phase_kind> vapour = hi < f.cfg.T_cr ? std::optional(phase_kind::gas) : std::nullopt;
+    return solve_at_p(f, q, p, target, s->T, v_vap, hi, v_hi, pair, vapour);
 }
 
 flash_state at_saturation(const fluid_data& f, given g, double value, double x) {
@@ -148,7 +156,7 @@ flash_state at_T_rho(const fluid_data& f, double T, double rho) {
     const config& c = f.cfg;
     if (const auto s = saturated_states(f, given::T, T)) {
         const double rho_liq = c.rho_div * s->omega_1, rho_vap = c.rho_div * s->omega_2;
-        if (rho > rho_vap && rho < rho_liq) {
+        if (rho >= rho_vap && rho <= rho_liq) {
             const double x = (1 / rho - 1 / rho_liq) / (1 / rho_vap - 1 / rho_liq);
             return with_quality(*s, x, c.rho_div);
         }
@@ -173,33 +181,56 @@ double entropy_of(const fluid_data& f, const flash_state& st) {
     return (1 - *st.x) * sp.liquid.s + *st.x * sp.vapour.s;
 }
 
-// (h, s): at constant h the entropy falls with the pressure (ds = -v/T dp),
-// so ln p is found by regula falsi (Illinois) over (p, h) states, which
-// handle two phases themselves; the bracket by decades from the top down.
-flash_state at_h_s(const fluid_data& f, double h, double s) {
-    const std::string given = given_text("h", h, "J/kg", "s", s, "J/(kg K)");
-    const auto excess = [&](double ln_p) { return entropy_of(f, at_p_and(f, caloric::h, std::exp(ln_p), h)) - s; };
-    const double decade = std::log(10.0);
-    double a = std::log(f.info.p_max ? 2 * *f.info.p_max : 1000 * f.cfg.p_cr), fa = 1;
-    for (int k = 0; k < 12 && fa > 0; ++k, a -= decade) {
-        try {
-            fa = excess(a);
-        } catch (const error& e) {
-            if (e.kind() != error_kind::input) throw;  // h beyond the states at this pressure
+// Inside the dome each saturation temperature's states lie on a straight
+// line in (h, s), from (h', s') to (h'', s'') (of slope T under the
+// equal-area rule): G(T) = s - s' - x (s'' - s'), x = (h - h')/(h'' - h'),
+// is zero on the one that holds (h, s), with x in [0, 1]. The lines do not
+// cross, so there is one such T at most: a scan in sqrt(1 - T/T_cr), then
+// bisection.
+std::optional<flash_state> two_phase_h_s(const fluid_data& f, double h, double s) {
+    const config& c = f.cfg;
+    if (!in_saturation_range(c, given::T, c.T_tp, 1)) return std::nullopt;
+    struct point {
+        double T, G, x;
+        saturated_pair sat;
+    };
+    const auto at = [&](double T) -> std::optional<point> {
+        const auto sat = saturated_states(f, given::T, T);
+        if (!sat) return std::nullopt;
+        const saturated_properties sp = saturated_phases(f, *sat);
+        const double x = (h - sp.liquid.h) / (sp.vapour.h - sp.liquid.h);
+        return point{T, s - sp.liquid.s - x * (sp.vapour.s - sp.liquid.s), x, *sat};
+    };
+    const double top = std::sqrt(1 - c.T_tp / c.T_cr), bottom = std::sqrt(SATURATION_LIMIT);
+    std::optional<point> last;
+    for (int k = 0; k <= 64; ++k) {
+        const double y = top + (bottom - top) * k / 64;
+        std::optional<point> next = at(k == 0 ? c.T_tp : c.T_cr * (1 - y * y));
+        if (!next) continue;
+        if (last && (last->G <= 0) != (next->G <= 0)) {
+            point lo = *last, hi = *next;
+            for (int i = 0; i < 80 && hi.T - lo.T > 1e-14 * hi.T; ++i) {
+                const point mid = *at(0.5 * (lo.T + hi.T));
+                ((mid.G <= 0) == (lo.G <= 0) ? lo : hi) = mid;
+            }
+            const point& r = std::fabs(lo.G) < std::fabs(hi.G) ? lo : hi;
+            if (r.x < 0 || r.x > 1) return std::nullopt;
+            return with_quality(r.sat, r.x, c.rho_div);
         }
-        if (fa <= 0) break;
+        last = next;
     }
-    if (!(fa <= 0)) no_state(given);
-    double b = a, fb = fa;
-    for (int k = 0; k < 20 && fb <= 0; ++k) {
-        b -= decade;
-        fb = excess(b);
-    }
-    if (!(fb > 0)) no_state(given);
+    return std::nullopt;
+}
+
+// The root in ln p of excess, between a (excess <= 0) and b (> 0), by
+// regula falsi with the Illinois halving; the (p, h) state there.
+template <class F>
+flash_state regula_falsi(const fluid_data& f, double h, double a, double fa, double b, double fb, const F& excess) {
     int side = 0;
     for (int i = 0; i < MAX_STEPS; ++i) {
         const double m = (a * fb - b * fa) / (fb - fa), fm = excess(m);
-        if (fm == 0 || std::fabs(a - b) <= 1e-13 * std::max(1.0, std::fabs(m))) return at_p_and(f, caloric::h, std::exp(m), h);
+        if (fm == 0 || std::fabs(a - b) <= 1e-13 * std::max(1.0, std::fabs(m)))
+            return at_p_and(f, caloric::h, std::exp(m), h);
         if (fm < 0) {
             a = m, fa = fm;
             if (side == -1) fb /= 2;
@@ -211,6 +242,46 @@ flash_state at_h_s(const fluid_data& f, double h, double s) {
         }
     }
     no_convergence("h, s");
+}
+
+// (h, s): at constant h the entropy falls with the pressure (ds = -v/T dp),
+// so ln p is found by regula falsi (Illinois) over (p, h) states, which
+// handle two phases themselves. The bracket: from the top of the stated
+// range down by decades to a pressure where s is below the target (above it
+// no state is where the equation reaches: halving the step back into that
+// gap), then on down to one where s is above it.
+flash_state at_h_s(const fluid_data& f, double h, double s) {
+    if (const auto wet = two_phase_h_s(f, h, s)) return *wet;
+    const std::string given = given_text("h", h, "J/kg", "s", s, "J/(kg K)");
+    const auto excess = [&](double ln_p) { return entropy_of(f, at_p_and(f, caloric::h, std::exp(ln_p), h)) - s; };
+    const auto tried = [&](double ln_p) -> std::optional<double> {
+        try {
+            return excess(ln_p);
+        } catch (const error&) {
+            clear_fp();
+            return std::nullopt;
+        }
+    };
+    const double decade = std::log(10.0);
+    double a = std::log(f.info.p_max.value_or(100 * f.cfg.p_cr));
+    std::optional<double> fa = tried(a);
+    double gap = a;  // the last pressure without a state, above a
+    for (int k = 0; k < 12 && !fa; ++k) fa = tried(gap = a -= decade);
+    if (!fa) no_state(given);
+    for (int k = 0; k < 60 && *fa > 0 && gap > a; ++k) {
+        const double mid = 0.5 * (gap + a);
+        const std::optional<double> fm = tried(mid);
+        if (!fm)
+            gap = mid;
+        else
+            a = mid, fa = fm;
+        if (gap - a < 1e-12) break;
+    }
+    if (*fa > 0) no_state(given);
+    double b = a, fb = *fa;
+    for (int k = 0; k < 20 && fb <= 0; ++k) fb = excess(b -= decade);
+    if (!(fb > 0)) no_state(given);
+    return regula_falsi(f, h, a, *fa, b, fb, excess);
 }
 
 }  // namespace

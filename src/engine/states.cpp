@@ -221,12 +221,12 @@ std::optional<double> saturated_liquid(const fluid_data& f, double T, const phas
 
 }  // namespace
 
-single_phase solve_tp(const fluid_data& f, double T, double p) {
+single_phase solve_tp(const fluid_data& f, double T, double p, std::optional<phase_kind> known) {
     const config& c = f.cfg;
     if (std::fabs(T / c.T_cr - 1) <= CRITICAL_BAND && std::fabs(p / c.p_cr - 1) <= CRITICAL_BAND)
         throw error(error_kind::near_critical,
                     "Состояние слишком близко к критической точке: свойства реального вещества не рассчитываются.");
-    const phase_decision ph = decide_phase(f, T, p);
+    const phase_decision ph = known ? phase_decision{*known, {}} : decide_phase(f, T, p);
     const double tau = T / c.tau_div;
     const double pi = p / c.p_cr;
     // The start value's side of the saturation line: the phase's where it is

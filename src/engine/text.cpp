@@ -2,6 +2,7 @@
 
 #include <cfenv>
 #include <charconv>
+#include <cmath>
 
 namespace vantrel::detail {
 
@@ -44,8 +45,11 @@ std::optional<std::int32_t> parse_int(std::string_view text) {
 }
 
 std::string number_text(double value) {
-    char buf[64];
-    const auto res = std::to_chars(buf, buf + sizeof buf, value);
+    // Plain digits where they are readable, an exponent beyond.
+    char buf[400];
+    const double a = std::fabs(value);
+    const auto res = (a >= 1e-5 && a < 1e15) ? std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed)
+                                             : std::to_chars(buf, buf + sizeof buf, value);
     return std::string(buf, res.ptr);
 }
 

@@ -1,0 +1,317 @@
+// States from every input pair: round trips through the other pairs on a
+// grid of every shipped fluid, two-phase states, water against
+// python3-iapws, the request layer's identifiers, blends and their glide.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "calc_properties.h"
+#include "engine/fluid_data.h"
+#include "test_support.h"
+#include "vantrel/vantrel.h"
+
+namespace fs = std::filesystem;
+using vantrel::input_pair;
+
+namespace {
+
+const fs::path DATA = fs::path(VANTREL_SOURCE_DIR) / "data";
+const char* const FLUIDS[] = {"R507A", "R404A", "R407C", "R410A", "R134a", "R32", "R744", "R718"};
+
+double rel(double a, double b) { return std::fabs(a / b - 1); }
+
+// Single-phase states over each fluid's range: liquid, vapour, supercritical
+// and 1e-3 off the saturation line on both sides.
+std::vector<std::pair<double, double>> grid(const vantrel::fluid& f) {
+    const vantrel::fluid_info& i = f.info();
+    std::vector<std::pair<double, double>> states;
+    for (const double t : {0.05, 0.3, 0.6, 0.9, 0.97}) {
+        const double T = i.T_tp + t * (i.T_cr - i.T_tp);
+        const double p_s = f.saturation_at_T(T)->p;
+        for (const double k : {0.01, 0.5, 0.999, 1.001, 2.0}) states.emplace_back(T, k * p_s);
+        states.emplace_back(T, 3 * i.p_cr);
+    }
+    for (const double T : {1.1 * i.T_cr, 1.5 * i.T_cr, 0.95 * *i.T_max})
+        for (const double p : {0.1 * i.p_cr, 1.5 * i.p_cr, 0.5 * *i.p_max}) states.emplace_back(T, p);
+    return states;
+}
+
+struct round_trip {
+    input_pair pair;
+    const char* name;
+};
+
+class Pairs : public ::testing::TestWithParam<round_trip> {};
+
+// (T, p) -> (h, s) and back through the pair: T to 1e-9, p to 1e-9 or 1e-4 Pa.
+TEST_P(Pairs, RecoverTheStateOfTemperatureAndPressure) {
+    const round_trip c = GetParam();
+    for (const char* agent : FLUIDS) {
+        const vantrel::fluid f = vantrel::fluid::load(DATA / agent);
+        double worst_t = 0, worst_p = 0;
+        for (const auto& [T, p] : grid(f)) {
+            const vantrel::state s = f.at(input_pair::T_p, T, p, vantrel::extras::none);
+            const double first = c.pair == input_pair::h_s ? s.h : p;
+            const double second = c.pair == input_pair::p_h ? s.h : s.s;
+            const vantrel::state back = f.at(c.pair, first, second, vantrel::extras::none);
+            const std::string what = std::string(agent) + " " + std::to_string(T) + " K " + std::to_string(p) + " Pa";
+            EXPECT_LT(rel(back.T, T), 1e-9) << what;
+            EXPECT_TRUE(rel(back.p, p) < 1e-9 || std::fabs(back.p - p) < 1e-4) << what << ": " << back.p;
+            EXPECT_EQ(back.phase, s.phase) << what;
+            worst_t = std::max(worst_t, rel(back.T, T));
+            worst_p = std::max(worst_p, rel(back.p, p));
+        }
+        std::cout << "[ " << c.name << " ] " << agent << " largest relative deviation: T " << worst_t << ", p "
+                  << worst_p << "\n";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Flashes, Pairs,
+                         ::testing::Values(round_trip{input_pair::p_h, "p, h"}, round_trip{input_pair::p_s, "p, s"},
+                                           round_trip{input_pair::h_s, "h, s"}),
+                         [](const auto& info) {
+                             return std::string(info.param.pair == input_pair::p_h   ? "PH"
+                                                : info.param.pair == input_pair::p_s ? "PS"
+                                                                                     : "HS");
+                         });
+
+// (T, x) -> (p, h) -> x, and through (p, s), (h, s), (T, rho) and (p, x).
+TEST(TwoPhase, QualityRecoveredThroughEveryPair) {
+    for (const char* agent : FLUIDS) {
+        const vantrel::fluid f = vantrel::fluid::load(DATA / agent);
+        const vantrel::fluid_info& i = f.info();
+        double worst = 0;
+        for (const double t : {0.02, 0.3, 0.6, 0.9, 0.999}) {
+            const double T = std::min(i.T_tp + t * (i.T_cr - i.T_tp), i.T_cr * (1 - 1e-3));
+            for (const double x : {0.0, 1e-4, 0.25, 0.5, 0.9, 1.0}) {
+                const vantrel::state s = f.at(input_pair::T_x, T, x);
+                ASSERT_EQ(*s.x, x);
+                EXPECT_EQ(s.phase, x == 0   ? vantrel::phase_kind::liquid
+                                   : x == 1 ? vantrel::phase_kind::gas
+                                            : vantrel::phase_kind::two_phase);
+                // R404A's saturation comes from correlations; within about 1 % of
+                // its critical point the equation gives one density at their
+                // pressure and the correlations' densities stand in: there the
+                // mixing lines of neighbouring temperatures cross in (h, s), and
+                // (h, s) may find either.
+                const bool crossing = !f.data().cfg.maxwell_rule && T > i.T_cr * (1 - 1e-2);
+                const vantrel::state by[] = {f.at(input_pair::p_h, s.p, s.h), f.at(input_pair::p_s, s.p, s.s),
+                                             crossing ? s : f.at(input_pair::h_s, s.h, s.s),
+                                             f.at(input_pair::T_rho, T, s.rho), f.at(input_pair::p_x, s.p, x)};
+                for (const auto& b : by) {
+                    // On the dome's edge (h, s) may land on its single-phase side.
+                    ASSERT_TRUE(b.x || x == 0 || x == 1) << agent << " " << T << " " << x;
+                    if (b.x) {
+                        EXPECT_NEAR(*b.x, x, 1e-9) << agent << " " << T << " " << x;
+                    }
+                    EXPECT_LT(rel(b.T, T), 1e-9) << agent << " " << T << " " << x;
+                    if (b.x) worst = std::max(worst, std::fabs(*b.x - x));
+                }
+            }
+        }
+        std::cout << "[ quality   ] " << agent << " largest |x - x0| " << worst << "\n";
+    }
+}
+
+// Mixture values: v, h, s, u weighted by x, rho = 1/v, no c_p, c_v, w, JT.
+TEST(TwoPhase, MixtureOfTheSaturatedPhases) {
+    const vantrel::fluid f = vantrel::fluid::load(DATA / "R718");
+    const auto sat = f.saturation_at_T(400);
+    const vantrel::state s = f.at(input_pair::T_x, 400, 0.25);
+    const double v = 0.75 / sat->rho_liq + 0.25 / sat->rho_vap;
+    EXPECT_EQ(s.phase, vantrel::phase_kind::two_phase);
+    EXPECT_STREQ(vantrel::phase_name(s.phase), "two-phase");
+    EXPECT_DOUBLE_EQ(s.v, v);
+    EXPECT_DOUBLE_EQ(s.rho, 1 / v);
+    EXPECT_DOUBLE_EQ(s.h, 0.75 * sat->h_liq + 0.25 * sat->h_vap);
+    EXPECT_DOUBLE_EQ(s.s, 0.75 * sat->s_liq + 0.25 * sat->s_vap);
+    EXPECT_DOUBLE_EQ(s.u, s.h - sat->p * v);
+    EXPECT_EQ(s.p, sat->p);
+    EXPECT_FALSE(s.cp || s.cv || s.w || s.jt);
+    // A (T, p) state is never two-phase, and has no x.
+    const vantrel::state single = f.at(input_pair::T_p, 400, 2e5);
+    EXPECT_FALSE(single.x);
+    EXPECT_TRUE(single.cp && single.w);
+}
+
+// Values no state has: one-line errors of the input kind.
+TEST(TwoPhase, InputsWithoutAState) {
+    const vantrel::fluid f = vantrel::fluid::load(DATA / "R718");
+    const struct {
+        input_pair pair;
+        double first, second;
+        const char* message;
+    } cases[] = {
+        {input_pair::T_x, 400, 1.5, "Недопустимая доля пара x = 1.5: она должна быть от 0 до 1."},
+        {input_pair::T_x, 700, 0.5, "Состояния с T = 700 K и x = 0.5  не существует."},
+        {input_pair::p_x, 3e7, 0.5, "Состояния с p = 30000000 Pa и x = 0.5  не существует."},
+        {input_pair::T_rho, 400, -1, "Недопустимая плотность rho = -1 kg/m3: она должна быть больше 0."},
+        {input_pair::p_h, 1e5, 1e9, "Состояния с p = 100000 Pa и h = 1000000000 J/kg не существует."},
+        {input_pair::h_s, 1e6, -1e6, "Состояния с h = 1000000 J/kg и s = -1000000 J/(kg K) не существует."},
+    };
+    for (const auto& c : cases) {
+        try {
+            f.at(c.pair, c.first, c.second);
+            ADD_FAILURE() << c.message;
+        } catch (const vantrel::error& e) {
+            EXPECT_EQ(e.kind(), vantrel::error_kind::input);
+            EXPECT_EQ(std::string(e.what()), c.message);
+        }
+    }
+}
+
+// Runs Python with iapws; the numbers it prints.
+std::vector<double> iapws(const std::string& script) {
+    const auto r = test::run_process("/usr/bin/python3", fs::temp_directory_path(),
+                                     {"-c", "from iapws import IAPWS95\n" + script});
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    std::istringstream in(r.out);
+    std::vector<double> out;
+    for (std::string word; in >> word;) out.push_back(std::stod(word));  // "nan" included
+    return out;
+}
+
+std::string number(double v) {
+    std::ostringstream s;
+    s.precision(17);
+    s << v;
+    return s.str();
+}
+
+// Water by (p, h), (p, s), (T, x) and (h, s) against python3-iapws, computed
+// in the test: T to 1e-7, x to 1e-6, at single-phase and two-phase states.
+TEST(WaterFlashes, AgreeWithPythonIapws) {
+    const vantrel::fluid f = vantrel::fluid::load(DATA / "R718");
+    // States by (T, p) and by (T, x) over the range; their h and s drive the flashes.
+    std::vector<vantrel::state> states;
+    for (const double T : {280.0, 330.0, 400.0, 480.0, 560.0, 620.0, 700.0, 900.0})
+        for (const double p : {5e4, 1e6, 3e7}) states.push_back(f.at(input_pair::T_p, T, p));
+    for (const double T : {300.0, 373.15, 450.0, 550.0, 640.0})
+        for (const double x : {0.1, 0.6}) states.push_back(f.at(input_pair::T_x, T, x));
+    // iapws's own flash solvers do not converge everywhere, and inside the
+    // dome its (P, s) solve may return a state off its own saturation line:
+    // such a state prints nan and is left out. Its (T, P) state must give
+    // back the h and s asked for, and a two-phase state's T must have
+    // iapws's own saturation pressure.
+    std::string script =
+        "import warnings\nwarnings.simplefilter('ignore')\n"
+        "def flash(**k):\n"
+        "    try:\n"
+        "        w = IAPWS95(**k)\n"
+        "        if 0 < w.x < 1:\n"
+        "            ok = abs(IAPWS95()._saturation(w.T)[2] / 1000 / w.P - 1) < 1e-9\n"
+        "        else:\n"
+        "            v = IAPWS95(T=w.T, P=w.P)\n"
+        "            ok = all(abs(getattr(v, q) / k[q] - 1) < 1e-9 for q in ('h', 's') if q in k)\n"
+        "        return '%r %r' % (w.T, w.x) if ok else 'nan nan'\n"
+        "    except Exception:\n"
+        "        return 'nan nan'\n";
+    for (const auto& s : states) {
+        const std::string P = number(s.p / 1e6), h = number(s.h / 1e3), e = number(s.s / 1e3);
+        script += "print(flash(P=" + P + ", h=" + h + "), flash(P=" + P + ", s=" + e + "), flash(h=" + h + ", s=" +
+                  e + "))\n";
+    }
+    for (const double T : {300.0, 450.0, 600.0, 640.0})
+        for (const double x : {0.2, 0.7}) script += "d = IAPWS95(T=" + number(T) + ", x=" + number(x) + "); print(d.P * 1e6, d.h * 1e3, d.s * 1e3)\n";
+    const std::vector<double> ref = iapws(script);
+    ASSERT_EQ(ref.size(), 6 * states.size() + 3 * 8);
+    double worst_t = 0, worst_x = 0;
+    int compared[3] = {0, 0, 0};
+    for (std::size_t k = 0; k < states.size(); ++k) {
+        const vantrel::state& s = states[k];
+        const vantrel::state by[] = {f.at(input_pair::p_h, s.p, s.h), f.at(input_pair::p_s, s.p, s.s),
+                                     f.at(input_pair::h_s, s.h, s.s)};
+        for (int j = 0; j < 3; ++j) {
+            const double T = ref[6 * k + 2 * j], x = ref[6 * k + 2 * j + 1];
+            if (std::isnan(T)) continue;
+            ++compared[j];
+            EXPECT_LT(rel(by[j].T, T), 1e-7) << k << " " << j << " at " << s.T << " K";
+            worst_t = std::max(worst_t, rel(by[j].T, T));
+            if (by[j].x && x > 0 && x < 1) {
+                EXPECT_NEAR(*by[j].x, x, 1e-6) << k << " " << j;
+                worst_x = std::max(worst_x, std::fabs(*by[j].x - x));
+            }
+        }
+    }
+    std::size_t k = 6 * states.size();
+    for (const double T : {300.0, 450.0, 600.0, 640.0}) {
+        for (const double x : {0.2, 0.7}) {
+            const vantrel::state s = f.at(input_pair::T_x, T, x);
+            EXPECT_LT(rel(s.p, ref[k]), 1e-7) << T << " " << x;
+            EXPECT_LT(rel(s.h, ref[k + 1]), 1e-7) << T << " " << x;
+            EXPECT_LT(rel(s.s, ref[k + 2]), 1e-7) << T << " " << x;
+            k += 3;
+        }
+    }
+    for (int n : compared) EXPECT_GE(n, 20);
+    std::cout << "[ iapws     ] flashes: states compared by (p, h), (p, s), (h, s): " << compared[0] << ", "
+              << compared[1] << ", " << compared[2] << "; largest relative deviation of T " << worst_t << ", of x "
+              << worst_x << "\n";
+}
+
+// The request layer names the pairs by identifier, in either order; t and p
+// in the units of dims. A two-phase state leaves the single-phase fields.
+TEST(RequestLayer, EveryPairInEitherOrder) {
+    test::scoped_cwd cwd(VANTREL_SOURCE_DIR);
+    const T_dim_info dims{"C", "bar"};
+    prop_list ref;
+    calc_props(ref, 150, "t", 2, "p", dims, "R718");
+    const struct {
+        const char* id_1;
+        double v_1;
+        const char* id_2;
+        double v_2;
+    } cases[] = {{"p", 2, "h", ref.h}, {"h", ref.h, "p", 2}, {"s", ref.s, "p", 2}, {"h", ref.h, "s", ref.s},
+                 {"s", ref.s, "h", ref.h}, {"rho", ref.rho, "t", 150}, {"t", 150, "rho", ref.rho}};
+    for (const auto& c : cases) {
+        prop_list p;
+        calc_props(p, c.v_1, c.id_1, c.v_2, c.id_2, dims, "R718");
+        EXPECT_NEAR(p.t, 150, 1e-7) << c.id_1 << " " << c.id_2;
+        EXPECT_NEAR(p.p, 2, 1e-9) << c.id_1 << " " << c.id_2;
+        EXPECT_NEAR(p.c_p, ref.c_p, 1e-6 * ref.c_p) << c.id_1 << " " << c.id_2;
+        EXPECT_EQ(p.x, 1) << c.id_1 << " " << c.id_2;
+    }
+    prop_list wet;
+    wet.c_p = 7;  // undefined for a two-phase state: kept
+    wet.k = 8;
+    calc_props(wet, 0.4, "x", 120, "t", dims, "R718");
+    EXPECT_NEAR(wet.x, 0.4, 1e-15);
+    EXPECT_NEAR(wet.t, 120, 1e-12);
+    EXPECT_NEAR(wet.p, 1.98665, 1e-4);  // the saturation pressure of 120 C
+    EXPECT_EQ(wet.c_p, 7);
+    EXPECT_EQ(wet.k, 8);
+    EXPECT_GT(wet.dh, 2e6);
+    EXPECT_NEAR(wet.rho, 1 / wet.v, 1e-12);
+}
+
+// Blends: bubble and dew values at T and p, the glide between them, up to
+// the equation's critical temperature.
+TEST(Blends, BubbleDewAndGlide) {
+    const struct {
+        const char* agent;
+        double glide_min, glide_max;  // K, at 5 bar
+    } cases[] = {{"R407C", 5.5, 7.5}, {"R404A", 0.3, 0.8}, {"R410A", 0.05, 0.2}, {"R507A", 0, 0.05}};
+    for (const auto& c : cases) {
+        const vantrel::fluid f = vantrel::fluid::load(DATA / c.agent);
+        EXPECT_TRUE(f.info().glide) << c.agent;
+        const vantrel::state s = f.at(input_pair::T_p, 273.15, 5e5);
+        ASSERT_TRUE(s.glide && s.p_bubble && s.p_dew && s.T_bubble && s.T_dew) << c.agent;
+        EXPECT_GT(*s.glide, c.glide_min) << c.agent;
+        EXPECT_LT(*s.glide, c.glide_max) << c.agent;
+        EXPECT_GT(*s.p_bubble, *s.p_dew) << c.agent;
+        EXPECT_NEAR(*s.T_dew - *s.T_bubble, *s.glide, 1e-12) << c.agent;
+        // The bubble temperature at the bubble pressure is the temperature.
+        const vantrel::state b = f.at(input_pair::T_p, 273.15, *s.p_bubble);
+        EXPECT_NEAR(*b.T_bubble, 273.15, 1e-9) << c.agent;
+        const vantrel::state hot = f.at(input_pair::T_p, f.info().T_cr + 1, 5e5);
+        EXPECT_FALSE(hot.p_bubble || hot.p_dew) << c.agent;
+    }
+    const vantrel::fluid pure = vantrel::fluid::load(DATA / "R134a");
+    EXPECT_FALSE(pure.info().glide);
+    EXPECT_FALSE(pure.at(input_pair::T_p, 273.15, 5e5).glide);
+}
+
+}  // namespace
