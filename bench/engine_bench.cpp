@@ -77,6 +77,25 @@ void phase_decision(benchmark::State& state, const char* agent) {
     for (auto _ : state) benchmark::DoNotOptimize(d::decide_phase(f.data(), T, p));
 }
 
+// A state by another pair, from the h or s of a (T, p) state.
+void engine_pair(benchmark::State& state, const char* agent, vantrel::input_pair pair, double t_c, double p_bar,
+                 double x) {
+    const vantrel::fluid f = load(agent);
+    const vantrel::state ref = x < 0 ? f.at(vantrel::input_pair::T_p, t_c + 273.15, p_bar * 1e5)
+                                     : f.at(vantrel::input_pair::T_x, t_c + 273.15, x);
+    const double first = pair == vantrel::input_pair::h_s ? ref.h : ref.p;
+    const double second = pair == vantrel::input_pair::p_h ? ref.h : ref.s;
+    for (auto _ : state) benchmark::DoNotOptimize(f.at(pair, first, second, vantrel::extras::none));
+}
+
+BENCHMARK_CAPTURE(engine_pair, R507A_ph_gas_20C_5bar, "R507A", vantrel::input_pair::p_h, 20, 5, -1);
+BENCHMARK_CAPTURE(engine_pair, R507A_ph_liquid_m30C_20bar, "R507A", vantrel::input_pair::p_h, -30, 20, -1);
+BENCHMARK_CAPTURE(engine_pair, R507A_ph_two_phase_m10C_x03, "R507A", vantrel::input_pair::p_h, -10, 0, 0.3);
+BENCHMARK_CAPTURE(engine_pair, R507A_ps_gas_20C_5bar, "R507A", vantrel::input_pair::p_s, 20, 5, -1);
+BENCHMARK_CAPTURE(engine_pair, R507A_ps_two_phase_m10C_x03, "R507A", vantrel::input_pair::p_s, -10, 0, 0.3);
+BENCHMARK_CAPTURE(engine_pair, R507A_hs_gas_20C_5bar, "R507A", vantrel::input_pair::h_s, 20, 5, -1);
+BENCHMARK_CAPTURE(engine_pair, R507A_hs_two_phase_m10C_x03, "R507A", vantrel::input_pair::h_s, -10, 0, 0.3);
+
 BENCHMARK_CAPTURE(saturation_T, R507A_expansions, "R507A", true);
 BENCHMARK_CAPTURE(saturation_T, R507A_equal_area, "R507A", false);
 BENCHMARK_CAPTURE(saturation_T, R718_expansions, "R718", true);

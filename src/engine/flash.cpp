@@ -1,7 +1,10 @@
 #include "engine/flash.h"
 
 #include <cmath>
+#include <cstdint>
 #include <string>
+
+#include <boost/math/tools/toms748_solve.hpp>
 
 #include "engine/fpu.h"
 #include "engine/text.h"
@@ -321,7 +324,19 @@ std::optional<double> line_temperature(const fluid_data& f, const pressure_line&
     const double lo = line.p(c.T_tp), hi = line.p(c.T_cr);
     check_fp();
     if (!(lo <= p && p < hi)) return std::nullopt;
-    return line.T_at(p, c.T_tp, c.T_cr, 0);
+    if (p == lo) return c.T_tp;
+    // The line rises monotonically; ln p is nearly linear in 1/T, so TOMS 748
+    // brackets the root to the last bits in a handful of evaluations.
+    const double ln_p = std::log(p);
+    const auto residual = [&](double T) { return std::log(line.p(T)) - ln_p; };
+    std::uintmax_t steps = MAX_STEPS;
+    const auto [a, b] = boost::math::tools::toms748_solve(residual, c.T_tp, c.T_cr, residual(c.T_tp), residual(c.T_cr),
+                                                          boost::math::tools::eps_tolerance<double>(), steps);
+    check_fp();
+    if (steps >= MAX_STEPS)
+        throw error(error_kind::no_convergence,
+                    "Расчёт температуры на линии кипения или конденсации не сошёлся за 100 итераций.");
+    return 0.5 * (a + b);
 }
 
 }  // namespace vantrel::detail

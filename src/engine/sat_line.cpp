@@ -51,22 +51,24 @@ double pressure_line::p(double T) const {
 }
 
 double pressure_line::T_at(double p_given, double t_min, double t_max, double delta_t) const {
+    double f_min = p_given - p(t_min);
     while (std::fabs(t_max - t_min) > delta_t) {
         const double t_c = (t_max + t_min) * 0.5;
         // A bracket that no longer narrows (delta_t at the resolution of the
         // numbers, or below zero) ends the search instead of looping forever.
         if (t_c == t_min || t_c == t_max) break;
-        const double f_min = p_given - p(t_min);
         const double f_c = p_given - p(t_c);
         check_fp();
         // A root met exactly is the answer: the sign test below would move
         // away from it towards t_max.
         if (f_min == 0) return t_min;
         if (f_c == 0) return t_c;
-        if (f_c * f_min < 0)
+        if (f_c * f_min < 0) {
             t_max = t_c;
-        else
+        } else {
             t_min = t_c;
+            f_min = f_c;
+        }
     }
     return (t_max + t_min) * 0.5;
 }
