@@ -24,8 +24,13 @@ constexpr int MAX_STEPS = 100;
     throw error(error_kind::input, "Состояния с " + given + " не существует.");
 }
 
+std::string quantity(const char* name, double value, const char* unit) {
+    std::string t = std::string(name) + " = " + number_text(value);
+    return *unit ? t + " " + unit : t;
+}
+
 std::string given_text(const char* a, double va, const char* ua, const char* b, double vb, const char* ub) {
-    return std::string(a) + " = " + number_text(va) + " " + ua + " и " + b + " = " + number_text(vb) + " " + ub;
+    return quantity(a, va, ua) + " и " + quantity(b, vb, ub);
 }
 
 flash_state single(const fluid_data& f, double T, double p, std::optional<phase_kind> known = std::nullopt) {
