@@ -117,6 +117,7 @@ BENCHMARK_CAPTURE(engine_derivatives, R718, "R718", 2.5 * 322, 0.8 * 647.096);
 BENCHMARK_CAPTURE(engine_state, R507A_20C_5bar, "R507A", 20, 5, vantrel::extras::none);
 BENCHMARK_CAPTURE(engine_state, R507A_m70C_1bar, "R507A", -70, 1, vantrel::extras::none);
 BENCHMARK_CAPTURE(engine_state, R507A_20C_5bar_with_saturation, "R507A", 20, 5, vantrel::extras::saturation);
+BENCHMARK_CAPTURE(engine_state, R507A_20C_5bar_with_glide, "R507A", 20, 5, vantrel::extras::glide);
 BENCHMARK_CAPTURE(engine_state, R744_20C_50bar, "R744", 20, 50, vantrel::extras::none);
 BENCHMARK_CAPTURE(engine_state, R718_200C_5bar, "R718", 200, 5, vantrel::extras::none);
 BENCHMARK_CAPTURE(engine_load, R507A, "R507A");

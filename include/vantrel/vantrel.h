@@ -112,8 +112,16 @@ namespace detail {
 struct fluid_data;
 }
 
-// Whether a state also gets its saturation temperature and pressure.
-enum class extras { none, saturation };
+// What a state gets besides its own properties: nothing, its saturation
+// temperature and pressure, or those and a blend's bubble and dew values.
+enum class extras { none, saturation, glide };
+
+// A blend's bubble and dew values at one temperature (pressures, Pa) or at
+// one pressure (temperatures, K); absent for fluids without the lines and
+// beyond the equation's critical temperature.
+struct bubble_dew {
+    std::optional<double> bubble, dew;
+};
 
 class fluid {
 public:
@@ -121,14 +129,22 @@ public:
     // is the fluid's agent name.
     static fluid load(const std::filesystem::path& dir);
 
+    // The fluid named agent in a data directory (its sub-directory agent);
+    // a name that is a path is refused.
+    static fluid load(const std::filesystem::path& data_dir, const std::string& agent);
+
     const fluid_info& info() const;
 
     // The state named by pair (the values in SI units, in the pair's order).
-    state at(input_pair pair, double first, double second, extras with = extras::saturation) const;
+    state at(input_pair pair, double first, double second, extras with = extras::glide) const;
 
     // The saturation state at T (K) or at p (Pa), where one exists.
     std::optional<saturation> saturation_at_T(double T) const;
     std::optional<saturation> saturation_at_p(double p) const;
+
+    // A blend's bubble and dew pressures at T (K), or temperatures at p (Pa).
+    bubble_dew bubble_dew_at_T(double T) const;
+    bubble_dew bubble_dew_at_p(double p) const;
 
     // Residual derivatives at density rho (kg/m3) and temperature T (K).
     residual_derivatives derivatives(double rho, double T) const;

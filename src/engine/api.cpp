@@ -4,6 +4,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "engine/files.h"
 #include "engine/flash.h"
 #include "engine/fpu.h"
 #include "engine/states.h"
@@ -98,7 +99,26 @@ state make_state(const fluid_data& f, const flash_state& st) {
     return s;
 }
 
-// Saturation at T and at p, and a blend's bubble and dew values.
+bubble_dew lines_at_T(const fluid_data& f, double T) {
+    if (!f.bubble_line || !f.dew_line) return {};
+    return {line_pressure(f, *f.bubble_line, T), line_pressure(f, *f.dew_line, T)};
+}
+
+bubble_dew lines_at_p(const fluid_data& f, double p) {
+    if (!f.bubble_line || !f.dew_line) return {};
+    return {line_temperature(f, *f.bubble_line, p), line_temperature(f, *f.dew_line, p)};
+}
+
+void add_glide(const fluid_data& f, state& s) {
+    const bubble_dew at_T = lines_at_T(f, s.T), at_p = lines_at_p(f, s.p);
+    s.p_bubble = at_T.bubble;
+    s.p_dew = at_T.dew;
+    s.T_bubble = at_p.bubble;
+    s.T_dew = at_p.dew;
+    if (s.T_bubble && s.T_dew) s.glide = *s.T_dew - *s.T_bubble;
+}
+
+// Saturation at T and at p.
 void add_saturation(const fluid_data& f, const flash_state& st, state& s) {
     // The phase decision may have solved the saturation state at T already.
     if (st.sat_at_T && st.sat_at_T->omega_1 && in_saturation_range(f.cfg, given::T, st.T, 1))
@@ -106,13 +126,13 @@ void add_saturation(const fluid_data& f, const flash_state& st, state& s) {
     else if (const auto at_T = saturated_states(f, given::T, st.T))
         s.p_sat = at_T->p;
     if (const auto at_p = saturated_states(f, given::p, st.p)) s.T_sat = at_p->T;
-    if (f.bubble_line && f.dew_line) {
-        s.p_bubble = line_pressure(f, *f.bubble_line, st.T);
-        s.p_dew = line_pressure(f, *f.dew_line, st.T);
-        s.T_bubble = line_temperature(f, *f.bubble_line, st.p);
-        s.T_dew = line_temperature(f, *f.dew_line, st.p);
-        if (s.T_bubble && s.T_dew) s.glide = *s.T_dew - *s.T_bubble;
-    }
+}
+
+bubble_dew checked(const bubble_dew& b) {
+    check_fp();
+    if (b.bubble) finite(*b.bubble);
+    if (b.dew) finite(*b.dew);
+    return b;
 }
 
 saturation make_saturation(const fluid_data& f, const saturated_pair& sp) {
@@ -144,6 +164,15 @@ fluid fluid::load(const std::filesystem::path& dir) {
     return fluid(load_fluid(dir.string()));
 }
 
+fluid fluid::load(const std::filesystem::path& data_dir, const std::string& agent) {
+    fp_guard guard;
+    check_plain_name(agent);
+    std::error_code ec;
+    if (agent.empty() || !std::filesystem::is_directory(data_dir / agent, ec))
+        throw error(error_kind::data, "Вещество '" + agent + "' не найдено в каталоге " + data_dir.string() + "!");
+    return fluid(load_fluid((data_dir / agent).string()));
+}
+
 const fluid_info& fluid::info() const { return data_->info; }
 
 state fluid::at(input_pair pair, double first, double second, extras with) const {
@@ -152,7 +181,8 @@ state fluid::at(input_pair pair, double first, double second, extras with) const
     const fluid_data& f = *data_;
     const flash_state st = flash(f, pair, first, second);
     state s = make_state(f, st);
-    if (with == extras::saturation) add_saturation(f, st, s);
+    if (with != extras::none) add_saturation(f, st, s);
+    if (with == extras::glide) add_glide(f, s);
     s.warning = range_warning(f.info, s.T, s.p);
     check_fp();
     check_finite(s);
@@ -173,6 +203,18 @@ std::optional<saturation> fluid::saturation_at_p(double p) const {
     const auto sp = saturated_states(*data_, given::p, p);
     if (!sp) return std::nullopt;
     return make_saturation(*data_, *sp);
+}
+
+bubble_dew fluid::bubble_dew_at_T(double T) const {
+    fp_guard guard;
+    require_temperature(T);
+    return checked(lines_at_T(*data_, T));
+}
+
+bubble_dew fluid::bubble_dew_at_p(double p) const {
+    fp_guard guard;
+    require_pressure(p);
+    return checked(lines_at_p(*data_, p));
 }
 
 residual_derivatives fluid::derivatives(double rho, double T) const {

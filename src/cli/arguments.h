@@ -1,0 +1,77 @@
+// The arguments of the command line's modes: numbers, KEY=VALUE pairs, input
+// pairs, ranges and the choices of units and format. What is wrong with them
+// is a usage error.
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/units.h"
+#include "vantrel/vantrel.h"
+
+namespace cli {
+
+// A command line that names no computation: exit status 2.
+struct usage_error : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+std::vector<std::string_view> split(std::string_view text, char delimiter);
+std::string_view trim(std::string_view text);
+
+// A decimal number of the program's grammar, with "." or "," as the decimal
+// point; nothing when the text is no such number.
+std::optional<double> read_number(std::string_view text);
+
+// The same for an argument, where anything else is a usage error naming what.
+double argument_number(std::string_view text, std::string_view what);
+
+// The input keys: T, p, h, s, x, rho.
+enum class input_key { T, p, h, s, x, rho };
+
+input_key parse_key(std::string_view name);
+const char* key_name(input_key k);
+
+// The two values of a state in the units of the output, as the engine takes
+// them: the pair and its two values in SI units.
+struct state_request {
+    vantrel::input_pair pair = vantrel::input_pair::T_p;
+    double first = 0, second = 0;
+};
+
+// The engine's pair for two keys in either order; swapped tells whether the
+// keys came in the opposite order. A pair the engine does not take is a usage
+// error.
+struct pair_order {
+    vantrel::input_pair pair;
+    bool swapped;
+};
+pair_order pair_of(input_key a, input_key b);
+
+// Two given values (key a with value va, key b with vb) as a request.
+state_request request_of(const pair_order& order, input_key a, double va, input_key b, double vb, unit_system u);
+
+// "KEY=VALUE".
+struct key_value {
+    std::string key;
+    std::string value;
+};
+std::optional<key_value> split_key_value(std::string_view token);
+
+// The positional arguments of state and sat: a fluid name (at most one
+// token without "=", R507A when none) and KEY=VALUE tokens.
+struct fluid_and_keys {
+    std::string fluid = "R507A";
+    std::vector<key_value> given;
+};
+fluid_and_keys split_positionals(const std::vector<std::string>& args);
+
+unit_system parse_units(std::string_view name);
+
+enum class output_format { table, csv, json };
+output_format parse_format(std::string_view name);
+
+}  // namespace cli

@@ -1,0 +1,230 @@
+// vantrel_cli batch [FLUID] --in KEY,KEY [FILE|-]: rows of two numbers in,
+// CSV out, one row per input row in input order, spread over threads.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <ostream>
+#include <thread>
+
+#include "cli/arguments.h"
+#include "cli/batch_input.h"
+#include "cli/data_location.h"
+#include "cli/modes.h"
+#include "cli/output.h"
+#include "engine/text.h"
+
+namespace cli {
+
+namespace {
+
+constexpr std::size_t CHUNK = 1 << 20;  // bytes read at a time
+
+// What every row needs: the fluid, the input keys and the properties.
+struct batch_job {
+    const vantrel::fluid& fluid;
+    input_key a, b;
+    pair_order order;
+    unit_system units;
+    std::vector<property> props;
+    vantrel::extras extras;
+    row_format format;
+};
+
+void append_failed(std::string& out, const batch_job& job, std::string_view message) {
+    out.append(job.props.size() + 1, ',');
+    append_csv_field(out, message);
+    out += '\n';
+}
+
+// One input line as one CSV row (nothing for a blank line).
+void append_row(std::string& out, const batch_job& job, std::string_view line) {
+    if (is_blank(line)) return;
+    const auto parsed = parse_row(line, job.format);
+    if (const auto* message = std::get_if<std::string>(&parsed)) return append_failed(out, job, *message);
+    const row_values& v = std::get<row_values>(parsed);
+    vantrel::state s;
+    try {
+        const state_request r = request_of(job.order, job.a, v.first, job.b, v.second, job.units);
+        s = job.fluid.at(r.pair, r.first, r.second, job.extras);
+    } catch (const std::exception& e) {
+        return append_failed(out, job, e.what());
+    }
+    for (const property p : job.props) {
+        append_csv_cell(out, value_of(p, s, job.units));
+        out += ',';
+    }
+    append_csv_field(out, s.warning);
+    out += ",\n";
+}
+
+// The rows of whole lines, split into one contiguous share per thread.
+std::string rows_of(const batch_job& job, const std::vector<std::string_view>& lines, unsigned threads) {
+    const std::size_t n = lines.size();
+    const unsigned t = static_cast<unsigned>(std::max<std::size_t>(1, std::min<std::size_t>(threads, n / 64)));
+    std::vector<std::string> parts(t);
+    const auto work = [&](unsigned k) {
+        for (std::size_t i = n * k / t; i < n * (k + 1) / t; ++i) append_row(parts[k], job, lines[i]);
+    };
+    std::vector<std::jthread> pool;
+    for (unsigned k = 1; k < t; ++k) pool.emplace_back(work, k);
+    work(0);
+    pool.clear();
+    std::string all;
+    for (const auto& p : parts) all += p;
+    return all;
+}
+
+// A progress bar on a terminal, from the first second on.
+class progress {
+public:
+    explicit progress(std::uintmax_t total) : total_(total), shown_(::isatty(STDERR_FILENO) == 1) {}
+    ~progress() {
+        if (drawn_) std::fputs("\r\033[K", stderr);
+    }
+    progress(const progress&) = delete;
+    progress& operator=(const progress&) = delete;
+
+    void update(std::uintmax_t done_bytes, std::uintmax_t rows) {
+        if (!shown_) return;
+        const auto now = std::chrono::steady_clock::now();
+        if (now - start_ < std::chrono::seconds(1) || now - last_ < std::chrono::milliseconds(100)) return;
+        last_ = now;
+        drawn_ = true;
+        if (total_ > 0) {
+            const int pct = static_cast<int>(100.0 * static_cast<double>(done_bytes) / static_cast<double>(total_));
+            const int bar = pct * 30 / 100;
+            std::fprintf(stderr, "\r[%.*s%.*s] %3d %%  %ju строк", bar, "##############################", 30 - bar,
+                         "..............................", pct, rows);
+        } else {
+            std::fprintf(stderr, "\r%ju строк", rows);
+        }
+        std::fflush(stderr);
+    }
+
+private:
+    std::uintmax_t total_;
+    bool shown_;
+    bool drawn_ = false;
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now(), last_{};
+};
+
+// The input: standard input, or a file closed at the end.
+class input_file {
+public:
+    explicit input_file(const std::string& path) : name_(path.empty() ? "-" : path) {
+        if (name_ == "-") return;
+        file_ = std::fopen(path.c_str(), "rb");
+        if (file_ == nullptr) throw vantrel::error(vantrel::error_kind::data, "Файл " + path + " не найден!");
+        struct stat st {};
+        if (::fstat(::fileno(file_), &st) == 0 && S_ISREG(st.st_mode)) size_ = static_cast<std::uintmax_t>(st.st_size);
+    }
+    ~input_file() {
+        if (file_ != stdin) std::fclose(file_);
+    }
+    input_file(const input_file&) = delete;
+    input_file& operator=(const input_file&) = delete;
+
+    // Up to buf.size() bytes; fewer only at the end of the input.
+    std::size_t read(std::vector<char>& buf) {
+        const std::size_t got = std::fread(buf.data(), 1, buf.size(), file_);
+        if (got < buf.size() && std::ferror(file_))
+            throw vantrel::error(vantrel::error_kind::data, "При чтении файла " + name_ + " произошла ошибка ввода-вывода.");
+        return got;
+    }
+    std::uintmax_t size() const { return size_; }  // 0 when unknown
+
+private:
+    std::string name_;
+    std::FILE* file_ = stdin;
+    std::uintmax_t size_ = 0;
+};
+
+unsigned thread_count(const std::string& option) {
+    if (option.empty()) return std::max(1u, std::thread::hardware_concurrency());
+    const auto n = vantrel::detail::parse_int(option);
+    if (!n || *n < 1 || *n > 256) throw usage_error("Недопустимое число потоков '" + option + "': от 1 до 256.");
+    return static_cast<unsigned>(*n);
+}
+
+// The input keys "T,p".
+std::pair<input_key, input_key> keys_of(const std::string& in) {
+    const auto parts = split(in, ',');
+    if (parts.size() != 2) throw usage_error("Параметр --in: нужны два ключа через запятую, например --in T,p.");
+    return {parse_key(trim(parts[0])), parse_key(trim(parts[1]))};
+}
+
+// FLUID and FILE: with one argument, a fluid of the data directory is the
+// fluid and anything else the file.
+std::pair<std::string, std::string> fluid_and_file(const std::vector<std::string>& args,
+                                                   const std::filesystem::path& data) {
+    if (args.size() > 2) throw usage_error("Лишний аргумент '" + args[2] + "': ожидаются [FLUID] [FILE|-].");
+    if (args.size() == 2) return {args[0], args[1]};
+    if (args.size() == 1) {
+        std::error_code ec;
+        const bool fluid = args[0] != "-" && std::filesystem::is_regular_file(data / args[0] / "config.txt", ec);
+        return fluid ? std::pair{args[0], std::string()} : std::pair{std::string("R507A"), args[0]};
+    }
+    return {"R507A", ""};
+}
+
+}  // namespace
+
+int run_batch(const mode_options& o, std::ostream& out, std::ostream&) {
+    const auto [a, b] = keys_of(o.in);
+    const pair_order order = pair_of(a, b);
+    const unit_system u = parse_units(o.units);
+    const std::vector<property> props = o.props.empty() ? default_properties() : parse_properties(o.props);
+    const unsigned threads = thread_count(o.threads);
+    const std::filesystem::path data = data_directory(o.data);
+    const auto [fluid_name, path] = fluid_and_file(o.args, data);
+
+    const vantrel::fluid f = vantrel::fluid::load(data, fluid_name);
+    input_file in(path);
+    batch_job job{f, a, b, order, u, props, extras_for(props), {}};
+
+    std::string header;
+    for (const property p : props) {
+        append_csv_field(header, column_of(p).name);
+        header += ',';
+    }
+    out << header << "warning,error\n";
+
+    progress bar(in.size());
+    std::string pending;
+    std::vector<char> buffer(CHUNK);
+    std::uintmax_t consumed = 0, rows = 0;
+    bool first = true;
+    for (bool eof = false; !eof;) {
+        const std::size_t got = in.read(buffer);
+        eof = got < buffer.size();
+        pending.append(buffer.data(), got);
+        // Whole lines only, until the end of the input.
+        const std::size_t end = eof ? pending.size() : pending.rfind('\n') + 1;
+        if (end == 0 && !eof) continue;
+        std::vector<std::string_view> lines;
+        for (std::string_view rest(pending.data(), end); !rest.empty();) {
+            const std::size_t nl = rest.find('\n');
+            const std::string_view line = strip_line_end(rest.substr(0, nl == std::string_view::npos ? rest.size() : nl + 1));
+            rest.remove_prefix(nl == std::string_view::npos ? rest.size() : nl + 1);
+            if (first && !is_blank(line)) {
+                first = false;
+                job.format = detect_format(line);
+                if (is_header(line, job.format)) continue;
+            }
+            lines.push_back(line);
+        }
+        const std::string text = rows_of(job, lines, threads);
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        rows += lines.size();
+        consumed += end;
+        pending.erase(0, end);
+        bar.update(consumed, rows);
+    }
+    out.flush();
+    return 0;
+}
+
+}  // namespace cli

@@ -1,0 +1,42 @@
+#include "cli/data_location.h"
+
+#include <cstdlib>
+
+#include "vantrel/vantrel.h"
+
+namespace fs = std::filesystem;
+
+namespace cli {
+
+namespace {
+
+fs::path existing(const fs::path& dir, const char* named_by) {
+    std::error_code ec;
+    if (!fs::is_directory(dir, ec))
+        throw vantrel::error(vantrel::error_kind::data,
+                             "Каталог данных " + dir.string() + " (" + named_by + ") не найден!");
+    return dir;
+}
+
+fs::path executable_directory() {
+    std::error_code ec;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? fs::path() : exe.parent_path();
+}
+
+}  // namespace
+
+fs::path data_directory(const std::string& option) {
+    if (!option.empty()) return existing(option, "--data");
+    if (const char* env = std::getenv("VANTREL_DATA"); env != nullptr && *env != '\0')
+        return existing(env, "VANTREL_DATA");
+    std::error_code ec;
+    if (fs::is_directory("data", ec)) return "data";
+    const fs::path bin = executable_directory();
+    const fs::path installed = bin.parent_path() / "share" / "vantrel" / "data";
+    if (!bin.empty() && fs::is_directory(installed, ec)) return installed;
+    throw vantrel::error(vantrel::error_kind::data,
+                         "Каталог данных не найден: задайте его параметром --data или переменной VANTREL_DATA.");
+}
+
+}  // namespace cli

@@ -1,0 +1,49 @@
+// vantrel_cli fluids: what the data directory holds, as the configurations
+// state it.
+#include <ostream>
+
+#include "cli/arguments.h"
+#include "cli/data_location.h"
+#include "cli/modes.h"
+#include "cli/output.h"
+
+namespace cli {
+
+namespace {
+
+cell text_cell(const std::string& text) { return text.empty() ? cell{} : cell{text}; }
+
+}  // namespace
+
+int run_fluids(const mode_options& o, std::ostream& out, std::ostream&) {
+    const output_format format = parse_format(o.format);
+    const unit_system u = unit_system::eng;
+    const auto infos = vantrel::list_fluids(data_directory(o.data));
+
+    record_set set;
+    set.columns = {{"fluid", quantity::text},   {"name", quantity::text},        {"description", quantity::text},
+                   {"T_min", quantity::temperature}, {"T_max", quantity::temperature}, {"p_max", quantity::pressure},
+                   {"T_cr", quantity::temperature},  {"p_cr", quantity::pressure},     {"T_tp", quantity::temperature},
+                   {"p_tp", quantity::pressure},     {"reference_state", quantity::text}};
+    // The citation is long: in CSV and JSON only.
+    if (format != output_format::table) set.columns.push_back({"source", quantity::text});
+    for (const vantrel::fluid_info& i : infos) {
+        std::vector<cell> row{text_cell(i.agent),
+                              text_cell(i.name),
+                              text_cell(i.description),
+                              number_cell(quantity::temperature, u, i.T_min),
+                              number_cell(quantity::temperature, u, i.T_max),
+                              number_cell(quantity::pressure, u, i.p_max),
+                              number_cell(quantity::temperature, u, i.T_cr),
+                              number_cell(quantity::pressure, u, i.p_cr),
+                              number_cell(quantity::temperature, u, i.T_tp),
+                              number_cell(quantity::pressure, u, i.p_tp),
+                              text_cell(i.reference_state)};
+        if (format != output_format::table) row.push_back(text_cell(i.source));
+        set.rows.push_back(std::move(row));
+    }
+    write_records(out, set, format, u, false);
+    return 0;
+}
+
+}  // namespace cli

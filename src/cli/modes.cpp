@@ -1,0 +1,128 @@
+#include "cli/modes.h"
+
+#include <cstring>
+#include <exception>
+#include <ostream>
+
+#include <CLI/CLI.hpp>
+
+#include "cli/arguments.h"
+
+namespace cli {
+
+namespace {
+
+constexpr const char* MODES[] = {"state", "batch", "sat", "fluids"};
+
+const char* const DESCRIPTION =
+    "vantrel_cli: thermodynamic properties of working fluids from their Helmholtz equations of state.\n"
+    "\n"
+    "The legacy form, vantrel_cli TEMPERATURE PRESSURE [AGENT] (degrees Celsius, bar), prints the\n"
+    "enthalpy, the phase state and the saturation temperature and pressure, and writes vantrel_cli.csv\n"
+    "beside the executable. The modes below take any input pair and print any property.";
+
+const char* const FOOTER =
+    "Units: eng (default) = degC, bar, kJ/kg, kJ/(kg K), kg/m3, m3/kg, m/s, K/bar;\n"
+    "       si = K, Pa, J/kg, J/(kg K), kg/m3, m3/kg, m/s, K/Pa. Input values are read in the output's units.\n"
+    "Input keys: T p h s x rho; pairs (T,p) (p,h) (p,s) (T,x) (p,x) (T,rho) (h,s).\n"
+    "Properties: T p phase x rho v h s u cp cv w z jt Tsat psat, for blends Tbub Tdew pbub pdew glide.\n"
+    "Data: --data DIR, else $VANTREL_DATA, else ./data, else <bin>/../share/vantrel/data.";
+
+void add_units_format_data(CLI::App& sub, mode_options& o, bool format) {
+    sub.add_option("--units", o.units, "eng (default) or si")->type_name("eng|si");
+    if (format) sub.add_option("--format", o.format, "table (default), csv or json")->type_name("table|csv|json");
+    sub.add_option("--data", o.data, "directory of the fluid library")->type_name("DIR");
+}
+
+// The parse error's message in the program's language.
+std::string usage_message(const CLI::ParseError& e) {
+    const std::string what = e.what();
+    const std::size_t colon = what.find(": ");
+    if (dynamic_cast<const CLI::ExtrasError*>(&e) != nullptr)
+        return "Лишний аргумент или неизвестный параметр: " + what.substr(colon == std::string::npos ? 0 : colon + 2) + ".";
+    if (dynamic_cast<const CLI::ArgumentMismatch*>(&e) != nullptr)
+        return "Параметру " + what.substr(0, colon) + " не задано значение.";
+    return "Недопустимая командная строка: " + what;
+}
+
+int usage_failure(std::ostream& err, const std::string& message, const std::string& mode) {
+    err << message << "\n"
+        << "Подробнее: vantrel_cli " << (mode.empty() ? "" : mode + " ") << "--help\n";
+    return 2;
+}
+
+}  // namespace
+
+bool is_mode(int argc, const char* const* argv) {
+    if (argc < 2) return false;
+    for (const char* m : MODES)
+        if (std::strcmp(argv[1], m) == 0) return true;
+    return std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "--version") == 0;
+}
+
+int run_mode(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+    CLI::App app(DESCRIPTION, "vantrel_cli");
+    app.footer(FOOTER);
+    app.set_version_flag("--version", std::string("vantrel_cli ") + VANTREL_VERSION);
+    app.require_subcommand(0, 1);
+    mode_options o;
+
+    CLI::App* state = app.add_subcommand("state", "one state: vantrel_cli state [FLUID] KEY=VALUE KEY=VALUE");
+    state->add_option("args", o.args, "FLUID (default R507A) and two of T=, p=, h=, s=, x=, rho=");
+    state->add_option("--props", o.props, "properties to print, comma-separated")->type_name("LIST");
+    add_units_format_data(*state, o, true);
+
+    CLI::App* batch = app.add_subcommand("batch", "rows of two numbers in, CSV out: vantrel_cli batch [FLUID] --in KEY,KEY [FILE|-]");
+    batch->add_option("args", o.args, "FLUID (default R507A), and FILE (standard input when absent or -)");
+    batch->add_option("--in", o.in, "the keys of the two input columns, e.g. T,p")->required()->type_name("KEY,KEY");
+    batch->add_option("--props", o.props, "properties to write, comma-separated")->type_name("LIST");
+    batch->add_option("--threads", o.threads, "threads (default: all cores); the output is the same for any")
+        ->type_name("N");
+    add_units_format_data(*batch, o, false);
+
+    CLI::App* sat = app.add_subcommand("sat", "saturation table: vantrel_cli sat [FLUID] T=FROM:TO:STEP | p=FROM:TO:STEP | T=V | p=V");
+    sat->add_option("args", o.args, "FLUID (default R507A) and the temperatures or pressures");
+    add_units_format_data(*sat, o, true);
+
+    CLI::App* fluids = app.add_subcommand("fluids", "the fluids of the data directory");
+    fluids->add_option("--data", o.data, "directory of the fluid library")->type_name("DIR");
+    fluids->add_option("--format", o.format, "table (default), csv or json")->type_name("table|csv|json");
+
+    std::string mode;
+    try {
+        app.parse(argc, argv);
+        for (const CLI::App* sub : app.get_subcommands()) mode = sub->get_name();
+        if (mode.empty()) {
+            out << app.help();
+            return 0;
+        }
+        if (mode == "state") return run_state(o, out, err);
+        if (mode == "batch") return run_batch(o, out, err);
+        if (mode == "sat") return run_sat(o, out, err);
+        return run_fluids(o, out, err);
+    } catch (const CLI::CallForVersion& e) {
+        out << e.what() << "\n";
+        return 0;
+    } catch (const CLI::Success&) {
+        const CLI::App* sub = nullptr;
+        for (const CLI::App* s : app.get_subcommands()) sub = s;
+        out << (sub != nullptr ? sub->help() : app.help());
+        return 0;
+    } catch (const CLI::RequiredError&) {
+        for (const CLI::App* sub : app.get_subcommands()) mode = sub->get_name();
+        return usage_failure(err, "Не задан параметр --in: ключи двух входных столбцов, например --in T,p.", mode);
+    } catch (const CLI::ParseError& e) {
+        for (const CLI::App* sub : app.get_subcommands()) mode = sub->get_name();
+        return usage_failure(err, usage_message(e), mode);
+    } catch (const usage_error& e) {
+        return usage_failure(err, e.what(), mode);
+    } catch (const std::exception& e) {
+        std::string message = e.what();
+        for (char& c : message)
+            if (c == '\n' || c == '\r') c = ' ';
+        err << message << "\n";
+        return 1;
+    }
+}
+
+}  // namespace cli

@@ -1,0 +1,29 @@
+// The modes of the command line beyond the legacy form: state, batch, sat and
+// fluids, and --help and --version.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+// Whether argv[1] selects a mode (or help or the version) rather than the
+// legacy form.
+bool is_mode(int argc, const char* const* argv);
+
+// Runs the mode; the exit status: 0 done, 1 an error, 2 a usage error.
+int run_mode(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+
+// What the command line gave a mode.
+struct mode_options {
+    std::vector<std::string> args;  // FLUID, KEY=VALUE, FILE
+    std::string props, units = "eng", format = "table", data, threads, in;
+};
+
+int run_state(const mode_options& o, std::ostream& out, std::ostream& err);
+int run_batch(const mode_options& o, std::ostream& out, std::ostream& err);
+int run_sat(const mode_options& o, std::ostream& out, std::ostream& err);
+int run_fluids(const mode_options& o, std::ostream& out, std::ostream& err);
+
+}  // namespace cli

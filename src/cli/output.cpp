@@ -1,0 +1,145 @@
+#include "cli/output.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include <nlohmann/json.hpp>
+
+namespace cli {
+
+namespace {
+
+// Columns of the terminal a UTF-8 text takes (one per code point).
+std::size_t display_width(std::string_view text) {
+    return static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+std::string header_of(const column& c, unit_system u) {
+    const std::string_view unit = unit_name(c.q, u);
+    if (unit.empty() || unit == "-") return c.name;
+    return c.name + " [" + std::string(unit) + "]";
+}
+
+std::string table_text(const cell& c) {
+    if (const auto* d = std::get_if<double>(&c)) return rounded_text(*d);
+    if (const auto* t = std::get_if<std::string>(&c)) return *t;
+    return "";
+}
+
+void write_table(std::ostream& out, const record_set& set, unit_system u) {
+    std::vector<std::vector<std::string>> lines(1);
+    for (const column& c : set.columns) lines[0].push_back(header_of(c, u));
+    for (const auto& row : set.rows) {
+        lines.emplace_back();
+        for (const cell& c : row) lines.back().push_back(table_text(c));
+    }
+    std::vector<std::size_t> width(set.columns.size(), 0);
+    for (const auto& line : lines)
+        for (std::size_t i = 0; i < line.size(); ++i) width[i] = std::max(width[i], display_width(line[i]));
+    for (const auto& line : lines) {
+        std::string text;
+        for (std::size_t i = 0; i < line.size(); ++i) {
+            if (i > 0) text += "  ";
+            // Texts left-aligned, numbers right-aligned.
+            const bool left = set.columns[i].q == quantity::text;
+            const std::string pad(width[i] - display_width(line[i]), ' ');
+            text += left ? line[i] + (i + 1 < line.size() ? pad : "") : pad + line[i];
+        }
+        text.erase(text.find_last_not_of(' ') + 1);
+        out << text << '\n';
+    }
+}
+
+void write_csv(std::ostream& out, const record_set& set) {
+    std::string text;
+    for (std::size_t i = 0; i < set.columns.size(); ++i) {
+        if (i > 0) text += ',';
+        append_csv_field(text, set.columns[i].name);
+    }
+    text += '\n';
+    for (const auto& row : set.rows) {
+        for (std::size_t i = 0; i < row.size(); ++i) {
+            if (i > 0) text += ',';
+            append_csv_cell(text, row[i]);
+        }
+        text += '\n';
+    }
+    out << text;
+}
+
+nlohmann::ordered_json json_object(const record_set& set, const std::vector<cell>& row, unit_system u) {
+    nlohmann::ordered_json units = nlohmann::ordered_json::object();
+    for (const column& c : set.columns)
+        if (c.q != quantity::text) units[c.name] = std::string(unit_name(c.q, u));
+    nlohmann::ordered_json o = nlohmann::ordered_json::object();
+    o["fluid"] = set.fluid;
+    o["units"] = units;
+    for (std::size_t i = 0; i < row.size(); ++i) {
+        auto& v = o[set.columns[i].name];
+        if (const auto* d = std::get_if<double>(&row[i])) v = *d;
+        else if (const auto* t = std::get_if<std::string>(&row[i])) v = *t;
+        else v = nullptr;
+    }
+    return o;
+}
+
+void write_json(std::ostream& out, const record_set& set, unit_system u, bool single_object) {
+    nlohmann::ordered_json doc;
+    if (single_object && set.rows.size() == 1) {
+        doc = json_object(set, set.rows[0], u);
+    } else {
+        doc = nlohmann::ordered_json::array();
+        for (const auto& row : set.rows) doc.push_back(json_object(set, row, u));
+    }
+    out << doc.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+}
+
+}  // namespace
+
+void append_exact(std::string& out, double value) {
+    char buf[32];
+    const auto res = std::to_chars(buf, buf + sizeof buf, value);
+    out.append(buf, res.ptr);
+}
+
+std::string exact_text(double value) {
+    std::string s;
+    append_exact(s, value);
+    return s;
+}
+
+std::string rounded_text(double value) {
+    char buf[32];
+    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 6);
+    return std::string(buf, res.ptr);
+}
+
+void append_csv_field(std::string& out, std::string_view field, char delimiter) {
+    if (field.find_first_of(std::string{delimiter, '"', '\n', '\r'}) == std::string_view::npos) {
+        out += field;
+        return;
+    }
+    out += '"';
+    for (const char c : field) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    out += '"';
+}
+
+void append_csv_cell(std::string& out, const cell& c) {
+    if (const auto* d = std::get_if<double>(&c)) append_exact(out, *d);
+    else if (const auto* t = std::get_if<std::string>(&c)) append_csv_field(out, *t);
+}
+
+void write_records(std::ostream& out, const record_set& set, output_format format, unit_system u,
+                   bool single_object) {
+    switch (format) {
+        case output_format::table: write_table(out, set, u); break;
+        case output_format::csv: write_csv(out, set); break;
+        case output_format::json: write_json(out, set, u, single_object); break;
+    }
+}
+
+}  // namespace cli

@@ -1,0 +1,43 @@
+// Output of the modes: numbers as text, and records as an aligned table, CSV
+// or JSON.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/arguments.h"
+#include "cli/properties.h"
+
+namespace cli {
+
+// The shortest text that reads back as the same double ("." as the point).
+void append_exact(std::string& out, double value);
+std::string exact_text(double value);
+
+// Six significant digits, for reading.
+std::string rounded_text(double value);
+
+// Appends a CSV field, quoted where it holds the delimiter, a quote or a line
+// break (inner quotes doubled).
+void append_csv_field(std::string& out, std::string_view field, char delimiter = ',');
+
+// A cell's text in CSV: exact numbers, empty where absent.
+void append_csv_cell(std::string& out, const cell& c);
+
+// Rows of cells under named columns, in the system's units.
+struct record_set {
+    std::string fluid;
+    std::vector<column> columns;
+    std::vector<std::vector<cell>> rows;
+};
+
+// table: a header line naming the units, right-aligned columns, six
+// significant digits; csv: a header of names, exact numbers; json: objects
+// {"fluid": ..., "units": {...}, name: value, ...}, a single one when
+// single_object (and the set holds one row), an array otherwise.
+void write_records(std::ostream& out, const record_set& set, output_format format, unit_system u,
+                   bool single_object);
+
+}  // namespace cli

@@ -1,0 +1,52 @@
+#include "cli/units.h"
+
+namespace cli {
+
+namespace {
+
+constexpr double ZERO_CELSIUS = 273.15;  // K
+
+// The factor of the eng unit in SI units (bar = 1e5 Pa, kJ = 1e3 J, ...).
+double eng_factor(quantity q) {
+    switch (q) {
+        case quantity::pressure: return 1e5;
+        case quantity::energy:
+        case quantity::entropy: return 1e3;
+        case quantity::jt: return 1e-5;
+        default: return 1;
+    }
+}
+
+}  // namespace
+
+std::string_view unit_name(quantity q, unit_system u) {
+    const bool eng = u == unit_system::eng;
+    switch (q) {
+        case quantity::text: return "";
+        case quantity::fraction: return "-";
+        case quantity::temperature: return eng ? "°C" : "K";
+        case quantity::temperature_difference: return "K";
+        case quantity::pressure: return eng ? "bar" : "Pa";
+        case quantity::energy: return eng ? "kJ/kg" : "J/kg";
+        case quantity::entropy: return eng ? "kJ/(kg·K)" : "J/(kg·K)";
+        case quantity::density: return "kg/m³";
+        case quantity::volume: return "m³/kg";
+        case quantity::speed: return "m/s";
+        case quantity::jt: return eng ? "K/bar" : "K/Pa";
+    }
+    return "";
+}
+
+double from_si(quantity q, unit_system u, double value) {
+    if (u == unit_system::si) return value;
+    if (q == quantity::temperature) return value - ZERO_CELSIUS;
+    return value / eng_factor(q);
+}
+
+double to_si(quantity q, unit_system u, double value) {
+    if (u == unit_system::si) return value;
+    if (q == quantity::temperature) return value + ZERO_CELSIUS;
+    return value * eng_factor(q);
+}
+
+}  // namespace cli
