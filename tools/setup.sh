@@ -1,6 +1,6 @@
 # Sourced by run.sh and test.sh: installs the missing Debian packages (as root)
 # and builds the Release tree in build/.
-packages=(cmake g++ libgtest-dev libeigen3-dev libboost-dev nlohmann-json3-dev python3-iapws valgrind)
+packages=(cmake g++ libgtest-dev libeigen3-dev libboost-dev nlohmann-json3-dev libcli11-dev python3-iapws valgrind)
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
