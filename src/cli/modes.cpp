@@ -12,7 +12,7 @@ namespace cli {
 
 namespace {
 
-constexpr const char* MODES[] = {"state", "batch", "sat", "fluids"};
+constexpr const char* MODES[] = {"state", "batch", "sat", "fluids", "diagram", "cycle"};
 
 const char* const DESCRIPTION =
     "vantrel_cli: thermodynamic properties of working fluids from their Helmholtz equations of state.\n"
@@ -88,6 +88,23 @@ int run_mode(int argc, const char* const* argv, std::ostream& out, std::ostream&
     fluids->add_option("--data", o.data, "directory of the fluid library")->type_name("DIR");
     fluids->add_option("--format", o.format, "table (default), csv or json")->type_name("table|csv|json");
 
+    CLI::App* diagram = app.add_subcommand("diagram", "log p-h diagram: vantrel_cli diagram [FLUID] -o FILE.svg|png|pdf");
+    diagram->add_option("args", o.args, "FLUID (default R507A)");
+    diagram->add_option("-o", o.output, "the picture: .svg, .png or .pdf")->required()->type_name("FILE");
+    diagram->add_option("--p-range", o.p_range, "pressure axis")->type_name("LO:HI");
+    diagram->add_option("--h-range", o.h_range, "enthalpy axis")->type_name("LO:HI");
+    diagram->add_option("--cycle", o.cycle, "a cycle to draw: the KEY=VALUE tokens of the cycle mode")
+        ->type_name("KEY=VALUE...")
+        ->expected(1, -1);
+    add_units_format_data(*diagram, o, false);
+
+    CLI::App* cycle = app.add_subcommand("cycle", "vapour-compression cycle: vantrel_cli cycle [FLUID] evap=T cond=T "
+                                                  "[superheat=K] [subcool=K] [eta=E] [vol_eff=E] [capacity=Q]");
+    cycle->add_option("args", o.args, "FLUID (default R507A) and the cycle's KEY=VALUE: evap, cond (or gc_out and high), "
+                                      "superheat, subcool, eta, vol_eff, capacity");
+    cycle->add_option("--diagram", o.diagram, "also draw the cycle on the log p-h diagram")->type_name("FILE");
+    add_units_format_data(*cycle, o, true);
+
     std::string mode;
     try {
         app.parse(argc, argv);
@@ -99,6 +116,8 @@ int run_mode(int argc, const char* const* argv, std::ostream& out, std::ostream&
         if (mode == "state") return run_state(o, out, err);
         if (mode == "batch") return run_batch(o, out, err);
         if (mode == "sat") return run_sat(o, out, err);
+        if (mode == "diagram") return run_diagram(o, out, err);
+        if (mode == "cycle") return run_cycle(o, out, err);
         return run_fluids(o, out, err);
     } catch (const CLI::CallForVersion& e) {
         out << e.what() << "\n";
@@ -110,7 +129,9 @@ int run_mode(int argc, const char* const* argv, std::ostream& out, std::ostream&
         return 0;
     } catch (const CLI::RequiredError&) {
         for (const CLI::App* sub : app.get_subcommands()) mode = sub->get_name();
-        return usage_failure(err, "Не задан параметр --in: ключи двух входных столбцов, например --in T,p.", mode);
+        return usage_failure(err, mode == "diagram" ? "Не задан файл рисунка: -o FILE.svg|png|pdf."
+                                                    : "Не задан параметр --in: ключи двух входных столбцов, например --in T,p.",
+                             mode);
     } catch (const CLI::ParseError& e) {
         for (const CLI::App* sub : app.get_subcommands()) mode = sub->get_name();
         return usage_failure(err, usage_message(e), mode);

@@ -19,11 +19,15 @@ int run_mode(int argc, const char* const* argv, std::ostream& out, std::ostream&
 struct mode_options {
     std::vector<std::string> args;  // FLUID, KEY=VALUE, FILE
     std::string props, units = "eng", format = "table", data, threads, in;
+    std::string output, p_range, h_range, diagram;  // diagram and cycle
+    std::vector<std::string> cycle;                  // the KEY=VALUE tokens after --cycle
 };
 
 int run_state(const mode_options& o, std::ostream& out, std::ostream& err);
 int run_batch(const mode_options& o, std::ostream& out, std::ostream& err);
 int run_sat(const mode_options& o, std::ostream& out, std::ostream& err);
 int run_fluids(const mode_options& o, std::ostream& out, std::ostream& err);
+int run_cycle(const mode_options& o, std::ostream& out, std::ostream& err);
+int run_diagram(const mode_options& o, std::ostream& out, std::ostream& err);
 
 }  // namespace cli

@@ -13,6 +13,9 @@ double eng_factor(quantity q) {
         case quantity::energy:
         case quantity::entropy: return 1e3;
         case quantity::jt: return 1e-5;
+        case quantity::volumetric:
+        case quantity::power: return 1e3;
+        case quantity::volume_flow: return 1.0 / 3600;
         default: return 1;
     }
 }
@@ -33,6 +36,10 @@ std::string_view unit_name(quantity q, unit_system u) {
         case quantity::volume: return "m³/kg";
         case quantity::speed: return "m/s";
         case quantity::jt: return eng ? "K/bar" : "K/Pa";
+        case quantity::volumetric: return eng ? "kJ/m³" : "J/m³";
+        case quantity::power: return eng ? "kW" : "W";
+        case quantity::mass_flow: return "kg/s";
+        case quantity::volume_flow: return eng ? "m³/h" : "m³/s";
     }
     return "";
 }

@@ -22,6 +22,10 @@ enum class quantity {
     volume,       // specific volume
     speed,
     jt,           // Joule-Thomson coefficient
+    volumetric,   // energy per volume: kJ/m³, J/m³
+    power,        // kW, W
+    mass_flow,    // kg/s
+    volume_flow,  // m³/h, m³/s
 };
 
 // The unit's name: "°C", "bar", ...; "-" for a fraction, "" for text.

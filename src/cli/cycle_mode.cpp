@@ -1,0 +1,212 @@
+// vantrel_cli cycle [FLUID] evap=T cond=T ... (or evap=T gc_out=T high=p):
+// the vapour-compression cycle; and vantrel_cli diagram [FLUID] -o FILE.
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <map>
+#include <tuple>
+#include <ostream>
+
+#include "cli/arguments.h"
+#include "cli/data_location.h"
+#include "cli/diagram.h"
+#include "cli/modes.h"
+#include "cli/output.h"
+#include "cli/properties.h"
+
+#include <nlohmann/json.hpp>
+
+namespace cli {
+
+namespace {
+
+struct cycle_key {
+    const char* name;
+    quantity q;
+};
+
+constexpr std::array<cycle_key, 9> CYCLE_KEYS{{
+    {"evap", quantity::temperature},
+    {"cond", quantity::temperature},
+    {"gc_out", quantity::temperature},
+    {"high", quantity::pressure},
+    {"superheat", quantity::temperature_difference},
+    {"subcool", quantity::temperature_difference},
+    {"eta", quantity::fraction},
+    {"vol_eff", quantity::fraction},
+    {"capacity", quantity::power},
+}};
+
+// The cycle's keys, each at most once, as SI values.
+std::map<std::string, double> cycle_values(const std::vector<key_value>& given, unit_system u) {
+    std::map<std::string, double> v;
+    for (const key_value& kv : given) {
+        const auto it = std::find_if(CYCLE_KEYS.begin(), CYCLE_KEYS.end(), [&](const auto& k) { return kv.key == k.name; });
+        if (it == CYCLE_KEYS.end())
+            throw usage_error("Неизвестный параметр цикла '" + kv.key +
+                              "': допустимы evap, cond, gc_out, high, superheat, subcool, eta, vol_eff, capacity.");
+        if (v.count(kv.key) != 0) throw usage_error("Параметр цикла " + kv.key + " задан дважды.");
+        v[kv.key] = to_si(it->q, u, argument_number(kv.value, kv.key + "="));
+    }
+    return v;
+}
+
+vantrel::cycle_input cycle_input_of(const std::vector<key_value>& given, unit_system u) {
+    std::map<std::string, double> v = cycle_values(given, u);
+    const auto take = [&](const char* key) -> std::optional<double> {
+        const auto it = v.find(key);
+        return it == v.end() ? std::nullopt : std::optional(it->second);
+    };
+    vantrel::cycle_input in;
+    if (!take("evap")) throw usage_error("Не задана температура кипения evap.");
+    const bool transcritical = take("gc_out") || take("high");
+    if (transcritical ? !(take("gc_out") && take("high")) || take("cond") : !take("cond"))
+        throw usage_error("Задайте cond=T для докритического цикла или gc_out=T и high=p для транскритического.");
+    in.T_evap = *take("evap");
+    in.T_cond = take("cond");
+    in.T_gc_out = take("gc_out");
+    in.p_high = take("high");
+    in.superheat = take("superheat").value_or(0);
+    in.subcool = take("subcool").value_or(0);
+    in.eta = take("eta").value_or(1);
+    in.vol_eff = take("vol_eff");
+    in.capacity = take("capacity");
+    return in;
+}
+
+record_set points_table(const std::string& fluid, const vantrel::cycle_result& r, unit_system u) {
+    record_set set{fluid, {{"point", quantity::text}}, {}};
+    const std::vector<property> props = parse_properties("T,p,h,s,rho,x");
+    for (const property p : props) set.columns.push_back(column_of(p));
+    for (const auto& pt : r.points) {
+        std::vector<cell> row{cell{pt.name}};
+        for (const property p : props) row.push_back(value_of(p, pt.s, u));
+        set.rows.push_back(std::move(row));
+    }
+    return set;
+}
+
+// The cycle's figures: name, quantity, value in SI units.
+std::vector<std::tuple<const char*, quantity, std::optional<double>>> figures_of(const vantrel::cycle_result& r) {
+    return {{"q0", quantity::energy, r.q0},
+            {"w", quantity::energy, r.w},
+            {"qc", quantity::energy, r.qc},
+            {"cop_cooling", quantity::fraction, r.cop_cooling},
+            {"cop_heating", quantity::fraction, r.cop_heating},
+            {"pressure_ratio", quantity::fraction, r.pressure_ratio},
+            {"t_discharge", quantity::temperature, r.t_discharge},
+            {"qvol", quantity::volumetric, r.qvol},
+            {"mass_flow", quantity::mass_flow, r.mass_flow},
+            {"volume_flow", quantity::volume_flow, r.volume_flow},
+            {"swept_volume_flow", quantity::volume_flow, r.swept_volume_flow}};
+}
+
+const char* const CONVENTION =
+    "Температуры evap и cond — температуры точки росы; перегрев отсчитан от точки росы при давлении кипения, "
+    "переохлаждение — от точки начала кипения при давлении конденсации.";
+
+void write_cycle_json(std::ostream& out, const std::string& fluid, const vantrel::cycle_result& r, unit_system u) {
+    nlohmann::ordered_json units = nlohmann::ordered_json::object(), doc = nlohmann::ordered_json::object();
+    for (const char* name : {"T", "p", "h", "s", "rho", "x"}) units[name] = std::string(unit_name(column_of(parse_properties(name)[0]).q, u));
+    const auto figures = figures_of(r);
+    for (const auto& [name, q, value] : figures)
+        if (value) units[name] = std::string(unit_name(q, u));
+    doc["fluid"] = fluid;
+    doc["units"] = units;
+    if (r.dew_point_convention) doc["convention"] = CONVENTION;
+    nlohmann::ordered_json points = nlohmann::ordered_json::array();
+    for (const auto& pt : r.points) {
+        nlohmann::ordered_json o{{"name", pt.name}};
+        for (const char* name : {"T", "p", "h", "s", "rho", "x"}) {
+            const cell c = value_of(parse_properties(name)[0], pt.s, u);
+            o[name] = std::holds_alternative<double>(c) ? nlohmann::ordered_json(std::get<double>(c)) : nlohmann::ordered_json();
+        }
+        points.push_back(std::move(o));
+    }
+    doc["points"] = std::move(points);
+    for (const auto& [name, q, value] : figures)
+        if (value) doc[name] = from_si(q, u, *value);
+    out << doc.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+}
+
+void write_cycle_table(std::ostream& out, const std::string& fluid, const vantrel::cycle_result& r, unit_system u) {
+    write_records(out, points_table(fluid, r, u), output_format::table, u, false);
+    out << '\n';
+    const auto figures = figures_of(r);
+    std::size_t width = 0;
+    for (const auto& [name, q, value] : figures) width = std::max(width, std::string(name).size());
+    for (const auto& [name, q, value] : figures) {
+        if (!value) continue;
+        const std::string_view unit = unit_name(q, u);
+        out << name << std::string(width - std::string(name).size(), ' ') << "  " << rounded_text(from_si(q, u, *value));
+        if (unit != "-") out << ' ' << unit;
+        out << '\n';
+    }
+    if (r.dew_point_convention) out << '\n' << CONVENTION << '\n';
+}
+
+std::pair<double, double> range_of(const std::string& text, const char* option) {
+    const auto parts = split(text, ':');
+    if (parts.size() != 2) throw usage_error(std::string("Параметр ") + option + ": задайте LO:HI.");
+    const double lo = argument_number(parts[0], option), hi = argument_number(parts[1], option);
+    if (!(lo < hi)) throw usage_error(std::string("Параметр ") + option + ": LO должно быть меньше HI.");
+    return {lo, hi};
+}
+
+void check_picture_name(const std::string& path) {
+    const std::string ext = std::filesystem::path(path).extension().string();
+    if (ext != ".svg" && ext != ".png" && ext != ".pdf")
+        throw usage_error("Недопустимое имя файла рисунка '" + path + "': допустимы расширения .svg, .png, .pdf.");
+}
+
+}  // namespace
+
+int run_cycle(const mode_options& o, std::ostream& out, std::ostream& err) {
+    const fluid_and_keys pos = split_positionals(o.args);
+    const unit_system u = parse_units(o.units);
+    const output_format format = parse_format(o.format);
+    if (format == output_format::csv) throw usage_error("Недопустимый формат 'csv' для цикла: допустимы table, json.");
+    const vantrel::cycle_input in = cycle_input_of(pos.given, u);
+    if (!o.diagram.empty()) check_picture_name(o.diagram);
+
+    const vantrel::fluid f = vantrel::fluid::load(data_directory(o.data), pos.fluid);
+    const vantrel::cycle_result r = vantrel::vapour_compression(f, in);
+    for (const std::string& w : r.warnings) err << w << '\n';
+    if (format == output_format::json)
+        write_cycle_json(out, pos.fluid, r, u);
+    else
+        write_cycle_table(out, pos.fluid, r, u);
+    if (!o.diagram.empty()) render(log_ph_diagram(f, {u, std::nullopt, std::nullopt, &r}), o.diagram);
+    return 0;
+}
+
+int run_diagram(const mode_options& o, std::ostream&, std::ostream& err) {
+    const fluid_and_keys pos = split_positionals(o.args);
+    if (!pos.given.empty()) throw usage_error("Лишний аргумент '" + pos.given[0].key + "=" + pos.given[0].value + "'.");
+    const unit_system u = parse_units(o.units);
+    check_picture_name(o.output);
+    diagram_request req{u, std::nullopt, std::nullopt, nullptr};
+    if (!o.p_range.empty()) req.p_range = range_of(o.p_range, "--p-range");
+    if (!o.h_range.empty()) req.h_range = range_of(o.h_range, "--h-range");
+    if (req.p_range && !(req.p_range->first > 0)) throw usage_error("Параметр --p-range: давление должно быть больше 0.");
+    std::vector<key_value> cycle_keys;
+    for (const std::string& t : o.cycle) {
+        const auto kv = split_key_value(t);
+        if (!kv) throw usage_error("Параметр --cycle: ожидается KEY=VALUE, а не '" + t + "'.");
+        cycle_keys.push_back(*kv);
+    }
+    const std::optional<vantrel::cycle_input> in =
+        o.cycle.empty() ? std::nullopt : std::optional(cycle_input_of(cycle_keys, u));
+
+    const vantrel::fluid f = vantrel::fluid::load(data_directory(o.data), pos.fluid);
+    std::optional<vantrel::cycle_result> r;
+    if (in) {
+        r = vantrel::vapour_compression(f, *in);
+        for (const std::string& w : r->warnings) err << w << '\n';
+        req.cycle = &*r;
+    }
+    render(log_ph_diagram(f, req), o.output);
+    return 0;
+}
+
+}  // namespace cli

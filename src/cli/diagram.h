@@ -1,0 +1,27 @@
+// The log p-h diagram of a fluid, computed point by point through the engine,
+// as a figure for vantrel_plot.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "cli/units.h"
+#include "plot/figure.h"
+#include "vantrel/vantrel.h"
+
+namespace cli {
+
+struct diagram_request {
+    unit_system units = unit_system::eng;
+    std::optional<std::pair<double, double>> p_range, h_range;  // in the units' bar or Pa, kJ/kg or J/kg
+    const vantrel::cycle_result* cycle = nullptr;               // drawn on top when given
+};
+
+plot::figure log_ph_diagram(const vantrel::fluid& f, const diagram_request& r);
+
+// Draws the figure into path (.svg, .png or .pdf) with vantrel_plot, which is
+// looked up beside this executable or in ../libexec/vantrel.
+void render(const plot::figure& fig, const std::string& path);
+
+}  // namespace cli

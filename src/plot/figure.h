@@ -1,0 +1,68 @@
+// A figure as data: axes, curves, labels, markers and a legend, in the units
+// of its axes. The command line computes it; vantrel_plot draws it. Between
+// the two it travels as JSON.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+namespace plot {
+
+struct point {
+    double x = 0, y = 0;
+};
+
+struct line_style {
+    std::string color = "#000000";  // #rrggbb
+    double width = 1;
+    int dashes = 1;  // PLplot's line styles: 1 solid, 2 short dashes, 3 long dashes, ...
+};
+
+struct curve {
+    std::vector<point> points;
+    line_style style;
+};
+
+// A text at (x, y), written along the direction towards (x2, y2) (horizontal
+// where the two coincide), centred on the anchor.
+struct label {
+    point at, towards;
+    std::string text;
+    std::string color = "#000000";
+    double size = 1;  // relative to the default character height
+};
+
+struct marker {
+    point at;
+    std::string text;  // written beside it, to the right (or to the left)
+    std::string color = "#000000";
+    bool text_left = false;
+};
+
+struct legend_entry {
+    std::string text;
+    line_style style;
+};
+
+struct figure {
+    std::string title, subtitle, source;  // source: a small line under the subtitle
+    std::string x_label, y_label;
+    double x_min = 0, x_max = 1, y_min = 1, y_max = 10;  // y on a logarithmic axis
+    std::vector<curve> curves;
+    std::vector<label> labels;
+    std::vector<marker> markers;
+    std::vector<legend_entry> legend;
+};
+
+// The page: pixels for PNG, points for SVG and PDF.
+constexpr int PAGE_WIDTH = 1200, PAGE_HEIGHT = 850;
+// The plot area on the page, as fractions of its width and height from the
+// lower left corner.
+constexpr double AREA_LEFT = 0.08, AREA_RIGHT = 0.79, AREA_BOTTOM = 0.08, AREA_TOP = 0.87;
+
+nlohmann::json to_json(const figure& f);
+figure figure_from_json(const nlohmann::json& j);  // throws nlohmann::json::exception on a malformed one
+
+}  // namespace plot

@@ -1,0 +1,237 @@
+// vantrel_plot OUTPUT: draws the figure read as JSON from standard input with
+// PLplot's cairo drivers into OUTPUT (.svg, .png or .pdf). vantrel_cli
+// computes the figure and runs this program to draw it.
+#include <plplot/plplot.h>
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "plot/figure.h"
+
+namespace {
+
+constexpr PLINT SCRATCH = 15;  // the colour map entry each element sets before drawing
+
+std::string device_of(const std::string& path) {
+    const auto ends = [&](const char* ext) {
+        const std::string e(ext);
+        return path.size() > e.size() && path.compare(path.size() - e.size(), e.size(), e) == 0;
+    };
+    if (ends(".svg")) return "svgcairo";
+    if (ends(".png")) return "pngcairo";
+    if (ends(".pdf")) return "pdfcairo";
+    return "";
+}
+
+std::array<PLINT, 3> rgb(const std::string& color) {
+    std::array<PLINT, 3> c{0, 0, 0};
+    for (std::size_t i = 0; i < 3 && color.size() == 7; ++i)
+        std::from_chars(color.data() + 1 + 2 * i, color.data() + 3 + 2 * i, c[i], 16);
+    return c;
+}
+
+void use_color(const std::string& color, PLINT index = SCRATCH) {
+    const auto c = rgb(color);
+    plscol0(index, c[0], c[1], c[2]);
+    plcol0(index);
+}
+
+void use_style(const plot::line_style& s) {
+    use_color(s.color);
+    plwidth(s.width);
+    pllsty(s.dashes);
+}
+
+// PLplot reads "#" as its escape character.
+std::string plain(const std::string& text) {
+    std::string out;
+    for (const char c : text) out += c == '#' ? std::string("##") : std::string(1, c);
+    return out;
+}
+
+double ly(double y) { return std::log10(y); }
+
+std::string number(double v) {
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 6);
+    return std::string(buf, r.ptr);
+}
+
+// At most n characters (code points) of a UTF-8 text, cut at a blank.
+std::string shortened(const std::string& text, std::size_t n) {
+    std::size_t count = 0, cut = std::string::npos, blank = std::string::npos;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;
+        if (text[i] == ' ') blank = i;
+        if (++count > n) {
+            cut = i;
+            break;
+        }
+    }
+    if (cut == std::string::npos) return text;
+    return text.substr(0, blank != std::string::npos ? blank : cut) + " …";
+}
+
+// The title lines, centred on the page.
+void draw_titles(const plot::figure& f) {
+    plvpor(0.02, 0.98, plot::AREA_BOTTOM, plot::AREA_TOP);
+    use_color("#000000");
+    plschr(0, 1.0);
+    plmtex("t", 4.4, 0.5, 0.5, plain(f.title).c_str());
+    plschr(0, 0.7);
+    plmtex("t", 3.6, 0.5, 0.5, plain(f.subtitle).c_str());
+    plschr(0, 0.55);
+    plmtex("t", 2.9, 0.5, 0.5, plain(shortened(f.source, 135)).c_str());
+    plvpor(plot::AREA_LEFT, plot::AREA_RIGHT, plot::AREA_BOTTOM, plot::AREA_TOP);
+    plwind(f.x_min, f.x_max, ly(f.y_min), ly(f.y_max));
+}
+
+// Grid lines and labels of the logarithmic axis at 1, 2 and 5 times the
+// powers of ten, and a frame with numbered x ticks.
+void draw_axes(const plot::figure& f) {
+    const double lo = ly(f.y_min), hi = ly(f.y_max);
+    plwidth(0.5);
+    pllsty(1);
+    use_color("#d0d0d0");
+    plbox("g", 0, 0, "", 0, 0);
+    plschr(0, 0.8);
+    for (int e = static_cast<int>(std::floor(lo)); e <= static_cast<int>(std::ceil(hi)); ++e) {
+        for (const double m : {1.0, 2.0, 5.0}) {
+            const double v = m * std::pow(10.0, e), y = ly(v);
+            if (y < lo || y > hi) continue;
+            PLFLT xs[2] = {f.x_min, f.x_max}, ys[2] = {y, y};
+            use_color("#d0d0d0");
+            plline(2, xs, ys);
+            use_color("#000000");
+            plmtex("lv", 0.7, (y - lo) / (hi - lo), 1.0, number(v).c_str());
+        }
+    }
+    use_color("#000000");
+    plwidth(1);
+    plbox("bcnst", 0, 0, "bcstl", 0, 0);
+    plschr(0, 0.9);
+    plmtex("b", 2.6, 0.5, 0.5, plain(f.x_label).c_str());
+    plmtex("l", 3.8, 0.5, 0.5, plain(f.y_label).c_str());
+    draw_titles(f);
+}
+
+void draw_curves(const plot::figure& f) {
+    for (const plot::curve& c : f.curves) {
+        if (c.points.size() < 2) continue;
+        std::vector<PLFLT> xs, ys;
+        for (const plot::point& p : c.points) {
+            xs.push_back(p.x);
+            ys.push_back(ly(p.y));
+        }
+        use_style(c.style);
+        plline(static_cast<PLINT>(xs.size()), xs.data(), ys.data());
+    }
+    pllsty(1);
+}
+
+void draw_texts(const plot::figure& f) {
+    for (const plot::label& l : f.labels) {
+        use_color(l.color);
+        plschr(0, 0.6 * l.size);
+        double dx = l.towards.x - l.at.x, dy = ly(l.towards.y) - ly(l.at.y);
+        if (dx == 0 && dy == 0) dx = 1;
+        plptex(l.at.x, ly(l.at.y), dx, dy, 0.5, plain(l.text).c_str());
+    }
+    for (const plot::marker& m : f.markers) {
+        use_color(m.color);
+        PLFLT x = m.at.x, y = ly(m.at.y);
+        plssym(0, 1.2);
+        plpoin(1, &x, &y, 17);
+        plschr(0, 0.8);
+        const double offset = 0.012 * (f.x_max - f.x_min);
+        plptex(m.text_left ? x - offset : x + offset, y + 0.012 * (ly(f.y_max) - ly(f.y_min)), 1, 0,
+               m.text_left ? 1 : 0, plain(m.text).c_str());
+    }
+}
+
+void draw_legend(const plot::figure& f) {
+    const PLINT n = static_cast<PLINT>(f.legend.size());
+    if (n == 0) return;
+    std::vector<PLINT> opts(n, PL_LEGEND_LINE), text_colors(n), line_colors(n), line_styles(n), zeros(n, 0);
+    std::vector<PLFLT> widths(n), fzeros(n, 0);
+    std::vector<std::string> texts;
+    std::vector<const char*> text_ptrs, symbols(n, "");
+    for (PLINT i = 0; i < n; ++i) {
+        const plot::legend_entry& e = f.legend[static_cast<std::size_t>(i)];
+        const auto c = rgb(e.style.color);
+        plscol0(1 + i, c[0], c[1], c[2]);  // entries 1..n of the colour map
+        line_colors[i] = 1 + i;
+        line_styles[i] = e.style.dashes;
+        widths[i] = e.style.width;
+        texts.push_back(plain(e.text));
+    }
+    plscol0(0, 255, 255, 255);
+    for (PLINT i = 0; i < n; ++i) {
+        text_colors[i] = SCRATCH;
+        text_ptrs.push_back(texts[static_cast<std::size_t>(i)].c_str());
+    }
+    use_color("#000000");
+    PLFLT w = 0, h = 0;
+    pllegend(&w, &h, PL_LEGEND_BACKGROUND, PL_POSITION_OUTSIDE | PL_POSITION_RIGHT,
+             0.01, 0.25, 0.05, 0, SCRATCH, 1, 0, 0, n, opts.data(), 0.8, 0.6, 2.0, 0.0, text_colors.data(),
+             text_ptrs.data(), nullptr, nullptr, nullptr, nullptr, line_colors.data(), line_styles.data(),
+             widths.data(), nullptr, nullptr, nullptr, nullptr);
+}
+
+void draw(const plot::figure& f, const std::string& path, const std::string& device) {
+    plsdev(device.c_str());
+    plsfnam(path.c_str());
+    plspage(0, 0, plot::PAGE_WIDTH, plot::PAGE_HEIGHT, 0, 0);
+    plscolbg(255, 255, 255);
+    plscol0(1, 0, 0, 0);
+    plinit();
+    pladv(0);
+    plvpor(plot::AREA_LEFT, plot::AREA_RIGHT, plot::AREA_BOTTOM, plot::AREA_TOP);
+    plwind(f.x_min, f.x_max, ly(f.y_min), ly(f.y_max));
+    draw_axes(f);
+    draw_curves(f);
+    draw_texts(f);
+    draw_legend(f);
+    plend();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::cerr << "Use: vantrel_plot OUTPUT.svg|png|pdf < FIGURE.json\n";
+        return 2;
+    }
+    const std::string path = argv[1];
+    const std::string device = device_of(path);
+    if (device.empty()) {
+        std::cerr << "Недопустимое имя файла рисунка '" << path << "': допустимы расширения .svg, .png, .pdf.\n";
+        return 2;
+    }
+    plot::figure f;
+    try {
+        f = plot::figure_from_json(nlohmann::json::parse(std::cin));
+    } catch (const nlohmann::json::exception& e) {
+        std::cerr << "Недопустимое описание рисунка: " << e.what() << "\n";
+        return 1;
+    }
+    if (!(f.x_min < f.x_max && f.y_min > 0 && f.y_min < f.y_max)) {
+        std::cerr << "Недопустимые пределы осей рисунка.\n";
+        return 1;
+    }
+    // Cairo writes the file at the end; a file that cannot be created is
+    // refused before anything is drawn.
+    if (!std::ofstream(path, std::ios::binary | std::ios::app)) {
+        std::cerr << "Не удалось записать файл " << path << "\n";
+        return 1;
+    }
+    draw(f, path, device);
+    return 0;
+}
