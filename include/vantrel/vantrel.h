@@ -156,6 +156,44 @@ private:
     std::shared_ptr<const detail::fluid_data> data_;
 };
 
+// A single-stage vapour-compression cycle. Subcritical: evaporation and
+// condensation temperatures; transcritical: evaporation temperature, the gas
+// cooler's outlet temperature and the high pressure. For a blend with bubble
+// and dew lines, T_evap and T_cond are dew-point temperatures; superheat
+// counts from the dew point at the evaporating pressure and subcooling from
+// the bubble point at the condensing pressure. SI units throughout.
+struct cycle_input {
+    double T_evap = 0;                  // K
+    std::optional<double> T_cond;       // K: subcritical
+    std::optional<double> T_gc_out;     // K: transcritical, with p_high
+    std::optional<double> p_high;       // Pa
+    double superheat = 0, subcool = 0;  // K
+    double eta = 1;                     // isentropic efficiency of the compressor
+    std::optional<double> vol_eff;      // volumetric efficiency
+    std::optional<double> capacity;     // refrigerating capacity, W
+};
+
+struct cycle_point {
+    std::string name;  // "1", "2s", "2", "3", "4", and the saturated states "1''", "2''", "3'"
+    state s;
+};
+
+struct cycle_result {
+    std::vector<cycle_point> points;
+    double q0 = 0, w = 0, qc = 0;   // refrigerating effect, compressor work, heat rejected: J/kg
+    double cop_cooling = 0, cop_heating = 0;
+    double pressure_ratio = 0;
+    double t_discharge = 0;         // K
+    double qvol = 0;                // volumetric refrigerating capacity q0 rho_1, J/m3
+    std::optional<double> mass_flow, volume_flow;  // with a capacity: kg/s, suction m3/s
+    std::optional<double> swept_volume_flow;       // with a volumetric efficiency as well: m3/s
+    bool dew_point_convention = false;  // the blend's convention above applies
+    std::vector<std::string> warnings;  // states outside the stated range
+};
+
+// The cycle's states and figures; an impossible cycle is an error of kind input.
+cycle_result vapour_compression(const fluid& f, const cycle_input& in);
+
 // The fluids of a data directory (one sub-directory each, holding
 // config.txt), sorted by agent name, with what their configurations state.
 std::vector<fluid_info> list_fluids(const std::filesystem::path& data_dir);
