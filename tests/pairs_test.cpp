@@ -84,7 +84,9 @@ TEST(TwoPhase, QualityRecoveredThroughEveryPair) {
         const vantrel::fluid f = vantrel::fluid::load(DATA / agent);
         const vantrel::fluid_info& i = f.info();
         double worst = 0;
-        for (const double t : {0.02, 0.3, 0.6, 0.9, 0.999}) {
+        // From the triple point itself (the lower end of the saturation line)
+        // to 1e-3 below the critical temperature.
+        for (const double t : {0.0, 0.02, 0.3, 0.6, 0.9, 0.999}) {
             const double T = std::min(i.T_tp + t * (i.T_cr - i.T_tp), i.T_cr * (1 - 1e-3));
             for (const double x : {0.0, 1e-4, 0.25, 0.5, 0.9, 1.0}) {
                 const vantrel::state s = f.at(input_pair::T_x, T, x);

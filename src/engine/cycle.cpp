@@ -1,8 +1,8 @@
 // The single-stage vapour-compression cycle, built from the fluid's states.
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
-#include "engine/text.h"
 #include "vantrel/vantrel.h"
 
 namespace vantrel {
@@ -11,19 +11,27 @@ namespace {
 
 [[noreturn]] void invalid(const std::string& message) { throw error(error_kind::input, message); }
 
-std::string kelvin(double T) { return detail::number_text(T) + " K"; }
-std::string pascal(double p) { return detail::number_text(p) + " Pa"; }
+// Ten significant digits: 263.15 K, not the 263.14999999999998 of a
+// conversion from degrees Celsius.
+std::string readable(double v) {
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 10);
+    return std::string(buf, r.ptr);
+}
+
+std::string kelvin(double T) { return readable(T) + " K"; }
+std::string pascal(double p) { return readable(p) + " Pa"; }
 
 void check_input(const fluid_info& i, const cycle_input& in) {
     if (!(in.eta > 0 && in.eta <= 1))
-        invalid("Недопустимый КПД компрессора eta = " + detail::number_text(in.eta) + ": он должен быть больше 0 и не больше 1.");
+        invalid("Недопустимый КПД компрессора eta = " + readable(in.eta) + ": он должен быть больше 0 и не больше 1.");
     if (in.vol_eff && !(*in.vol_eff > 0 && *in.vol_eff <= 1))
-        invalid("Недопустимый коэффициент подачи vol_eff = " + detail::number_text(*in.vol_eff) +
+        invalid("Недопустимый коэффициент подачи vol_eff = " + readable(*in.vol_eff) +
                 ": он должен быть больше 0 и не больше 1.");
     if (!(in.superheat >= 0)) invalid("Недопустимый перегрев " + kelvin(in.superheat) + ": он не может быть отрицательным.");
     if (!(in.subcool >= 0)) invalid("Недопустимое переохлаждение " + kelvin(in.subcool) + ": оно не может быть отрицательным.");
     if (in.capacity && !(*in.capacity > 0))
-        invalid("Недопустимая холодопроизводительность " + detail::number_text(*in.capacity) + " W: она должна быть больше 0.");
+        invalid("Недопустимая холодопроизводительность " + readable(*in.capacity) + " W: она должна быть больше 0.");
     if (!(in.T_evap >= i.T_tp))
         invalid("Температура кипения " + kelvin(in.T_evap) + " ниже нижней границы уравнения состояния " + kelvin(i.T_tp) + ".");
     if (!(in.T_evap < i.T_cr))

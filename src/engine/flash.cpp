@@ -199,7 +199,7 @@ std::optional<flash_state> two_phase_h_s(const fluid_data& f, double h, double s
     const config& c = f.cfg;
     if (!in_saturation_range(c, given::T, c.T_tp, 1)) return std::nullopt;
     struct point {
-        double T, G, x;
+        double T, G, x, ds;
         saturated_pair sat;
     };
     const auto at = [&](double T) -> std::optional<point> {
@@ -207,7 +207,8 @@ std::optional<flash_state> two_phase_h_s(const fluid_data& f, double h, double s
         if (!sat) return std::nullopt;
         const saturated_properties sp = saturated_phases(f, *sat);
         const double x = (h - sp.liquid.h) / (sp.vapour.h - sp.liquid.h);
-        return point{T, s - sp.liquid.s - x * (sp.vapour.s - sp.liquid.s), x, *sat};
+        const double ds = sp.vapour.s - sp.liquid.s;
+        return point{T, s - sp.liquid.s - x * ds, x, ds, *sat};
     };
     const double top = std::sqrt(1 - c.T_tp / c.T_cr), bottom = std::sqrt(SATURATION_LIMIT);
     std::optional<point> last;
@@ -215,6 +216,9 @@ std::optional<flash_state> two_phase_h_s(const fluid_data& f, double h, double s
         const double y = top + (bottom - top) * k / 64;
         std::optional<point> next = at(k == 0 ? c.T_tp : c.T_cr * (1 - y * y));
         if (!next) continue;
+        // A state on the triple point's line: no sign change brackets it.
+        if (k == 0 && std::fabs(next->G) <= 1e-12 * next->ds && next->x >= 0 && next->x <= 1)
+            return with_quality(next->sat, next->x, c.rho_div);
         if (last && (last->G <= 0) != (next->G <= 0)) {
             point lo = *last, hi = *next;
             for (int i = 0; i < 80 && hi.T - lo.T > 1e-14 * hi.T; ++i) {

@@ -1,0 +1,354 @@
+// The vapour-compression cycle and the log p-h diagram: water against
+// python3-iapws, the cycle's identities on every fluid, impossible cycles,
+// the command line's cycle output, and the diagram's curves against the
+// engine's states.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <sstream>
+
+#include <nlohmann/json.hpp>
+
+#include "cli/diagram.h"
+#include "test_support.h"
+#include "vantrel/vantrel.h"
+
+namespace fs = std::filesystem;
+using vantrel::cycle_input;
+
+namespace {
+
+const fs::path SOURCE = VANTREL_SOURCE_DIR;
+const fs::path DATA = SOURCE / "data";
+
+double rel(double a, double b) { return std::fabs(a - b) / std::max(std::fabs(b), 1e-300); }
+
+const vantrel::state& point(const vantrel::cycle_result& r, const std::string& name) {
+    for (const auto& p : r.points)
+        if (p.name == name) return p.s;
+    throw std::runtime_error("no point " + name);
+}
+
+cycle_input subcritical(double evap_C, double cond_C, double superheat, double subcool, double eta) {
+    cycle_input in;
+    in.T_evap = evap_C + 273.15;
+    in.T_cond = cond_C + 273.15;
+    in.superheat = superheat;
+    in.subcool = subcool;
+    in.eta = eta;
+    return in;
+}
+
+cycle_input transcritical(double evap_C, double gc_out_C, double high_bar, double superheat, double eta) {
+    cycle_input in;
+    in.T_evap = evap_C + 273.15;
+    in.T_gc_out = gc_out_C + 273.15;
+    in.p_high = high_bar * 1e5;
+    in.superheat = superheat;
+    in.eta = eta;
+    return in;
+}
+
+test::process_result run(const std::vector<std::string>& args) {
+    test::temp_dir dir;
+    std::vector<std::string> a = args;
+    a.insert(a.end(), {"--data", DATA.string()});
+    return test::run_process(VANTREL_CLI_PATH, dir.path, a);
+}
+
+}  // namespace
+
+// R718, evaporation 10 C, condensation 60 C, superheat 5 K, subcooling 3 K,
+// eta 0.7, against the same cycle computed with python3-iapws.
+TEST(Cycle, WaterAgainstPythonIapws) {
+    const auto r = test::run_process("/usr/bin/python3", fs::temp_directory_path(),
+                                     {(SOURCE / "tests/cycle/water_cycle_iapws.py").string()});
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    std::map<std::string, std::vector<double>> ref;
+    std::istringstream in(r.out);
+    for (std::string name; in >> name;) {
+        const int n = name == "cop" ? 1 : 6;
+        for (int i = 0; i < n; ++i) ref[name].push_back(0), in >> ref[name].back();
+    }
+    ASSERT_EQ(ref.size(), 6u) << r.out;
+
+    const vantrel::fluid f = vantrel::fluid::load(DATA / "R718");
+    const vantrel::cycle_result c = vantrel::vapour_compression(f, subcritical(10, 60, 5, 3, 0.7));
+    for (const char* name : {"1", "2s", "2", "3", "4"}) {
+        const vantrel::state& s = point(c, name);
+        const std::vector<double>& e = ref[name];
+        const double got[] = {s.T, s.p, s.h, s.s, s.rho};
+        const char* what[] = {"T", "p", "h", "s", "rho"};
+        for (int i = 0; i < 5; ++i) EXPECT_LT(rel(got[i], e[i]), 1e-7) << name << " " << what[i] << " " << got[i];
+        if (e[5] >= 0) {
+            ASSERT_TRUE(s.x) << name;
+            EXPECT_LT(rel(*s.x, e[5]), 1e-7) << name;
+        } else {
+            EXPECT_FALSE(s.x) << name;
+        }
+    }
+    EXPECT_LT(rel(c.cop_cooling, ref["cop"][0]), 1e-7);
+}
+
+// What the construction must give on every fluid, subcritical and
+// transcritical: the energy balance, the isentropic point, the valve, the
+// given temperatures and the figures from the points.
+TEST(Cycle, IdentitiesOnEveryFluid) {
+    const struct {
+        const char* agent;
+        cycle_input in;
+    } cases[] = {
+        {"R507A", subcritical(-10, 40, 5, 3, 1)},  {"R507A", subcritical(-35, 45, 0, 0, 0.65)},
+        {"R404A", subcritical(-30, 40, 8, 2, 0.7)}, {"R407C", subcritical(0, 45, 5, 5, 0.75)},
+        {"R410A", subcritical(5, 50, 5, 3, 1)},     {"R134a", subcritical(-10, 40, 0, 0, 0.8)},
+        {"R32", subcritical(0, 45, 5, 3, 0.7)},     {"R744", subcritical(-30, 10, 5, 2, 0.8)},
+        {"R744", transcritical(-5, 35, 90, 5, 1)},  {"R744", transcritical(5, 40, 110, 0, 0.7)},
+        {"R718", subcritical(10, 60, 5, 3, 1)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.agent);
+        const vantrel::fluid f = vantrel::fluid::load(DATA / c.agent);
+        const vantrel::cycle_result r = vantrel::vapour_compression(f, c.in);
+        const auto &s1 = point(r, "1"), &s2s = point(r, "2s"), &s2 = point(r, "2"), &s3 = point(r, "3"),
+                   &s4 = point(r, "4");
+        EXPECT_LT(rel(r.qc, r.q0 + r.w), 1e-9);
+        EXPECT_LT(rel(s2s.s, s1.s), 1e-9);
+        EXPECT_LT(rel(s2s.h - s1.h, c.in.eta * (s2.h - s1.h)), 1e-9);
+        EXPECT_LT(rel(s4.h, s3.h), 1e-12);
+        EXPECT_EQ(s4.phase, vantrel::phase_kind::two_phase);
+        EXPECT_EQ(s1.p, s4.p);
+        EXPECT_EQ(s2.p, s3.p);
+        if (c.in.eta == 1) {
+            EXPECT_LT(rel(s2.h, s2s.h), 1e-12);
+        }
+        if (c.in.superheat > 0) {
+            EXPECT_NEAR(s1.T, c.in.T_evap + c.in.superheat, 1e-9);
+        }
+        if (c.in.T_gc_out) {
+            EXPECT_NEAR(s3.T, *c.in.T_gc_out, 1e-9);
+        }
+        EXPECT_LT(rel(r.cop_cooling, (s1.h - s4.h) / (s2.h - s1.h)), 1e-12);
+        EXPECT_LT(rel(r.cop_heating, r.cop_cooling + 1), 1e-9);
+        EXPECT_LT(rel(r.qvol, r.q0 * s1.rho), 1e-12);
+        EXPECT_EQ(r.t_discharge, s2.T);
+        EXPECT_EQ(r.dew_point_convention, f.info().glide);
+        EXPECT_EQ(r.points.size(), c.in.T_cond ? 8u : 6u);
+    }
+}
+
+// For a blend the evaporating pressure is the dew pressure at evap, and
+// subcooling counts from the bubble point at the condensing pressure.
+TEST(Cycle, BlendsCountFromTheirDewAndBubblePoints) {
+    const vantrel::fluid f = vantrel::fluid::load(DATA / "R407C");
+    const vantrel::cycle_result r = vantrel::vapour_compression(f, subcritical(0, 45, 5, 4, 0.7));
+    EXPECT_LT(rel(point(r, "1").p, *f.bubble_dew_at_T(273.15).dew), 1e-12);
+    EXPECT_LT(rel(point(r, "3").p, *f.bubble_dew_at_T(318.15).dew), 1e-12);
+    EXPECT_NEAR(point(r, "3").T, *f.bubble_dew_at_p(point(r, "3").p).bubble - 4, 1e-9);
+    // R407C's glide is several kelvin: the condenser's outlet lies well
+    // below the dew temperature.
+    EXPECT_LT(point(r, "3").T, 318.15 - 4 - 3);
+}
+
+TEST(Cycle, WithCapacityAndVolumetricEfficiency) {
+    const vantrel::fluid f = vantrel::fluid::load(DATA / "R134a");
+    cycle_input in = subcritical(-10, 40, 5, 3, 0.7);
+    in.capacity = 10e3;
+    in.vol_eff = 0.8;
+    const vantrel::cycle_result r = vantrel::vapour_compression(f, in);
+    ASSERT_TRUE(r.mass_flow && r.volume_flow && r.swept_volume_flow);
+    EXPECT_LT(rel(*r.mass_flow * r.q0, 10e3), 1e-12);
+    EXPECT_LT(rel(*r.volume_flow * point(r, "1").rho, *r.mass_flow), 1e-12);
+    EXPECT_LT(rel(*r.swept_volume_flow * 0.8, *r.volume_flow), 1e-12);
+    in.vol_eff.reset();
+    EXPECT_FALSE(vantrel::vapour_compression(f, in).swept_volume_flow);
+}
+
+TEST(Cycle, ImpossibleCyclesAreRefusedWithOneLine) {
+    const auto with = [](cycle_input in, auto change) {
+        change(in);
+        return in;
+    };
+    const cycle_input base = subcritical(-10, 40, 5, 3, 0.7);
+    const struct {
+        const char* agent;
+        cycle_input in;
+        const char* message;
+    } cases[] = {
+        {"R507A", subcritical(40, 40, 5, 3, 1), "Температура кипения 313.15 K должна быть ниже температуры конденсации 313.15 K."},
+        {"R507A", subcritical(-10, 75, 5, 3, 1), "Температура конденсации 348.15 K не ниже критической"},
+        {"R744", transcritical(-5, 35, 70, 5, 1), "Высокое давление 7000000 Pa не выше критического"},
+        {"R744", transcritical(-5, -10, 90, 5, 1), "Температура на выходе из газоохладителя 263.15 K должна быть выше"},
+        {"R507A", subcritical(-100, 40, 5, 3, 1), "Температура кипения 173.15 K ниже нижней границы уравнения состояния 200 K."},
+        {"R507A", with(base, [](cycle_input& i) { i.eta = 0; }), "Недопустимый КПД компрессора eta = 0:"},
+        {"R507A", with(base, [](cycle_input& i) { i.eta = 1.01; }), "Недопустимый КПД компрессора eta = 1.01:"},
+        {"R507A", with(base, [](cycle_input& i) { i.vol_eff = 0; }), "Недопустимый коэффициент подачи vol_eff = 0:"},
+        {"R507A", with(base, [](cycle_input& i) { i.vol_eff = 1.5; }), "Недопустимый коэффициент подачи vol_eff = 1.5:"},
+        {"R507A", with(base, [](cycle_input& i) { i.superheat = -1; }), "Недопустимый перегрев -1 K:"},
+        {"R507A", with(base, [](cycle_input& i) { i.subcool = -0.5; }), "Недопустимое переохлаждение -0.5 K:"},
+        {"R507A", with(base, [](cycle_input& i) { i.capacity = -1; }), "Недопустимая холодопроизводительность"},
+    };
+    for (const auto& c : cases) {
+        const vantrel::fluid f = vantrel::fluid::load(DATA / c.agent);
+        try {
+            vantrel::vapour_compression(f, c.in);
+            ADD_FAILURE() << "accepted: " << c.message;
+        } catch (const vantrel::error& e) {
+            EXPECT_EQ(e.kind(), vantrel::error_kind::input);
+            EXPECT_EQ(std::string(e.what()).rfind(c.message, 0), 0u) << e.what();
+            EXPECT_EQ(std::string(e.what()).find('\n'), std::string::npos);
+        }
+    }
+}
+
+// The command line: its JSON keys and units, its errors and exit statuses.
+TEST(Cycle, CommandLineJsonHoldsEveryKey) {
+    const auto r = run({"cycle", "R407C", "evap=0", "cond=45", "superheat=5", "subcool=3", "eta=0.7",
+                        "capacity=10", "vol_eff=0.8", "--format", "json"});
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    const nlohmann::json j = nlohmann::json::parse(r.out);
+    for (const char* key : {"fluid", "units", "points", "q0", "w", "qc", "cop_cooling", "cop_heating",
+                            "pressure_ratio", "t_discharge", "qvol", "mass_flow", "volume_flow", "convention"})
+        EXPECT_TRUE(j.contains(key)) << key;
+    EXPECT_EQ(j["units"]["T"], "°C");
+    EXPECT_EQ(j["units"]["q0"], "kJ/kg");
+    EXPECT_EQ(j["units"]["volume_flow"], "m³/h");
+    std::vector<std::string> names;
+    for (const auto& p : j["points"]) {
+        names.push_back(p["name"]);
+        for (const char* key : {"T", "p", "h", "s", "rho", "x"}) EXPECT_TRUE(p.contains(key)) << key;
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"1", "2s", "2", "3", "4", "1''", "2''", "3'"}));
+    // The library's numbers in the output's units, exactly.
+    const vantrel::fluid f = vantrel::fluid::load(DATA / "R407C");
+    cycle_input in = subcritical(0, 45, 5, 3, 0.7);
+    in.capacity = 10e3;
+    in.vol_eff = 0.8;
+    const vantrel::cycle_result c = vantrel::vapour_compression(f, in);
+    EXPECT_EQ(j["q0"].get<double>(), c.q0 / 1e3);
+    EXPECT_EQ(j["points"][2]["T"].get<double>(), point(c, "2").T - 273.15);
+    EXPECT_EQ(j["volume_flow"].get<double>(), *c.volume_flow / (1.0 / 3600));
+    EXPECT_TRUE(j["points"][0]["x"].is_null());
+}
+
+TEST(Cycle, CommandLineErrorsAndExitStatuses) {
+    const struct {
+        std::vector<std::string> args;
+        int exit;
+        const char* first_line;
+    } cases[] = {
+        {{"cycle", "evap=40", "cond=30"}, 1, "Температура кипения 313.15 K должна быть ниже температуры конденсации 303.15 K."},
+        {{"cycle", "evap=-10", "cond=40", "eta=1.2"}, 1, "Недопустимый КПД компрессора eta = 1.2: он должен быть больше 0 и не больше 1."},
+        {{"cycle", "R744", "evap=-5", "gc_out=35", "high=60"}, 1, "Высокое давление 6000000 Pa не выше критического 7377298.37 Pa: транскритический цикл невозможен."},
+        {{"cycle", "cond=40"}, 2, "Не задана температура кипения evap."},
+        {{"cycle", "evap=-10"}, 2, "Задайте cond=T для докритического цикла или gc_out=T и high=p для транскритического."},
+        {{"cycle", "evap=-10", "cond=40", "high=90"}, 2, "Задайте cond=T для докритического цикла или gc_out=T и high=p для транскритического."},
+        {{"cycle", "evap=-10", "cond=40", "sh=5"}, 2, "Неизвестный параметр цикла 'sh': допустимы evap, cond, gc_out, high, superheat, subcool, eta, vol_eff, capacity."},
+        {{"cycle", "evap=-10", "cond=4O"}, 2, "Недопустимое число '4O' в cond=."},
+        {{"cycle", "evap=-10", "cond=40", "--format", "csv"}, 2, "Недопустимый формат 'csv' для цикла: допустимы table, json."},
+        {{"cycle", "evap=-10", "cond=40", "--diagram", "c.gif"}, 2, "Недопустимое имя файла рисунка 'c.gif': допустимы расширения .svg, .png, .pdf."},
+        {{"diagram", "R507A"}, 2, "Не задан файл рисунка: -o FILE.svg|png|pdf."},
+        {{"diagram", "-o", "d.svg", "--p-range", "5:1"}, 2, "Параметр --p-range: LO должно быть меньше HI."},
+        {{"diagram", "-o", "d.svg", "--cycle", "evap=-10", "cond=90"}, 1, "Температура конденсации 363.15 K не ниже критической 343.692616 K: для транскритического цикла задайте температуру на выходе из газоохладителя и высокое давление."},
+    };
+    for (const auto& c : cases) {
+        const auto r = run(c.args);
+        EXPECT_EQ(r.exit_code, c.exit) << c.args[1] << r.err;
+        const auto lines = test::lines(r.err);
+        ASSERT_FALSE(lines.empty()) << c.first_line;
+        EXPECT_EQ(lines[0], c.first_line);
+        EXPECT_EQ(lines.size(), c.exit == 2 ? 2u : 1u) << r.err;
+    }
+}
+
+// The diagram's curves are the engine's states: the dome is the saturation
+// line, the cycle its points, and the window the one asked for.
+TEST(Diagram, CurvesAreTheEnginesStates) {
+    const vantrel::fluid f = vantrel::fluid::load(DATA / "R507A");
+    const vantrel::cycle_result c = vantrel::vapour_compression(f, subcritical(-10, 40, 5, 3, 0.7));
+    cli::diagram_request req{cli::unit_system::eng, std::pair{0.5, 60.0}, std::pair{150.0, 450.0}, &c};
+    const plot::figure fig = cli::log_ph_diagram(f, req);
+    EXPECT_EQ(fig.x_min, 150);
+    EXPECT_EQ(fig.x_max, 450);
+    EXPECT_EQ(fig.y_min, 0.5);
+    EXPECT_EQ(fig.y_max, 60);
+    // The dome (drawn in its own colour): each point is a saturated state.
+    int checked = 0;
+    ASSERT_FALSE(fig.markers.empty());
+    const plot::point critical = fig.markers[0].at;
+    for (const plot::curve& cv : fig.curves) {
+        if (cv.style.color != "#c00000") continue;
+        for (const plot::point& p : cv.points) {
+            if (p.x == critical.x && p.y == critical.y) continue;
+            const auto s = f.saturation_at_p(p.y * 1e5);
+            ASSERT_TRUE(s) << p.y;
+            const double h = p.x * 1e3;
+            EXPECT_LT(std::min(rel(h, s->h_liq), rel(h, s->h_vap)), 1e-9) << p.x << " " << p.y;
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 200);
+    // The cycle: 1, 2, 3, 4 and back to 1.
+    const plot::curve& cycle = fig.curves[fig.curves.size() - 2];
+    ASSERT_EQ(cycle.points.size(), 5u);
+    const char* names[] = {"1", "2", "3", "4", "1"};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(cycle.points[i].x, point(c, names[i]).h / 1e3);
+        EXPECT_EQ(cycle.points[i].y, point(c, names[i]).p / 1e5);
+    }
+}
+
+// Every drawn point of an isotherm, isentrope or isochore is a state of its
+// family: (p, h) read back gives the curve's T, s or rho.
+TEST(Diagram, FamiliesReadBackTheirValue) {
+    const vantrel::fluid f = vantrel::fluid::load(DATA / "R134a");
+    const plot::figure fig = cli::log_ph_diagram(f, {cli::unit_system::si, std::nullopt, std::nullopt, nullptr});
+    const struct {
+        const char* color;
+        double (*value)(const vantrel::state&);
+    } families[] = {
+        {"#1f5fbf", [](const vantrel::state& s) { return s.T; }},
+        {"#2e8b57", [](const vantrel::state& s) { return s.s; }},
+        {"#b8860b", [](const vantrel::state& s) { return s.rho; }},
+    };
+    for (const auto& fam : families) {
+        int curves = 0;
+        for (const plot::curve& cv : fig.curves) {
+            if (cv.style.color != fam.color) continue;
+            ++curves;
+            // The curve's value: that of its middle point; every fifth point agrees.
+            const plot::point& mid = cv.points[cv.points.size() / 2];
+            const double first = fam.value(f.at(vantrel::input_pair::p_h, mid.y, mid.x));
+            for (std::size_t k = 0; k < cv.points.size(); k += 5) {
+                const vantrel::state s = f.at(vantrel::input_pair::p_h, cv.points[k].y, cv.points[k].x);
+                EXPECT_LT(rel(fam.value(s), first), 1e-6) << fam.color << " " << cv.points[k].x << " " << cv.points[k].y;
+            }
+        }
+        EXPECT_GE(curves, 3) << fam.color;
+    }
+}
+
+// SVG, PNG and PDF files are written and open: PNG and PDF by their
+// signatures and, for the PDF, pdftoppm (poppler-utils) rendering it.
+TEST(Diagram, WritesEachFormat) {
+    test::temp_dir dir;
+    for (const char* name : {"d.svg", "d.png", "d.pdf"}) {
+        const auto r = test::run_process(VANTREL_CLI_PATH, dir.path,
+                                         {"diagram", "R134a", "-o", name, "--data", DATA.string(), "--cycle",
+                                          "evap=-10", "cond=40", "superheat=5"});
+        ASSERT_EQ(r.exit_code, 0) << r.err;
+        EXPECT_TRUE(r.out.empty());
+        EXPECT_GT(fs::file_size(dir.path / name), 10000u) << name;
+    }
+    EXPECT_EQ(test::read_file(dir.path / "d.png").substr(1, 3), "PNG");
+    EXPECT_EQ(test::read_file(dir.path / "d.pdf").substr(0, 5), "%PDF-");
+    EXPECT_NE(test::read_file(dir.path / "d.svg").find("<svg"), std::string::npos);
+    const auto pdf = test::run_process("/usr/bin/pdftoppm", dir.path, {"-png", "-r", "30", "d.pdf", "page"});
+    ASSERT_EQ(pdf.exit_code, 0) << pdf.err;
+    EXPECT_TRUE(fs::exists(dir.path / "page-1.png"));
+    // A picture that cannot be written is one line and exit status 1.
+    const auto bad = test::run_process(VANTREL_CLI_PATH, dir.path,
+                                       {"diagram", "-o", "missing/d.svg", "--data", DATA.string()});
+    EXPECT_EQ(bad.exit_code, 1);
+    EXPECT_EQ(test::lines(bad.err), std::vector<std::string>{"Не удалось записать файл missing/d.svg"});
+}
