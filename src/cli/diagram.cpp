@@ -85,8 +85,9 @@ void add_label(plot::figure& fig, const frame& fr, const plot::curve& c, double 
         if (!apart(l.at, c.points[best])) return;
     const point& a = c.points[best - 1];
     const point& b = c.points[best + 1];
-    // Text reads left to right.
-    const bool forward = b.x > a.x || (b.x == a.x && b.y > a.y);
+    // Text reads left to right, or upwards along a steep curve.
+    const double dx = (b.x - a.x) / (hi.x - lo.x), dy = std::log(b.y / a.y) / std::log(hi.y / lo.y);
+    const bool forward = std::fabs(dy) > std::fabs(dx) ? dy > 0 : dx > 0;
     fig.labels.push_back({c.points[best], forward ? point{c.points[best].x + (b.x - a.x), c.points[best].y * b.y / a.y}
                                                   : point{c.points[best].x + (a.x - b.x), c.points[best].y * a.y / b.y},
                           text, c.style.color, 1});
