@@ -41,7 +41,8 @@ std::string usage_message(const CLI::ParseError& e) {
     if (dynamic_cast<const CLI::ExtrasError*>(&e) != nullptr)
         return "Лишний аргумент или неизвестный параметр: " + what.substr(colon == std::string::npos ? 0 : colon + 2) + ".";
     if (dynamic_cast<const CLI::ArgumentMismatch*>(&e) != nullptr)
-        return "Параметру " + what.substr(0, colon) + " не задано значение.";
+        return "Параметр" + std::string(what.find("At Most") != std::string::npos ? " " : "у ") + what.substr(0, colon) +
+               (what.find("At Most") != std::string::npos ? " задан больше одного раза." : " не задано значение.");
     return "Недопустимая командная строка: " + what;
 }
 
@@ -105,10 +106,21 @@ int run_mode(int argc, const char* const* argv, std::ostream& out, std::ostream&
     cycle->add_option("--diagram", o.diagram, "also draw the cycle on the log p-h diagram")->type_name("FILE");
     add_units_format_data(*cycle, o, true);
 
+    for (CLI::App* sub : {state, batch, sat, fluids, diagram, cycle}) sub->allow_extras();
+
     std::string mode;
     try {
         app.parse(argc, argv);
-        for (const CLI::App* sub : app.get_subcommands()) mode = sub->get_name();
+        for (const CLI::App* sub : app.get_subcommands()) {
+            mode = sub->get_name();
+            // Unknown options and surplus arguments, in the order given.
+            const std::vector<std::string> extra = sub->remaining();
+            if (!extra.empty()) {
+                std::string list;
+                for (const std::string& a : extra) list += (list.empty() ? "" : " ") + a;
+                throw usage_error("Лишний аргумент или неизвестный параметр: " + list + ".");
+            }
+        }
         if (mode.empty()) {
             out << app.help();
             return 0;

@@ -6,16 +6,14 @@ namespace {
 
 constexpr double ZERO_CELSIUS = 273.15;  // K
 
-// The factor of the eng unit in SI units (bar = 1e5 Pa, kJ = 1e3 J, ...).
+// The SI units per eng unit (bar = 1e5 Pa, kJ = 1e3 J, ...).
 double eng_factor(quantity q) {
     switch (q) {
         case quantity::pressure: return 1e5;
         case quantity::energy:
         case quantity::entropy: return 1e3;
-        case quantity::jt: return 1e-5;
         case quantity::volumetric:
         case quantity::power: return 1e3;
-        case quantity::volume_flow: return 1.0 / 3600;
         default: return 1;
     }
 }
@@ -44,15 +42,25 @@ std::string_view unit_name(quantity q, unit_system u) {
     return "";
 }
 
+// The eng units per SI unit where that is the exact factor (K/bar per K/Pa,
+// m3/h per m3/s); 0 for the others.
+double eng_per_si(quantity q) {
+    if (q == quantity::jt) return 1e5;
+    if (q == quantity::volume_flow) return 3600;
+    return 0;
+}
+
 double from_si(quantity q, unit_system u, double value) {
     if (u == unit_system::si) return value;
     if (q == quantity::temperature) return value - ZERO_CELSIUS;
+    if (const double m = eng_per_si(q)) return value * m;
     return value / eng_factor(q);
 }
 
 double to_si(quantity q, unit_system u, double value) {
     if (u == unit_system::si) return value;
     if (q == quantity::temperature) return value + ZERO_CELSIUS;
+    if (const double m = eng_per_si(q)) return value / m;
     return value * eng_factor(q);
 }
 

@@ -46,7 +46,9 @@ bool in_saturation_range(const config& c, given g, double value, int level) {
     if ((level != 0 && level != 1) || c.line.sat_id == 0) return false;
     const double lo = (g == given::T) ? c.T_tp : c.p_tp;
     const double hi = (g == given::T) ? c.T_cr : c.p_cr;
-    if (!(lo <= value && value < hi)) return false;
+    // The lower end is inclusive, and so is a value a rounding below it (0.01
+    // degrees Celsius is 273.15999999999997 K, T_tp of water 273.16 K).
+    if (!(lo * (1 - 1e-15) <= value && value < hi)) return false;
     if (level == 0 || !c.maxwell_rule) return true;
     // Inclusive, and a value written at the limit itself is within it
     // whichever way its decimal rounds.
