@@ -160,7 +160,6 @@ std::pair<input_key, input_key> keys_of(const std::string& in) {
 // fluid and anything else the file.
 std::pair<std::string, std::string> fluid_and_file(const std::vector<std::string>& args,
                                                    const std::filesystem::path& data) {
-    if (args.size() > 2) throw usage_error("Лишний аргумент '" + args[2] + "': ожидаются [FLUID] [FILE|-].");
     if (args.size() == 2) return {args[0], args[1]};
     if (args.size() == 1) {
         std::error_code ec;
@@ -178,6 +177,7 @@ int run_batch(const mode_options& o, std::ostream& out, std::ostream&) {
     const unit_system u = parse_units(o.units);
     const std::vector<property> props = o.props.empty() ? default_properties() : parse_properties(o.props);
     const unsigned threads = thread_count(o.threads);
+    if (o.args.size() > 2) throw usage_error("Лишний аргумент '" + o.args[2] + "': ожидаются [FLUID] [FILE|-].");
     const std::filesystem::path data = data_directory(o.data);
     const auto [fluid_name, path] = fluid_and_file(o.args, data);
 

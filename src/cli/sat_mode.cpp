@@ -1,5 +1,6 @@
 // vantrel_cli sat [FLUID] T=FROM:TO:STEP | p=FROM:TO:STEP | T=V | p=V: a
 // saturation table.
+#include <charconv>
 #include <cmath>
 #include <ostream>
 
@@ -40,9 +41,16 @@ std::vector<double> points_of(const key_value& kv) {
     return pts;
 }
 
+// Ten significant digits: as many as a limit needs, without the noise of a
+// conversion (200 K is -73.15 degrees Celsius, not -73.14999999999998).
+std::string limit_text(double v) {
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 10);
+    return std::string(buf, r.ptr);
+}
+
 std::string range_text(quantity q, unit_system u, double lo, double hi) {
-    return rounded_text(from_si(q, u, lo)) + " до " + rounded_text(from_si(q, u, hi)) + " " +
-           std::string(unit_name(q, u));
+    return limit_text(from_si(q, u, lo)) + " до " + limit_text(from_si(q, u, hi)) + " " + std::string(unit_name(q, u));
 }
 
 }  // namespace
@@ -83,7 +91,7 @@ int run_sat(const mode_options& o, std::ostream& out, std::ostream& err) {
             row[by_T ? 0 : 1] = value;  // as given, without the round trip through SI
         } else if (!told) {
             told = true;
-            err << "Состояния насыщения при " << pos.given[0].key << " = " << rounded_text(value) << " "
+            err << "Состояния насыщения при " << pos.given[0].key << " = " << limit_text(value) << " "
                 << unit_name(given_q, u) << " нет: оно рассчитывается от тройной точки до критической ("
                 << pos.given[0].key << " от "
                 << (by_T ? range_text(given_q, u, info.T_tp, info.T_cr) : range_text(given_q, u, info.p_tp, info.p_cr))
