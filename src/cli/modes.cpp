@@ -61,12 +61,13 @@ bool is_mode(int argc, const char* const* argv) {
     return std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "--version") == 0;
 }
 
-int run_mode(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
-    CLI::App app(DESCRIPTION, "vantrel_cli");
+namespace {
+
+// The command line of every mode, its values landing in o.
+void describe(CLI::App& app, mode_options& o) {
     app.footer(FOOTER);
     app.set_version_flag("--version", std::string("vantrel_cli ") + VANTREL_VERSION);
     app.require_subcommand(0, 1);
-    mode_options o;
 
     CLI::App* state = app.add_subcommand("state", "one state: vantrel_cli state [FLUID] KEY=VALUE KEY=VALUE");
     state->add_option("args", o.args, "FLUID (default R507A) and two of T=, p=, h=, s=, x=, rho=");
@@ -107,20 +108,35 @@ int run_mode(int argc, const char* const* argv, std::ostream& out, std::ostream&
     add_units_format_data(*cycle, o, true);
 
     for (CLI::App* sub : {state, batch, sat, fluids, diagram, cycle}) sub->allow_extras();
+}
 
+// The mode the parsed command line chose ("" for none); unknown options and
+// surplus arguments are a usage error that names them in their order.
+std::string chosen_mode(const CLI::App& app) {
+    std::string mode;
+    for (const CLI::App* sub : app.get_subcommands()) {
+        mode = sub->get_name();
+        const std::vector<std::string> extra = sub->remaining();
+        if (!extra.empty()) {
+            std::string list;
+            for (const std::string& a : extra) list += (list.empty() ? "" : " ") + a;
+            throw usage_error("Лишний аргумент или неизвестный параметр: " + list + ".");
+        }
+    }
+    return mode;
+}
+
+}  // namespace
+
+int run_mode(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+    CLI::App app(DESCRIPTION, "vantrel_cli");
+    mode_options o;
+    describe(app, o);
     std::string mode;
     try {
         app.parse(argc, argv);
-        for (const CLI::App* sub : app.get_subcommands()) {
-            mode = sub->get_name();
-            // Unknown options and surplus arguments, in the order given.
-            const std::vector<std::string> extra = sub->remaining();
-            if (!extra.empty()) {
-                std::string list;
-                for (const std::string& a : extra) list += (list.empty() ? "" : " ") + a;
-                throw usage_error("Лишний аргумент или неизвестный параметр: " + list + ".");
-            }
-        }
+        for (const CLI::App* sub : app.get_subcommands()) mode = sub->get_name();  // for the hint, should it fail
+        mode = chosen_mode(app);
         if (mode.empty()) {
             out << app.help();
             return 0;
