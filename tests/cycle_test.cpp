@@ -121,6 +121,7 @@ TEST(Cycle, IdentitiesOnEveryFluid) {
         EXPECT_EQ(s2.p, s3.p);
         if (c.in.eta == 1) {
             EXPECT_LT(rel(s2.h, s2s.h), 1e-12);
+            EXPECT_LT(rel(s2.s, s1.s), 1e-9);
         }
         if (c.in.superheat > 0) {
             EXPECT_NEAR(s1.T, c.in.T_evap + c.in.superheat, 1e-9);
@@ -243,6 +244,7 @@ TEST(Cycle, CommandLineErrorsAndExitStatuses) {
         {{"cycle", "cond=40"}, 2, "Не задана температура кипения evap."},
         {{"cycle", "evap=-10"}, 2, "Задайте cond=T для докритического цикла или gc_out=T и high=p для транскритического."},
         {{"cycle", "evap=-10", "cond=40", "high=90"}, 2, "Задайте cond=T для докритического цикла или gc_out=T и high=p для транскритического."},
+        {{"cycle", "R744", "evap=-5", "gc_out=35", "high=90", "subcool=3"}, 2, "Переохлаждение subcool не применяется к транскритическому циклу: задайте gc_out."},
         {{"cycle", "evap=-10", "cond=40", "sh=5"}, 2, "Неизвестный параметр цикла 'sh': допустимы evap, cond, gc_out, high, superheat, subcool, eta, vol_eff, capacity."},
         {{"cycle", "evap=-10", "cond=4O"}, 2, "Недопустимое число '4O' в cond=."},
         {{"cycle", "evap=-10", "cond=40", "--format", "csv"}, 2, "Недопустимый формат 'csv' для цикла: допустимы table, json."},

@@ -4,8 +4,10 @@
 #include <array>
 #include <filesystem>
 #include <map>
-#include <tuple>
 #include <ostream>
+#include <tuple>
+
+#include <nlohmann/json.hpp>
 
 #include "cli/arguments.h"
 #include "cli/data_location.h"
@@ -13,8 +15,6 @@
 #include "cli/modes.h"
 #include "cli/output.h"
 #include "cli/properties.h"
-
-#include <nlohmann/json.hpp>
 
 namespace cli {
 
@@ -62,6 +62,8 @@ vantrel::cycle_input cycle_input_of(const std::vector<key_value>& given, unit_sy
     const bool transcritical = take("gc_out") || take("high");
     if (transcritical ? !(take("gc_out") && take("high")) || take("cond") : !take("cond"))
         throw usage_error("Задайте cond=T для докритического цикла или gc_out=T и high=p для транскритического.");
+    if (transcritical && take("subcool"))
+        throw usage_error("Переохлаждение subcool не применяется к транскритическому циклу: задайте gc_out.");
     in.T_evap = *take("evap");
     in.T_cond = take("cond");
     in.T_gc_out = take("gc_out");

@@ -29,8 +29,9 @@ struct fluid_data {
     double delta = 0;  // delta_rho / rho_div: step and tolerance of the solvers in omega
 };
 
-// What a load reads: everything, or all but the ideal-gas part (for a
-// caller that decides a phase or a saturation state only).
+// What a load reads: everything, or all but the ideal-gas part and a
+// blend's bubble and dew lines (for a caller that decides a phase or a
+// saturation state only).
 enum class load_parts { all, without_ideal };
 
 // Reads and checks the fluid in the directory dir (its last name is the

@@ -100,8 +100,10 @@ std::shared_ptr<const fluid_data> load_fluid(const std::string& dir, load_parts 
         d->liquid_line = load_density_line(c, "liq", dir);
         d->vapour_line = load_density_line(c, "gas", dir);
     }
-    d->bubble_line = load_blend_line(c, c.bubble_line, dir);
-    d->dew_line = load_blend_line(c, c.dew_line, dir);
+    if (parts == load_parts::all) {
+        d->bubble_line = load_blend_line(c, c.bubble_line, dir);
+        d->dew_line = load_blend_line(c, c.dew_line, dir);
+    }
     // The expansions are of the equal-area solution: without that rule they do not apply.
     if (!c.sat_expansion.empty() && c.maxwell_rule) d->expansion = load_expansion(c, dir, eos_text);
     check_values(c, ini);
