@@ -17,23 +17,6 @@ const fs::path DATA = fs::path(VANTREL_SOURCE_DIR) / "data";
 
 double rel(double a, double b) { return std::fabs(a / b - 1); }
 
-// Runs Python with iapws (Debian python3-iapws); the numbers it prints.
-std::vector<double> iapws(const std::string& script) {
-    const auto r = test::run_process("/usr/bin/python3", fs::temp_directory_path(),
-                                     {"-c", "import iapws\nfrom iapws.iapws95 import IAPWS95\n" + script});
-    EXPECT_EQ(r.exit_code, 0) << r.err;
-    std::istringstream in(r.out);
-    std::vector<double> out;
-    for (double v; in >> v;) out.push_back(v);
-    return out;
-}
-
-std::string number(double v) {
-    std::ostringstream s;
-    s.precision(17);
-    s << v;
-    return s.str();
-}
 
 // Saturation at 647.00, 647.05 and 647.09 K (T_c = 647.096 K), and at 22.00,
 // 22.05 and 22.06 MPa (p_c = 22.064 MPa). iapws's own saturation pressure at
@@ -44,14 +27,14 @@ TEST(NearCritical, WaterAgainstPythonIapws) {
     std::string script;
     const double temperatures[] = {647.00, 647.05, 647.09};
     for (double T : temperatures)
-        script += "s = IAPWS95()._saturation(" + number(T) + "); print(s[2] * 1000, s[0], s[1])\n";
+        script += "s = IAPWS95()._saturation(" + test::digits17(T) + "); print(s[2] * 1000, s[0], s[1])\n";
     const double pressures[] = {22.00e6, 22.05e6, 22.06e6};
     for (double p : pressures) {
         const auto s = f.saturation_at_p(p);
         ASSERT_TRUE(s) << p;
-        script += "print(IAPWS95()._saturation(" + number(s->T) + ")[2] * 1000)\n";
+        script += "print(IAPWS95()._saturation(" + test::digits17(s->T) + ")[2] * 1000)\n";
     }
-    const std::vector<double> ref = iapws(script);
+    const std::vector<double> ref = test::iapws_numbers(script);
     ASSERT_EQ(ref.size(), 12u);
     for (int i = 0; i < 3; ++i) {
         const auto s = f.saturation_at_T(temperatures[i]);

@@ -165,23 +165,6 @@ TEST(TwoPhase, InputsWithoutAState) {
     }
 }
 
-// Runs Python with iapws; the numbers it prints.
-std::vector<double> iapws(const std::string& script) {
-    const auto r = test::run_process("/usr/bin/python3", fs::temp_directory_path(),
-                                     {"-c", "from iapws import IAPWS95\n" + script});
-    EXPECT_EQ(r.exit_code, 0) << r.err;
-    std::istringstream in(r.out);
-    std::vector<double> out;
-    for (std::string word; in >> word;) out.push_back(std::stod(word));  // "nan" included
-    return out;
-}
-
-std::string number(double v) {
-    std::ostringstream s;
-    s.precision(17);
-    s << v;
-    return s.str();
-}
 
 // Water by (p, h), (p, s), (T, x) and (h, s) against python3-iapws, computed
 // in the test: T to 1e-7, x to 1e-6, at single-phase and two-phase states.
@@ -212,13 +195,13 @@ TEST(WaterFlashes, AgreeWithPythonIapws) {
         "    except Exception:\n"
         "        return 'nan nan'\n";
     for (const auto& s : states) {
-        const std::string P = number(s.p / 1e6), h = number(s.h / 1e3), e = number(s.s / 1e3);
+        const std::string P = test::digits17(s.p / 1e6), h = test::digits17(s.h / 1e3), e = test::digits17(s.s / 1e3);
         script += "print(flash(P=" + P + ", h=" + h + "), flash(P=" + P + ", s=" + e + "), flash(h=" + h + ", s=" +
                   e + "))\n";
     }
     for (const double T : {300.0, 450.0, 600.0, 640.0})
-        for (const double x : {0.2, 0.7}) script += "d = IAPWS95(T=" + number(T) + ", x=" + number(x) + "); print(d.P * 1e6, d.h * 1e3, d.s * 1e3)\n";
-    const std::vector<double> ref = iapws(script);
+        for (const double x : {0.2, 0.7}) script += "d = IAPWS95(T=" + test::digits17(T) + ", x=" + test::digits17(x) + "); print(d.P * 1e6, d.h * 1e3, d.s * 1e3)\n";
+    const std::vector<double> ref = test::iapws_numbers(script);
     ASSERT_EQ(ref.size(), 6 * states.size() + 3 * 8);
     double worst_t = 0, worst_x = 0;
     int compared[3] = {0, 0, 0};

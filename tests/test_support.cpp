@@ -199,4 +199,21 @@ std::vector<std::string> lines(const std::string& text) {
     return out;
 }
 
+std::vector<double> iapws_numbers(const std::string& script) {
+    const auto r = run_process("/usr/bin/python3", fs::temp_directory_path(),
+                               {"-c", "import iapws\nfrom iapws import IAPWS95\n" + script});
+    if (r.exit_code != 0) throw std::runtime_error("python3-iapws failed: " + r.err);
+    std::istringstream in(r.out);
+    std::vector<double> out;
+    for (std::string word; in >> word;) out.push_back(std::stod(word));
+    return out;
+}
+
+std::string digits17(double v) {
+    std::ostringstream s;
+    s.precision(17);
+    s << v;
+    return s.str();
+}
+
 }  // namespace test

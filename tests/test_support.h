@@ -64,6 +64,13 @@ process_result run_process(const std::filesystem::path& exe, const std::filesyst
 // lands there; the path of the copy.
 std::filesystem::path cli_copy(const std::filesystem::path& exe_dir);
 
+// Runs /usr/bin/python3 (with Debian's python3-iapws) on a script after
+// "from iapws import IAPWS95"; the numbers it prints ("nan" included).
+std::vector<double> iapws_numbers(const std::string& script);
+
+// A double with 17 significant digits, for a script.
+std::string digits17(double v);
+
 // One record of a reference-data file: a kind, then name=value pairs.
 struct record {
     std::string kind;
