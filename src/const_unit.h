@@ -1,39 +1,18 @@
 // Shared property records and named constants of the whole program.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
-// Property record of one state. Inside the computations temperatures are in K
-// and pressures in Pa; the routines that end a request convert t, p and fug
-// back to the caller's units. Callers start from a zero-filled record.
-struct prop_list {
-    double t = 0;          // temperature
-    double p = 0;          // pressure
-    double rho = 0;        // density, kg/m3
-    double v = 0;          // specific volume, m3/kg
-    double r = 0;          // specific gas constant, J/(kg K)
-    double mu = 0;         // molar mass, kg/kmol
-    double z = 0;          // compressibility factor
-    double fug = 0;        // fugacity
-    double c_v = 0;        // isochoric heat capacity, J/(kg K)
-    double c_p = 0;        // isobaric heat capacity, J/(kg K)
-    double h = 0;          // specific enthalpy, J/kg
-    double s = 0;          // specific entropy, J/(kg K)
-    double s_r = 0;        // residual entropy in units of r
-    double s_0 = 0;        // temperature-only (ideal-gas) part of the entropy, J/(kg K)
-    double k = 0;          // isentropic exponent
-    double xi = 0;         // c_p over the isochoric-path heat capacity
-    double c = 0;          // speed of sound, m/s
-    double isoth_eff = 0;  // isothermal throttling effect, m3/kg
-    double adiab_eff = 0;  // adiabatic (Joule-Thomson) throttling coefficient, K/Pa
-    double k_alpha = 0;    // dimensionless thermal expansion
-    double k_betta = 0;    // dimensionless isothermal compressibility
-    double k_gamma = 0;    // dimensionless pressure coefficient
-    double mu_t = 0;
-    double mu_p = 0;
-    double x = 0;          // vapour fraction: 1 vapour or supercritical, 0 liquid
-    double dh = 0;         // enthalpy of vaporisation, J/kg
-};
+#include "engine/constants.h"
+#include "engine/record.h"
+
+// Property record of one state, the engine's: t, p, rho, v, r, mu, z, fug,
+// c_v, c_p, h, s, s_r, s_0, k, xi, c, isoth_eff, adiab_eff, k_alpha,
+// k_betta, k_gamma, mu_t, mu_p, x, dh. Inside the computations temperatures
+// are in K and pressures in Pa; the routines that end a request convert t, p
+// and fug back to the caller's units. Callers start from a zero-filled record.
+using prop_list = vantrel::detail::properties;
 
 // Unit names in which a caller gives and wants temperatures and pressures.
 struct T_dim_info {
@@ -63,10 +42,10 @@ extern const T_PROP_LIST PR;
 // Text of a state or phase that is not determined.
 extern const std::string UNDEFINE_ST;
 
-inline constexpr int P_PHYS = 101325;             // normal atmospheric pressure, Pa
-inline constexpr double N_A = 6.02214129E+23;     // Avogadro constant, 1/mol
-inline constexpr double R_U = 8314.472;           // universal gas constant, J/(kmol K)
-inline constexpr double D_CR = 5E-05;             // relative tolerance at the critical point
+inline constexpr int P_PHYS = static_cast<int>(vantrel::detail::ATMOSPHERE);  // normal atmospheric pressure, Pa
+inline constexpr double N_A = 6.02214129E+23;                                 // Avogadro constant, 1/mol (CODATA 2010)
+inline constexpr double R_U = vantrel::detail::R_UNIVERSAL;                   // universal gas constant, J/(kmol K)
+inline constexpr double D_CR = vantrel::detail::CRITICAL_BAND;                // relative tolerance at the critical point
 
 // Identifiers, agent names and phase texts are cut to this many bytes.
 inline constexpr std::size_t SHORT_TEXT_MAX = 255;

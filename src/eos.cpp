@@ -1,5 +1,6 @@
 #include "eos.h"
 
+#include "engine/density.h"
 #include "engine/helmholtz.h"
 
 namespace engine = vantrel::detail;
@@ -24,8 +25,7 @@ double calc_compres_coeff(const const_list& th_c, const two_d_array& coef, doubl
 
 double calc_eq_state(const const_list& th_c, const two_d_array& coef, double omega, double tau, double pi,
                      double z_d) {
-    const double c = calc_compres_coeff(th_c, coef, omega, tau);
-    return pi - (1 + c) * (tau * omega / z_d);
+    return pi - engine::reduced_pressure(calc_compres_coeff(th_c, coef, omega, tau), omega, tau, z_d);
 }
 
 two_d_array read_eos_table(const const_list& th_c) {

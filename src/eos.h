@@ -19,10 +19,8 @@ inline constexpr std::size_t LEN_ACC = 6;
 //   3: d a_d + x a_x               (residual h / (R T))
 //   4: x a_x - a                   (residual s / R)
 //   5: -x^2 a_xx                   (residual c_v / R)
-// Rows of coef: kind 0 power/exponential term (B, R, T, G, L), kind 1
-// Gaussian term (+ ALPHA, BETA, EPSILON, GAMMA), kind 2 non-analytic term
-// (+ D, A_P, LAMBDA_P, C_P, B_P). The table is one checked by read_eos_table.
-// th_c is not read.
+// Rows of coef: the term kinds of the engine's equation-of-state table
+// (engine/helmholtz.h). th_c is not read.
 one_d_array therm_derivatives_fund(const const_list& th_c, const two_d_array& coef, double omega, double tau);
 
 // The derivative vector of the callers: the same values.
@@ -35,13 +33,10 @@ double calc_compres_coeff(const const_list& th_c, const two_d_array& coef, doubl
 double calc_eq_state(const const_list& th_c, const two_d_array& coef, double omega, double tau, double pi,
                      double z_d);
 
-// The fluid's equation-of-state table (file named by eos_coeff). A row kind
-// other than 0, 1 or 2 is refused; a row shorter than its kind reads (6, 10
-// or 15 numbers) is a read error of the file.
+// The fluid's equation-of-state table (file named by eos_coeff), its rows
+// checked as a load checks them.
 two_d_array read_eos_table(const const_list& th_c);
 
-// The derivative vector of the named derivatives, in the order above.
+// The derivative vector of the named derivatives, in the order above, and back.
 one_d_array derivative_vector(const vantrel::residual_derivatives& a);
-
-// The named derivatives of a derivative vector.
 vantrel::residual_derivatives named_derivatives(const one_d_array& a);

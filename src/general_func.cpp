@@ -2,34 +2,26 @@
 
 #include <charconv>
 
+#include "vantrel/units.h"
+
 namespace {
 
-// Factor from the named pressure unit to Pa, and back.
-struct pressure_unit {
-    const char* name;
-    double to_pa;
-    double from_pa;
-    bool divide;  // the non-decimal units divide on the way out of Pa
-};
-
-constexpr pressure_unit PRESSURE_UNITS[] = {
-    {"MPa", 1e6, 1e-6, false}, {"bar", 1e5, 1e-5, false}, {"kPa", 1e3, 1e-3, false},
-    {"at", 98066.5, 0, true},  {"atm", 101325, 0, true},
-};
+// The unit of a pressure name, the library's; none (Pa) for any other name.
+const vantrel::unit* pressure_unit(const std::string& name) {
+    return vantrel::find_unit(name, vantrel::quantity::pressure);
+}
 
 }  // namespace
 
 double change_dimension_t(const std::string& input_format, const std::string& output_format, double t) {
-    if (input_format == "K") t = t - 273.15;
-    if (output_format == "K") t = t + 273.15;
+    if (input_format == "K") t = t - vantrel::zero_celsius;
+    if (output_format == "K") t = t + vantrel::zero_celsius;
     return t;
 }
 
 double change_dimension_p(const std::string& input_format, const std::string& output_format, double p) {
-    for (const auto& u : PRESSURE_UNITS)
-        if (input_format == u.name) p = p * u.to_pa;
-    for (const auto& u : PRESSURE_UNITS)
-        if (output_format == u.name) p = u.divide ? p / u.to_pa : p * u.from_pa;
+    if (const vantrel::unit* u = pressure_unit(input_format)) p = p * u->factor;
+    if (const vantrel::unit* u = pressure_unit(output_format)) p = u->decimal ? p * (1 / u->factor) : p / u->factor;
     return p;
 }
 
@@ -37,6 +29,12 @@ void reverse_dimensions(const T_dim_info& dims, prop_list& prop) {
     prop.p = change_dimension_p("Pa", dims.p_dim, prop.p);
     prop.t = change_dimension_t("K", dims.t_dim, prop.t);
     prop.fug = change_dimension_p("Pa", dims.p_dim, prop.fug);
+}
+
+double standard_units(const std::string& id, double value, const T_dim_info& dims) {
+    if (id == PR.t) return change_dimension_t(dims.t_dim, "K", value);
+    if (id == PR.p) return change_dimension_p(dims.p_dim, "Pa", value);
+    return value;
 }
 
 std::string commatopoint(std::string text) {

@@ -5,8 +5,6 @@
 #include <string>
 
 #include "const_unit.h"
-#include "engine/ideal.h"
-#include "engine/states.h"
 #include "read_files.h"
 
 // x to the power y, the one power function of all computations: y = 0 gives 1
@@ -47,11 +45,3 @@ void calc_ideal_therm(const str_arr& names, const const_list& th_c, double t, pr
 // Fills prop with the ideal-gas property set of the fluid agent at t (K) and
 // p (Pa); dest is the description type handed to the configuration reader.
 void calc_ideal_props(const std::string& agent, double t, double p, prop_list& prop, const std::string& dest);
-
-// True for the four Helmholtz forms of the ideal-gas data.
-bool is_helmholtz_form(const std::string& type_calc);
-
-// The ideal-gas property set of calc_ideal_props from a model already built:
-// fills prop at t (K) and p (Pa).
-void ideal_record(const vantrel::detail::ideal_model& model, const vantrel::detail::property_constants& c, double t,
-                  double p, prop_list& prop);

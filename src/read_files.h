@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "engine/config.h"
@@ -16,7 +15,8 @@ using str_arr = std::array<std::string, 2>;
 using one_d_array = std::vector<double>;
 using two_d_array = std::vector<one_d_array>;
 
-// Fluid configuration, read from the fluid's "config.txt".
+// Fluid configuration, read from the fluid's "config.txt" by the engine's
+// table of its keys (engine/config.h): a field for each key, named after it.
 struct const_list {
     double R = 0;        // specific gas constant, J/(kg K)
     double mu = 0;       // molar mass, kg/kmol
@@ -68,14 +68,6 @@ std::string create_path(const str_arr& names);
 // the skipped lines, then rows x cols numbers separated by any white space.
 two_d_array data_array(const std::string& file_name);
 
-// f_name with "_" + id inserted before its first "." (at its end when it has
-// none); f_name itself when id is empty.
-std::string coeff_file_name(const std::string& f_name, const std::string& id);
-
-// The table in text, read as data_array reads a file; file_name names it in
-// the read error.
-two_d_array parse_table(std::string_view text, const std::string& file_name);
-
 // The fluid's table f_name, with "_" + id inserted before the first "." of the
 // name when id is not empty.
 two_d_array create_coeff_table(const str_arr& names, const std::string& f_name, const std::string& id);
@@ -86,21 +78,7 @@ two_d_array create_coeff_table(const str_arr& names, const std::string& f_name, 
 // other than 1/true/yes or 0/false/no, is refused.
 const_list create_const(const str_arr& names, const std::string& desc_type, const std::string& file_name);
 
-// The configuration in the text of a configuration file, read as
-// create_const reads the file.
-const_list parse_config(const str_arr& names, const std::string& desc_type, std::string_view text);
-
-// The one-line error for a configuration value the program cannot use.
-[[noreturn]] void reject_config_value(const const_list& th_c, const std::string& key, const std::string& value);
-
-// The one-line error for a table file that cannot be read as needed.
-[[noreturn]] void reject_table_file(const std::string& file_name);
-
-// The table of the fluid file names = (fluid, file), every row with at least
-// min_cols numbers (otherwise the read error of that file).
-two_d_array read_table_checked(const str_arr& names, std::size_t min_cols);
-
-// The configuration record of the engine holding the values of th_c.
+// The engine's configuration holding the values of th_c.
 vantrel::detail::config to_config(const const_list& th_c);
 
 // The fluid agent of data/ under the current directory, loaded and checked

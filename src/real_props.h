@@ -19,11 +19,11 @@ void calc_real_props(double t, double p, const T_dim_info& dims, const std::stri
 // The same on a fluid already loaded.
 void real_record(const vantrel::detail::fluid_data& f, double t, double p, const T_dim_info& dims, prop_list& prop);
 
-// The record of a state given by any pair (the engine's flash): a
-// single-phase state fills it whole (ideal-gas and real-fluid parts, x 1 for
-// gas and supercritical, 0 for liquid, or as given); a two-phase state fills
-// t, p, rho, v, r, mu, z, fug, h, s, x and dh, and leaves the other fields as
-// they were. Then t, p and fug are converted to the units of dims.
+// The record of a state given by any pair (the engine's flash) on a fluid
+// already loaded: a single-phase state fills it whole (x 1 for gas and
+// supercritical, 0 for liquid, or as given); a two-phase state fills t, p,
+// rho, v, r, mu, z, fug, h, s, x and dh, and leaves the other fields as they
+// were. Then t, p and fug are converted to the units of dims.
 void flash_record(const vantrel::detail::fluid_data& f, vantrel::input_pair pair, double first, double second,
                   const T_dim_info& dims, prop_list& prop);
 

@@ -5,20 +5,17 @@
 
 namespace engine = vantrel::detail;
 
-static_assert(D_CR == engine::CRITICAL_BAND);
-
 std::optional<double> cacl_sat_par(double par, const std::string& par_id, const str_arr& names, double& omega_1,
                                    double& omega_2) {
     const auto f = load_agent(names[0], engine::load_parts::without_ideal);
     if (par_id != PR.t && par_id != PR.p) return std::nullopt;
-    const bool by_t = par_id == PR.t;
-    const auto s = engine::solve_saturation(*f, by_t ? engine::given::T : engine::given::p, par);
+    const auto s = engine::solve_saturation(*f, par_id == PR.t ? engine::given::T : engine::given::p, par);
     if (!s) return std::nullopt;
     if (s->omega_1) {
         omega_1 = *s->omega_1;
         omega_2 = *s->omega_2;
     }
-    return by_t ? s->p : s->T;
+    return par_id == PR.t ? s->p : s->T;
 }
 
 std::string calc_ph_state(double t, double p, const std::string& agent) {

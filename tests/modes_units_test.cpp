@@ -93,25 +93,25 @@ TEST(ModesArguments, EveryPairInEitherOrderAndNoOther) {
         {"h", "s", input_pair::h_s, false},  {"s", "h", input_pair::h_s, true},
     };
     for (const auto& c : cases) {
-        const pair_order o = pair_of(parse_key(c.a), parse_key(c.b));
+        const pair_order o = checked_pair(parse_key(c.a), parse_key(c.b));
         EXPECT_EQ(o.pair, c.pair) << c.a << c.b;
         EXPECT_EQ(o.swapped, c.swapped) << c.a << c.b;
     }
     for (const auto& [a, b] : {std::pair{"T", "h"}, {"T", "s"}, {"h", "x"}, {"s", "x"}, {"x", "rho"}, {"p", "rho"}})
-        EXPECT_NE(usage_message([&] { pair_of(parse_key(a), parse_key(b)); }).find("не поддерживается"),
+        EXPECT_NE(usage_message([&] { checked_pair(parse_key(a), parse_key(b)); }).find("не поддерживается"),
                   std::string::npos)
             << a << b;
-    EXPECT_EQ(usage_message([] { pair_of(input_key::T, input_key::T); }), "Величина T задана дважды.");
+    EXPECT_EQ(usage_message([] { checked_pair(input_key::T, input_key::T); }), "Величина T задана дважды.");
     EXPECT_EQ(usage_message([] { parse_key("t"); }), "Неизвестная величина 't': допустимы T, p, h, s, x, rho.");
 }
 
 TEST(ModesArguments, RequestsAreInTheEnginesOrderAndUnits) {
-    const pair_order o = pair_of(input_key::h, input_key::p);
+    const pair_order o = checked_pair(input_key::h, input_key::p);
     const state_request r = request_of(o, input_key::h, 400, input_key::p, 5, unit_system::eng);
     EXPECT_EQ(r.pair, input_pair::p_h);
     EXPECT_EQ(r.first, 5e5);
     EXPECT_EQ(r.second, 4e5);
-    const state_request t = request_of(pair_of(input_key::T, input_key::x), input_key::T, -10, input_key::x, 0.5,
+    const state_request t = request_of(checked_pair(input_key::T, input_key::x), input_key::T, -10, input_key::x, 0.5,
                                        unit_system::eng);
     EXPECT_DOUBLE_EQ(t.first, 263.15);
     EXPECT_EQ(t.second, 0.5);
@@ -244,7 +244,7 @@ TEST(ModesOutput, NumbersRoundTripInCsvAndReadSixDigitsInTables) {
 }
 
 TEST(ModesOutput, TableColumnsAlignByCharactersNotBytes) {
-    record_set set{"R507A", {{"T", quantity::temperature}, {"phase", quantity::text}, {"s", quantity::entropy}}, {}};
+    record_set set{"R507A", {{"T", quantity::temperature}, {"phase", std::nullopt}, {"s", quantity::entropy}}, {}};
     // (Rows built cell by cell: GCC 12 warns falsely on a braced list of
     // variants holding strings.)
     set.rows.resize(2, std::vector<cell>(3));
@@ -263,7 +263,7 @@ TEST(ModesOutput, TableColumnsAlignByCharactersNotBytes) {
 }
 
 TEST(ModesOutput, JsonHoldsUnitsNullsAndExactNumbers) {
-    record_set set{"R134a", {{"T", quantity::temperature}, {"x", quantity::fraction}, {"phase", quantity::text}}, {}};
+    record_set set{"R134a", {{"T", quantity::temperature}, {"x", quantity::fraction}, {"phase", std::nullopt}}, {}};
     set.rows.resize(1, std::vector<cell>(3));
     set.rows[0][0] = 0.1 + 0.2;
     set.rows[0][2] = std::string("gas");

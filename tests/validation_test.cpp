@@ -64,7 +64,7 @@ TEST_P(Validation, PointsOfTheEquation) {
         const vantrel::residual_derivatives a = f.derivatives(rho, T);
         const double p = (1 + a.z_minus_1) * rho * fd.cfg.R * T;
         const d::properties q = d::real_properties(d::constants_of(fd), d::ideal_entry_at(fd, T), T, p, rho, a);
-        const std::pair<const char*, double> computed[] = {{"p", p}, {"h", q.h}, {"s", q.s}, {"cv", q.cv}, {"w", q.w}};
+        const std::pair<const char*, double> computed[] = {{"p", p}, {"h", q.h}, {"s", q.s}, {"cv", q.c_v}, {"w", q.c}};
         for (const auto& [key, value] : computed) {
             if (!r.has(key)) continue;
             const double dev = rel(value, r.number(key));

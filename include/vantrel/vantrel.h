@@ -14,7 +14,10 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "vantrel/units.h"
 
 namespace vantrel {
 
@@ -108,10 +111,6 @@ struct saturation {
     double s_liq = 0, s_vap = 0;        // J/(kg K)
 };
 
-namespace detail {
-struct fluid_data;
-}
-
 // What a state gets besides its own properties: nothing, its saturation
 // temperature and pressure, or those and a blend's bubble and dew values.
 enum class extras { none, saturation, glide };
@@ -149,11 +148,13 @@ public:
     // Residual derivatives at density rho (kg/m3) and temperature T (K).
     residual_derivatives derivatives(double rho, double T) const;
 
-    explicit fluid(std::shared_ptr<const detail::fluid_data> data) : data_(std::move(data)) {}
-    const detail::fluid_data& data() const { return *data_; }
+    // The loaded equations and tables, opaque outside the library.
+    class model;
+    explicit fluid(std::shared_ptr<const model> m) : model_(std::move(m)) {}
+    const model& data() const { return *model_; }
 
 private:
-    std::shared_ptr<const detail::fluid_data> data_;
+    std::shared_ptr<const model> model_;
 };
 
 // A single-stage vapour-compression cycle. Subcritical: evaporation and
@@ -197,5 +198,14 @@ cycle_result vapour_compression(const fluid& f, const cycle_input& in);
 // The fluids of a data directory (one sub-directory each, holding
 // config.txt), sorted by agent name, with what their configurations state.
 std::vector<fluid_info> list_fluids(const std::filesystem::path& data_dir);
+
+// A decimal number of the data files' grammar, the whole text: an optional
+// sign, digits with an optional fraction after "." (".5" and "5." too), an
+// optional exponent. Anything else, and values beyond the range of double,
+// give nothing. Independent of the locale.
+std::optional<double> parse_number(std::string_view text);
+
+// The library's version, "MAJOR.MINOR.PATCH".
+const char* version();
 
 }  // namespace vantrel

@@ -3,44 +3,29 @@
 #include <algorithm>
 #include <array>
 
-#include "engine/text.h"
+
 
 namespace cli {
 
 namespace {
 
-struct key_entry {
-    input_key key;
-    const char* name;
-    quantity q;
-};
+std::string key_names() {
+    std::string names;
+    for (const auto& k : vantrel::input_keys()) names += (names.empty() ? "" : ", ") + std::string(k.name);
+    return names;
+}
 
-constexpr std::array<key_entry, 6> KEYS{{
-    {input_key::T, "T", quantity::temperature},
-    {input_key::p, "p", quantity::pressure},
-    {input_key::h, "h", quantity::energy},
-    {input_key::s, "s", quantity::entropy},
-    {input_key::x, "x", quantity::fraction},
-    {input_key::rho, "rho", quantity::density},
-}};
+std::string pair_names() {
+    std::string names;
+    for (std::size_t i = 0; i <= static_cast<std::size_t>(vantrel::input_pair::h_s); ++i) {
+        const auto [a, b] = vantrel::keys_of(static_cast<vantrel::input_pair>(i));
+        names += std::string(names.empty() ? "" : ", ") + "(" + std::string(info_of(a).name) + ", " +
+                 std::string(info_of(b).name) + ")";
+    }
+    return names;
+}
 
-// The engine's pairs, each by its keys in the engine's order.
-struct pair_entry {
-    vantrel::input_pair pair;
-    input_key first, second;
-};
-
-constexpr std::array<pair_entry, 7> PAIRS{{
-    {vantrel::input_pair::T_p, input_key::T, input_key::p},
-    {vantrel::input_pair::p_h, input_key::p, input_key::h},
-    {vantrel::input_pair::p_s, input_key::p, input_key::s},
-    {vantrel::input_pair::T_x, input_key::T, input_key::x},
-    {vantrel::input_pair::p_x, input_key::p, input_key::x},
-    {vantrel::input_pair::T_rho, input_key::T, input_key::rho},
-    {vantrel::input_pair::h_s, input_key::h, input_key::s},
-}};
-
-quantity quantity_of(input_key k) { return KEYS[static_cast<std::size_t>(k)].q; }
+std::string name_of(input_key k) { return std::string(info_of(k).name); }
 
 }  // namespace
 
@@ -61,10 +46,10 @@ std::string_view trim(std::string_view text) {
 }
 
 std::optional<double> read_number(std::string_view text) {
-    if (text.find(',') == std::string_view::npos) return vantrel::detail::parse_number(text);
+    if (text.find(',') == std::string_view::npos) return vantrel::parse_number(text);
     std::string copy(text);
     std::replace(copy.begin(), copy.end(), ',', '.');
-    return vantrel::detail::parse_number(copy);
+    return vantrel::parse_number(copy);
 }
 
 double argument_number(std::string_view text, std::string_view what) {
@@ -74,25 +59,18 @@ double argument_number(std::string_view text, std::string_view what) {
 }
 
 input_key parse_key(std::string_view name) {
-    for (const auto& e : KEYS)
-        if (name == e.name) return e.key;
-    throw usage_error("Неизвестная величина '" + std::string(name) + "': допустимы T, p, h, s, x, rho.");
+    if (const vantrel::key_info* k = vantrel::find_key(name)) return k->id;
+    throw usage_error("Неизвестная величина '" + std::string(name) + "': допустимы " + key_names() + ".");
 }
 
-const char* key_name(input_key k) { return KEYS[static_cast<std::size_t>(k)].name; }
-
-pair_order pair_of(input_key a, input_key b) {
-    if (a == b) throw usage_error(std::string("Величина ") + key_name(a) + " задана дважды.");
-    for (const auto& e : PAIRS) {
-        if (e.first == a && e.second == b) return {e.pair, false};
-        if (e.first == b && e.second == a) return {e.pair, true};
-    }
-    throw usage_error(std::string("Пара (") + key_name(a) + ", " + key_name(b) +
-                      ") не поддерживается: допустимы (T, p), (p, h), (p, s), (T, x), (p, x), (T, rho), (h, s).");
+pair_order checked_pair(input_key a, input_key b) {
+    if (a == b) throw usage_error("Величина " + name_of(a) + " задана дважды.");
+    if (const auto o = vantrel::pair_of(a, b)) return *o;
+    throw usage_error("Пара (" + name_of(a) + ", " + name_of(b) + ") не поддерживается: допустимы " + pair_names() + ".");
 }
 
 state_request request_of(const pair_order& order, input_key a, double va, input_key b, double vb, unit_system u) {
-    const double sa = to_si(quantity_of(a), u, va), sb = to_si(quantity_of(b), u, vb);
+    const double sa = to_si(info_of(a).q, u, va), sb = to_si(info_of(b).q, u, vb);
     return order.swapped ? state_request{order.pair, sb, sa} : state_request{order.pair, sa, sb};
 }
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "cli/units.h"
-#include "vantrel/vantrel.h"
+#include "vantrel/properties.h"
 
 namespace cli {
 
@@ -29,11 +29,11 @@ std::optional<double> read_number(std::string_view text);
 // The same for an argument, where anything else is a usage error naming what.
 double argument_number(std::string_view text, std::string_view what);
 
-// The input keys: T, p, h, s, x, rho.
-enum class input_key { T, p, h, s, x, rho };
+using vantrel::input_key;
+using vantrel::pair_order;
 
+// An input key by its name: T, p, h, s, x, rho.
 input_key parse_key(std::string_view name);
-const char* key_name(input_key k);
 
 // The two values of a state in the units of the output, as the engine takes
 // them: the pair and its two values in SI units.
@@ -45,11 +45,7 @@ struct state_request {
 // The engine's pair for two keys in either order; swapped tells whether the
 // keys came in the opposite order. A pair the engine does not take is a usage
 // error.
-struct pair_order {
-    vantrel::input_pair pair;
-    bool swapped;
-};
-pair_order pair_of(input_key a, input_key b);
+pair_order checked_pair(input_key a, input_key b);
 
 // Two given values (key a with value va, key b with vb) as a request.
 state_request request_of(const pair_order& order, input_key a, double va, input_key b, double vb, unit_system u);

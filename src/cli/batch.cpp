@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <ostream>
@@ -14,7 +15,6 @@
 #include "cli/data_location.h"
 #include "cli/modes.h"
 #include "cli/output.h"
-#include "engine/text.h"
 
 namespace cli {
 
@@ -144,9 +144,11 @@ private:
 
 unsigned thread_count(const std::string& option) {
     if (option.empty()) return std::max(1u, std::thread::hardware_concurrency());
-    const auto n = vantrel::detail::parse_int(option);
-    if (!n || *n < 1 || *n > 256) throw usage_error("Недопустимое число потоков '" + option + "': от 1 до 256.");
-    return static_cast<unsigned>(*n);
+    unsigned n = 0;
+    const auto res = std::from_chars(option.data(), option.data() + option.size(), n);
+    if (res.ec != std::errc() || res.ptr != option.data() + option.size() || n < 1 || n > 256)
+        throw usage_error("Недопустимое число потоков '" + option + "': от 1 до 256.");
+    return n;
 }
 
 // The input keys "T,p".
@@ -173,7 +175,7 @@ std::pair<std::string, std::string> fluid_and_file(const std::vector<std::string
 
 int run_batch(const mode_options& o, std::ostream& out, std::ostream&) {
     const auto [a, b] = keys_of(o.in);
-    const pair_order order = pair_of(a, b);
+    const pair_order order = checked_pair(a, b);
     const unit_system u = parse_units(o.units);
     const std::vector<property> props = o.props.empty() ? default_properties() : parse_properties(o.props);
     const unsigned threads = thread_count(o.threads);

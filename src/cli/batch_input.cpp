@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "cli/arguments.h"
-#include "engine/text.h"
+#include "vantrel/vantrel.h"
 
 namespace cli {
 
@@ -19,7 +19,7 @@ std::string_view field_text(std::string_view field) {
 
 std::optional<double> field_number(std::string_view field, const row_format& f) {
     const std::string_view text = field_text(field);
-    return f.decimal_comma ? read_number(text) : vantrel::detail::parse_number(text);
+    return f.decimal_comma ? read_number(text) : vantrel::parse_number(text);
 }
 
 }  // namespace

@@ -77,7 +77,7 @@ vantrel::cycle_input cycle_input_of(const std::vector<key_value>& given, unit_sy
 }
 
 record_set points_table(const std::string& fluid, const vantrel::cycle_result& r, unit_system u) {
-    record_set set{fluid, {{"point", quantity::text}}, {}};
+    record_set set{fluid, {{"point", std::nullopt}}, {}};
     const std::vector<property> props = parse_properties("T,p,h,s,rho,x");
     for (const property p : props) set.columns.push_back(column_of(p));
     for (const auto& pt : r.points) {
@@ -109,7 +109,7 @@ const char* const CONVENTION =
 
 void write_cycle_json(std::ostream& out, const std::string& fluid, const vantrel::cycle_result& r, unit_system u) {
     nlohmann::ordered_json units = nlohmann::ordered_json::object(), doc = nlohmann::ordered_json::object();
-    for (const char* name : {"T", "p", "h", "s", "rho", "x"}) units[name] = std::string(unit_name(column_of(parse_properties(name)[0]).q, u));
+    for (const char* name : {"T", "p", "h", "s", "rho", "x"}) units[name] = std::string(unit_name(*vantrel::find_property(name)->q, u));
     const auto figures = figures_of(r);
     for (const auto& [name, q, value] : figures)
         if (value) units[name] = std::string(unit_name(q, u));

@@ -21,12 +21,12 @@ int run_fluids(const mode_options& o, std::ostream& out, std::ostream&) {
     const auto infos = vantrel::list_fluids(data_directory(o.data));
 
     record_set set;
-    set.columns = {{"fluid", quantity::text},   {"name", quantity::text},        {"description", quantity::text},
+    set.columns = {{"fluid", std::nullopt},   {"name", std::nullopt},        {"description", std::nullopt},
                    {"T_min", quantity::temperature}, {"T_max", quantity::temperature}, {"p_max", quantity::pressure},
                    {"T_cr", quantity::temperature},  {"p_cr", quantity::pressure},     {"T_tp", quantity::temperature},
-                   {"p_tp", quantity::pressure},     {"reference_state", quantity::text}};
+                   {"p_tp", quantity::pressure},     {"reference_state", std::nullopt}};
     // The citation is long: in CSV and JSON only.
-    if (format != output_format::table) set.columns.push_back({"source", quantity::text});
+    if (format != output_format::table) set.columns.push_back({"source", std::nullopt});
     for (const vantrel::fluid_info& i : infos) {
         std::vector<cell> row{text_cell(i.agent),
                               text_cell(i.name),

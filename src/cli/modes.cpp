@@ -7,6 +7,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/arguments.h"
+#include "vantrel/vantrel.h"
 
 namespace cli {
 
@@ -66,7 +67,7 @@ namespace {
 // The command line of every mode, its values landing in o.
 void describe(CLI::App& app, mode_options& o) {
     app.footer(FOOTER);
-    app.set_version_flag("--version", std::string("vantrel_cli ") + VANTREL_VERSION);
+    app.set_version_flag("--version", std::string("vantrel_cli ") + vantrel::version());
     app.require_subcommand(0, 1);
 
     CLI::App* state = app.add_subcommand("state", "one state: vantrel_cli state [FLUID] KEY=VALUE KEY=VALUE");

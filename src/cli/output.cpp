@@ -16,8 +16,8 @@ std::size_t display_width(std::string_view text) {
 }
 
 std::string header_of(const column& c, unit_system u) {
-    const std::string_view unit = unit_name(c.q, u);
-    if (unit.empty() || unit == "-") return c.name;
+    if (!c.q || unit_name(*c.q, u) == "-") return c.name;
+    const std::string_view unit = unit_name(*c.q, u);
     return c.name + " [" + std::string(unit) + "]";
 }
 
@@ -42,7 +42,7 @@ void write_table(std::ostream& out, const record_set& set, unit_system u) {
         for (std::size_t i = 0; i < line.size(); ++i) {
             if (i > 0) text += "  ";
             // Texts left-aligned, numbers right-aligned.
-            const bool left = set.columns[i].q == quantity::text;
+            const bool left = !set.columns[i].q;
             const std::string pad(width[i] - display_width(line[i]), ' ');
             text += left ? line[i] + (i + 1 < line.size() ? pad : "") : pad + line[i];
         }
@@ -71,7 +71,7 @@ void write_csv(std::ostream& out, const record_set& set) {
 nlohmann::ordered_json json_object(const record_set& set, const std::vector<cell>& row, unit_system u) {
     nlohmann::ordered_json units = nlohmann::ordered_json::object();
     for (const column& c : set.columns)
-        if (c.q != quantity::text) units[c.name] = std::string(unit_name(c.q, u));
+        if (c.q) units[c.name] = std::string(unit_name(*c.q, u));
     nlohmann::ordered_json o = nlohmann::ordered_json::object();
     o["fluid"] = set.fluid;
     o["units"] = units;

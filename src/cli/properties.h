@@ -1,4 +1,5 @@
-// The properties the modes print: their names, units and values of a state.
+// The properties the modes print: their names, units and values of a state,
+// from the library's table of properties.
 #pragma once
 
 #include <optional>
@@ -8,20 +9,20 @@
 #include <vector>
 
 #include "cli/units.h"
-#include "vantrel/vantrel.h"
+#include "vantrel/properties.h"
 
 namespace cli {
+
+using vantrel::property;
 
 // One printed value: absent, a number in the output's units, or a text.
 using cell = std::variant<std::monostate, double, std::string>;
 
-// A column of output: its name and the quantity of its values.
+// A column of output: its name and the quantity of its values (none for a text).
 struct column {
     std::string name;
-    quantity q = quantity::text;
+    std::optional<quantity> q;
 };
-
-enum class property { T, p, phase, x, rho, v, h, s, u, cp, cv, w, z, jt, Tsat, psat, Tbub, Tdew, pbub, pdew, glide };
 
 // "T,p,h": the properties in the order given. An unknown name is a usage
 // error that lists the valid ones.

@@ -17,7 +17,7 @@ int run_state(const mode_options& o, std::ostream& out, std::ostream& err) {
     const output_format format = parse_format(o.format);
     const std::vector<property> props = o.props.empty() ? default_properties() : parse_properties(o.props);
     const input_key a = parse_key(pos.given[0].key), b = parse_key(pos.given[1].key);
-    const pair_order order = pair_of(a, b);
+    const pair_order order = checked_pair(a, b);
     const double va = argument_number(pos.given[0].value, pos.given[0].key + "=");
     const double vb = argument_number(pos.given[1].value, pos.given[1].key + "=");
     const state_request r = request_of(order, a, va, b, vb, u);

@@ -58,44 +58,32 @@ void check_finite(const state& s) {
         if (v) finite(*v);
 }
 
-state single_phase_state(const fluid_data& f, const flash_state& st) {
-    const properties q = real_properties(constants_of(f), ideal_entry_at(f, st.T), st.T, st.p, st.rho, st.a);
+// The public state of a flash: its record; c_p, c_v, w and the
+// Joule-Thomson coefficient for a single phase only. u from the primary of
+// the record's density and volume (rho of a single phase, v of two).
+state make_state(const fluid_data& f, const flash_state& st) {
+    properties q;
+    fill_record(f, st, q);
     check_fp();
     state s;
-    s.T = q.T;
+    s.T = q.t;
     s.p = q.p;
     s.rho = q.rho;
     s.v = q.v;
     s.h = q.h;
     s.s = q.s;
-    s.u = q.h - q.p / q.rho;
     s.z = q.z;
-    s.cp = q.cp;
-    s.cv = q.cv;
-    s.w = q.w;
-    s.jt = q.jt;
-    return s;
-}
-
-state two_phase_state(const fluid_data& f, const flash_state& st) {
-    const saturated_properties sp = saturated_phases(f, *st.sat);
-    const double x = *st.x;
-    state s;
-    s.T = st.T;
-    s.p = st.p;
-    s.v = (1 - x) * sp.liquid.v + x * sp.vapour.v;
-    s.rho = 1 / s.v;
-    s.h = (1 - x) * sp.liquid.h + x * sp.vapour.h;
-    s.s = (1 - x) * sp.liquid.s + x * sp.vapour.s;
-    s.u = s.h - s.p * s.v;
-    s.z = s.p * s.v / (f.cfg.R * s.T);
-    return s;
-}
-
-state make_state(const fluid_data& f, const flash_state& st) {
-    state s = st.sat ? two_phase_state(f, st) : single_phase_state(f, st);
     s.phase = st.phase;
     s.x = st.x;
+    if (st.sat) {
+        s.u = q.h - q.p * q.v;
+        return s;
+    }
+    s.u = q.h - q.p / q.rho;
+    s.cp = q.c_p;
+    s.cv = q.c_v;
+    s.w = q.c;
+    s.jt = q.adiab_eff;
     return s;
 }
 
@@ -149,6 +137,10 @@ saturation make_saturation(const fluid_data& f, const saturated_pair& sp) {
 
 }  // namespace
 
+std::optional<double> parse_number(std::string_view text) { return detail::parse_number(text); }
+
+const char* version() { return VANTREL_VERSION; }
+
 const char* phase_name(phase_kind phase) {
     switch (phase) {
         case phase_kind::gas: return "gas";
@@ -173,12 +165,12 @@ fluid fluid::load(const std::filesystem::path& data_dir, const std::string& agen
     return fluid(load_fluid((data_dir / agent).string()));
 }
 
-const fluid_info& fluid::info() const { return data_->info; }
+const fluid_info& fluid::info() const { return model_->info; }
 
 state fluid::at(input_pair pair, double first, double second, extras with) const {
     fp_guard guard;
     require_pair(pair, first, second);
-    const fluid_data& f = *data_;
+    const fluid_data& f = *model_;
     const flash_state st = flash(f, pair, first, second);
     state s = make_state(f, st);
     if (with != extras::none) add_saturation(f, st, s);
@@ -192,35 +184,35 @@ state fluid::at(input_pair pair, double first, double second, extras with) const
 std::optional<saturation> fluid::saturation_at_T(double T) const {
     fp_guard guard;
     require_temperature(T);
-    const auto sp = saturated_states(*data_, given::T, T);
+    const auto sp = saturated_states(*model_, given::T, T);
     if (!sp) return std::nullopt;
-    return make_saturation(*data_, *sp);
+    return make_saturation(*model_, *sp);
 }
 
 std::optional<saturation> fluid::saturation_at_p(double p) const {
     fp_guard guard;
     require_pressure(p);
-    const auto sp = saturated_states(*data_, given::p, p);
+    const auto sp = saturated_states(*model_, given::p, p);
     if (!sp) return std::nullopt;
-    return make_saturation(*data_, *sp);
+    return make_saturation(*model_, *sp);
 }
 
 bubble_dew fluid::bubble_dew_at_T(double T) const {
     fp_guard guard;
     require_temperature(T);
-    return checked(lines_at_T(*data_, T));
+    return checked(lines_at_T(*model_, T));
 }
 
 bubble_dew fluid::bubble_dew_at_p(double p) const {
     fp_guard guard;
     require_pressure(p);
-    return checked(lines_at_p(*data_, p));
+    return checked(lines_at_p(*model_, p));
 }
 
 residual_derivatives fluid::derivatives(double rho, double T) const {
     fp_guard guard;
     require_temperature(T);
-    const residual_derivatives a = data_->residual.at(rho / data_->cfg.rho_div, T / data_->cfg.tau_div);
+    const residual_derivatives a = model_->residual.at(rho / model_->cfg.rho_div, T / model_->cfg.tau_div);
     check_fp();
     for (double v : {a.z_minus_1, a.p_rho, a.p_T, a.h, a.s, a.cv}) finite(v);
     return a;

@@ -7,6 +7,11 @@
 
 namespace vantrel::detail {
 
+// The reduced pressure (1 + Z - 1) omega tau / z_d of a density.
+inline double reduced_pressure(double z_minus_1, double omega, double tau, double z_d) {
+    return (1 + z_minus_1) * (tau * omega / z_d);
+}
+
 // Newton's method on omega (1 + Z - 1) = z_d pi / tau at the model's tau
 // from omega_0, until a correction is smaller than delta (the last one
 // applied). More than 200 corrections: error(no_convergence).

@@ -49,9 +49,9 @@ enum class caloric { h, s };
 
 // h or s of a single-phase state, and its slope in T at constant p.
 std::pair<double, double> caloric_at(const fluid_data& f, caloric q, const flash_state& st) {
-    const properties pr = real_properties(constants_of(f), ideal_entry_at(f, st.T), st.T, st.p, st.rho, st.a);
+    const properties pr = real_properties(f, st.T, st.p, st.rho, st.a);
     check_fp();
-    return q == caloric::h ? std::pair{pr.h, pr.cp} : std::pair{pr.s, pr.cp / st.T};
+    return q == caloric::h ? std::pair{pr.h, pr.c_p} : std::pair{pr.s, pr.c_p / st.T};
 }
 
 // The saturated state at x = 0 or 1 is single-phase; inside, two-phase.
@@ -306,6 +306,36 @@ saturated_properties saturated_phases(const fluid_data& f, const saturated_pair&
                              real_properties(c, id, s.T, s.p, rho_div * s.omega_2, s.a2)};
     check_fp();
     return out;
+}
+
+void add_two_phase(const fluid_data& f, const saturated_pair& s, double x, properties& rec) {
+    const saturated_properties sp = saturated_phases(f, s);
+    rec.t = s.T;
+    rec.p = s.p;
+    rec.v = (1 - x) * sp.liquid.v + x * sp.vapour.v;
+    rec.rho = 1 / rec.v;
+    rec.r = f.cfg.R;
+    rec.mu = f.cfg.mu;
+    rec.z = s.p * rec.v / (f.cfg.R * s.T);
+    rec.fug = sp.liquid.fug;  // the phases' fugacities are equal
+    rec.h = (1 - x) * sp.liquid.h + x * sp.vapour.h;
+    rec.s = (1 - x) * sp.liquid.s + x * sp.vapour.s;
+    rec.x = x;
+    rec.dh = sp.vapour.h - sp.liquid.h;
+}
+
+void fill_record(const fluid_data& f, const flash_state& st, properties& rec) {
+    if (st.sat) {
+        add_two_phase(f, *st.sat, *st.x, rec);
+        return;
+    }
+    const ideal_entry id = ideal_entry_at(f, st.T);
+    rec.c_v = id.cv;
+    rec.h = id.h;
+    rec.s_0 = id.s0;
+    add_residual(constants_of(f), st.T, st.p, st.rho, st.a, rec);
+    single_phase_x(st.phase, rec);
+    if (st.x) rec.x = *st.x;
 }
 
 flash_state flash(const fluid_data& f, input_pair pair, double first, double second) {

@@ -24,6 +24,16 @@ struct flash_state {
 // The state named by pair (SI values in the pair's order).
 flash_state flash(const fluid_data& f, input_pair pair, double first, double second);
 
+// The record of a state as the flashes find it: a single-phase state's
+// every field but dh (x 1 for gas and supercritical fluid, 0 for a liquid,
+// or as given); a two-phase state's t, p, rho, v, r, mu, z, fug, h, s, x
+// and dh, the other fields left as they were.
+void fill_record(const fluid_data& f, const flash_state& st, properties& rec);
+
+// The two-phase fields of rec for the vapour mass fraction x between the
+// phases of s: v, h, s weighted by x, rho = 1/v, the liquid's fugacity.
+void add_two_phase(const fluid_data& f, const saturated_pair& s, double x, properties& rec);
+
 // The properties of each saturated phase of a saturation state.
 struct saturated_properties {
     properties liquid, vapour;

@@ -13,21 +13,26 @@
 #include "engine/sat_line.h"
 #include "vantrel/vantrel.h"
 
-namespace vantrel::detail {
-
-struct fluid_data {
+// The loaded fluid behind vantrel::fluid; the engine's units know it as
+// detail::fluid_data.
+class vantrel::fluid::model {
+public:
     std::string dir;
     fluid_info info;
-    config cfg;
-    std::optional<ideal_model> ideal;  // absent in a load that leaves out c_p.txt
-    residual_model residual;
-    pressure_line line;
-    std::optional<density_line> liquid_line{}, vapour_line{};  // correlation saturation (maxwell_rule off) only
-    std::optional<sat_expansion> expansion{};                  // the equal-area saturation curves, when given
-    std::optional<pressure_line> bubble_line{}, dew_line{};    // a blend's bubble and dew pressures
+    detail::config cfg;
+    std::optional<detail::ideal_model> ideal;  // absent in a load that leaves out c_p.txt
+    detail::residual_model residual;
+    detail::pressure_line line;
+    std::optional<detail::density_line> liquid_line{}, vapour_line{};  // correlation saturation (maxwell_rule off) only
+    std::optional<detail::sat_expansion> expansion{};                  // the equal-area saturation curves, when given
+    std::optional<detail::pressure_line> bubble_line{}, dew_line{};    // a blend's bubble and dew pressures
     double z_d = 0;    // p_cr / (tau_div R rho_div): pi = (1 + Z - 1) omega tau / z_d
     double delta = 0;  // delta_rho / rho_div: step and tolerance of the solvers in omega
 };
+
+namespace vantrel::detail {
+
+using fluid_data = fluid::model;
 
 // What a load reads: everything, or all but the ideal-gas part and a
 // blend's bubble and dew lines (for a caller that decides a phase or a

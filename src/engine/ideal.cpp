@@ -11,6 +11,11 @@ bool is_helmholtz_form(const std::string& type_calc) {
     return type_calc == "f_exp" || type_calc == "f_pol" || type_calc == "f_comb" || type_calc == "f_hyp";
 }
 
+std::size_t ideal_table_columns(const std::string& type_calc) {
+    if (type_calc == "f_comb" || type_calc == "f_hyp") return 3;
+    return type_calc == "Cp" || is_helmholtz_form(type_calc) ? 2 : 0;
+}
+
 double cp_table_enthalpy(const table& t, double tau, double h_0, double h_0_0) {
     double sum = 0;
     double delta = 0;
@@ -109,8 +114,7 @@ ideal_model::ideal_model(const ideal_config& c, double R, double mu, table cp_ta
     if (!is_helmholtz_form(c.type_calc) && c.type_calc != "Cp") reject_value(config_path, "type_calc", c.type_calc);
     const std::string& unit = c.type_prop;
     if (unit != "R" && unit != "kJ" && unit != "J" && unit != "mu") reject_value(config_path, "type_prop", unit);
-    const bool three_columns = c.type_calc == "f_comb" || c.type_calc == "f_hyp";
-    require_columns(table_, three_columns ? 3 : 2, table_path);
+    require_columns(table_, ideal_table_columns(c.type_calc), table_path);
 }
 
 ideal_values ideal_model::at(double T) const {

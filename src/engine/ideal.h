@@ -12,6 +12,10 @@ namespace vantrel::detail {
 
 bool is_helmholtz_form(const std::string& type_calc);
 
+// The numbers a row of the heat-capacity table needs in the form type_calc:
+// 3 for "f_comb" and "f_hyp", 2 for the others, 0 for a form the model refuses.
+std::size_t ideal_table_columns(const std::string& type_calc);
+
 // Reduced caloric values: c_p/R, h/(R T) and s/R (without the density term).
 struct reduced_caloric {
     double cp = 0, h = 0, s = 0;

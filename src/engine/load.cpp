@@ -2,7 +2,6 @@
 
 #include <filesystem>
 
-#include "engine/text.h"
 
 namespace vantrel::detail {
 
@@ -28,29 +27,6 @@ fluid_info make_info(const std::string& dir, const config& c, const info_config&
     f.molar_mass = c.mu;
     f.glide = !c.bubble_line.empty() && !c.dew_line.empty() && pressure_line::reads_table(c.line.sat_id);
     return f;
-}
-
-// The value as the file writes it, for messages; a default as a number.
-std::string written(const ini_file& ini, const char* section, const char* key, double value) {
-    const std::string* raw = ini.find(section, key);
-    return (raw != nullptr && !raw->empty()) ? *raw : number_text(value);
-}
-
-void check_values(const config& c, const ini_file& ini) {
-    const struct {
-        const char* section;
-        const char* key;
-        double value;
-    } positive[] = {
-        {"base_const", "R", c.R},          {"conf_real", "T_cr", c.T_cr},
-        {"conf_real", "p_cr", c.p_cr},     {"conf_real", "tau_div", c.tau_div},
-        {"conf_real", "rho_div", c.rho_div}, {"conf_ideal", "k_term", c.ideal.k_term},
-        {"conf_real", "delta_rho", c.delta_rho}, {"conf_real", "sat_line_margin", c.sat_line_margin.value_or(1)},
-    };
-    for (const auto& v : positive)
-        if (!(v.value > 0)) reject_value(c.path, v.key, written(ini, v.section, v.key, v.value));
-    if (!(c.T_tp < c.T_cr)) reject_value(c.path, "T_tp", written(ini, "conf_real", "T_tp", c.T_tp));
-    if (!(c.p_tp < c.p_cr)) reject_value(c.path, "p_tp", written(ini, "conf_real", "p_tp", c.p_tp));
 }
 
 // The expansions of the saturation curves, refused unless they were fitted
@@ -106,7 +82,7 @@ std::shared_ptr<const fluid_data> load_fluid(const std::string& dir, load_parts 
     }
     // The expansions are of the equal-area solution: without that rule they do not apply.
     if (!c.sat_expansion.empty() && c.maxwell_rule) d->expansion = load_expansion(c, dir, eos_text);
-    check_values(c, ini);
+    check_ranges(c, ini);
     d->z_d = c.p_cr / (c.tau_div * c.R * c.rho_div);
     d->delta = c.delta_rho / c.rho_div;
     return d;

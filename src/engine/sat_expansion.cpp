@@ -11,17 +11,6 @@ namespace vantrel::detail {
 
 namespace {
 
-// sum c_k T_k(u) by Clenshaw's recurrence.
-double chebyshev(const std::vector<double>& c, double u) {
-    double b1 = 0, b2 = 0;
-    for (std::size_t k = c.size(); k-- > 1;) {
-        const double b0 = 2 * u * b1 - b2 + c[k];
-        b2 = b1;
-        b1 = b0;
-    }
-    return u * b1 - b2 + c[0];
-}
-
 // Coefficients of the derivative by x of sum c_k T_k(u) on [lo, hi].
 std::vector<double> derivative(const std::vector<double>& c, double lo, double hi) {
     const std::size_t n = c.size();
@@ -56,7 +45,7 @@ sat_expansion sat_expansion::from_table(const table& rows, const std::string& pa
             std::vector<double> c(r.begin() + 3, r.end());
             while (c.size() > 1 && c.back() == 0) c.pop_back();
             e.pieces_[static_cast<int>(kind)].push_back(
-                {r[1], r[2], c, derivative(c, r[1], r[2]), chebyshev(c, -1), chebyshev(c, 1)});
+                {r[1], r[2], c, derivative(c, r[1], r[2]), chebyshev(c, -1.0), chebyshev(c, 1.0)});
         } else {
             throw error(error_kind::data, "Недопустимое значение kind = '" + number_text(kind) + "' в файле " + path);
         }

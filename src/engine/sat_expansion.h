@@ -15,6 +15,19 @@
 
 namespace vantrel::detail {
 
+// sum c_k T_k(u) of the coefficients c by Clenshaw's recurrence, in the
+// number type of u (double here, an extended-precision type in the tools).
+template <class Coefficients, class S>
+S chebyshev(const Coefficients& c, const S& u) {
+    S b1 = 0, b2 = 0;
+    for (std::size_t k = c.size(); k-- > 1;) {
+        const S b0 = 2 * u * b1 - b2 + c[k];
+        b2 = b1;
+        b1 = b0;
+    }
+    return u * b1 - b2 + c[0];
+}
+
 // CRC-32 of a file's content, as the expansion file records it.
 std::uint32_t text_checksum(std::string_view text);
 

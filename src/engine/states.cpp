@@ -263,35 +263,84 @@ ideal_entry ideal_entry_at(const fluid_data& f, double T) {
     return {v.cp - f.cfg.R, v.h, v.s};
 }
 
+void add_ideal_gas(const ideal_model& m, const property_constants& c, double T, double p, properties& rec) {
+    const ideal_values v = m.at(T);
+    const double r = c.R;
+    rec.c_p = v.cp;
+    rec.h = v.h;
+    rec.s_0 = v.s;
+    rec.r = r;
+    rec.mu = c.mu;
+    rec.t = T;
+    rec.p = p;
+    rec.rho = p / (T * r);
+    rec.z = 1;
+    const double state_term = c.helmholtz ? std::log(c.rho_cr / rec.rho) : std::log(ATMOSPHERE / p);
+    rec.s = v.s + state_term * r;
+    rec.c_v = rec.c_p - r;
+    rec.k = rec.c_p / rec.c_v;
+    rec.c = std::sqrt(T * r * rec.k);
+    check_fp();
+}
+
+void add_residual(const property_constants& c, double T, double p, double rho, const residual_derivatives& a,
+                  properties& rec) {
+    const double r = c.R;
+    rec.t = T;
+    rec.p = p;
+    rec.rho = rho;
+    rec.v = 1 / rho;
+    rec.r = r;
+    rec.mu = c.mu;
+    rec.z = 1 + a.z_minus_1;
+    rec.fug = std::exp(a.h - a.s) * r * rho * T;
+    rec.c_v = rec.c_v + a.cv * r;
+    rec.c_p = rec.c_v + r * (1 + a.p_T) * (1 + a.p_T) / (1 + a.p_rho);
+    rec.h = rec.h + a.h * r * T;
+    const double add_s = c.helmholtz ? std::log(c.rho_cr / rho) : std::log(ATMOSPHERE / (r * rho * T));
+    rec.s = rec.s_0 + r * (add_s + a.s);
+    rec.s_r = a.s;
+    rec.k = (1 + a.p_rho) * (rec.c_p / rec.c_v) / (1 + a.z_minus_1);
+    rec.xi = rec.c_p / (rec.c_v + r * (a.z_minus_1 - a.p_T) * (1 + a.p_T) * (1 + a.p_rho));
+    rec.c = std::sqrt((rec.c_p / rec.c_v) * T * r * (1 + a.p_rho));
+    rec.isoth_eff = (a.p_T - a.p_rho) / ((1 + a.p_rho) * rho);
+    rec.adiab_eff = (a.p_T - a.p_rho) / ((1 + a.p_rho) * rec.c_p * rho);
+    rec.k_alpha = (1 + a.p_T) / (1 + a.p_rho);
+    rec.k_betta = (1 + a.z_minus_1) / (1 + a.p_rho);
+    rec.k_gamma = (1 + a.p_T) / (1 + a.z_minus_1);
+    rec.mu_t = (1 + a.z_minus_1) * (1 + a.z_minus_1) / (1 + a.p_rho);
+    rec.mu_p = (1 + a.z_minus_1) * (1 + a.p_T) / (1 + a.p_rho);
+}
+
 properties real_properties(const property_constants& c, const ideal_entry& id, double T, double p, double rho,
                            const residual_derivatives& a) {
     properties q;
-    const double r = c.R;
-    q.T = T;
-    q.p = p;
-    q.rho = rho;
-    q.v = 1 / rho;
-    q.R = r;
-    q.mu = c.mu;
-    q.z = 1 + a.z_minus_1;
-    q.fug = std::exp(a.h - a.s) * r * rho * T;
-    q.cv = id.cv + a.cv * r;
-    q.cp = q.cv + r * (1 + a.p_T) * (1 + a.p_T) / (1 + a.p_rho);
-    q.h = id.h + a.h * r * T;
-    const double add_s = c.helmholtz ? std::log(c.rho_cr / rho) : std::log(ATMOSPHERE / (r * rho * T));
-    q.s = id.s0 + r * (add_s + a.s);
-    q.s_r = a.s;
-    q.k = (1 + a.p_rho) * (q.cp / q.cv) / (1 + a.z_minus_1);
-    q.xi = q.cp / (q.cv + r * (a.z_minus_1 - a.p_T) * (1 + a.p_T) * (1 + a.p_rho));
-    q.w = std::sqrt((q.cp / q.cv) * T * r * (1 + a.p_rho));
-    q.isoth_eff = (a.p_T - a.p_rho) / ((1 + a.p_rho) * rho);
-    q.jt = (a.p_T - a.p_rho) / ((1 + a.p_rho) * q.cp * rho);
-    q.k_alpha = (1 + a.p_T) / (1 + a.p_rho);
-    q.k_betta = (1 + a.z_minus_1) / (1 + a.p_rho);
-    q.k_gamma = (1 + a.p_T) / (1 + a.z_minus_1);
-    q.mu_t = (1 + a.z_minus_1) * (1 + a.z_minus_1) / (1 + a.p_rho);
-    q.mu_p = (1 + a.z_minus_1) * (1 + a.p_T) / (1 + a.p_rho);
+    q.c_v = id.cv;
+    q.h = id.h;
+    q.s_0 = id.s0;
+    add_residual(c, T, p, rho, a, q);
     return q;
+}
+
+properties real_properties(const fluid_data& f, double T, double p, double rho, const residual_derivatives& a) {
+    return real_properties(constants_of(f), ideal_entry_at(f, T), T, p, rho, a);
+}
+
+void single_phase_x(phase_kind phase, properties& rec) {
+    if (phase == phase_kind::gas || phase == phase_kind::supercritical) rec.x = 1;
+    if (phase == phase_kind::liquid) rec.x = 0;
+}
+
+void add_saturated(const fluid_data& f, const saturated_pair& s, phase_kind side, properties& rec) {
+    if (side == phase_kind::liquid || side == phase_kind::gas) {
+        const bool liquid = side == phase_kind::liquid;
+        const double rho = f.cfg.rho_div * (liquid ? s.omega_1 : s.omega_2);
+        rec = real_properties(f, s.T, s.p, rho, liquid ? s.a1 : s.a2);
+        single_phase_x(side, rec);
+    }
+    rec.t = s.T;
+    rec.p = s.p;
+    rec.dh = s.dh;
 }
 
 std::string range_warning(const fluid_info& i, double T, double p) {

@@ -6,19 +6,9 @@
 #include <string>
 
 #include "engine/fluid_data.h"
+#include "engine/record.h"
 
 namespace vantrel::detail {
-
-// Relative half-width of the neighbourhood of the critical point.
-inline constexpr double CRITICAL_BAND = 5e-05;
-
-// Saturation states are computed up to this relative distance below the
-// critical temperature and pressure.
-inline constexpr double SATURATION_LIMIT = 1e-06;
-
-// Normal atmospheric pressure, Pa: the pressure of the entropy's reference
-// state for the tabulated heat capacity.
-inline constexpr double ATMOSPHERE = 101325;
 
 enum class given { T, p };
 
@@ -85,6 +75,17 @@ struct property_constants {
 };
 property_constants constants_of(const fluid_data& f);
 
+// The ideal-gas property set at (T, p) into rec: t, p, r, mu, rho, z = 1,
+// c_p, c_v, h, s (with its pressure or density term), s_0 (without), k
+// and c; the other fields as they were.
+void add_ideal_gas(const ideal_model& m, const property_constants& c, double T, double p, properties& rec);
+
+// The real-fluid property set at (T, p, rho) with the residual derivatives
+// a, completing the ideal-gas c_v, h and s_0 that rec holds: every field but
+// s_0, x and dh.
+void add_residual(const property_constants& c, double T, double p, double rho, const residual_derivatives& a,
+                  properties& rec);
+
 // The ideal-gas values a state starts from: c_v = c_p - R, h, and the
 // entropy's part that depends on T only.
 struct ideal_entry {
@@ -92,15 +93,19 @@ struct ideal_entry {
 };
 ideal_entry ideal_entry_at(const fluid_data& f, double T);
 
-// Every property of a single-phase state.
-struct properties {
-    double T = 0, p = 0, rho = 0, v = 0, R = 0, mu = 0, z = 0, fug = 0;
-    double cv = 0, cp = 0, h = 0, s = 0, s_r = 0;
-    double k = 0, xi = 0, w = 0, isoth_eff = 0, jt = 0;
-    double k_alpha = 0, k_betta = 0, k_gamma = 0, mu_t = 0, mu_p = 0;
-};
+// Every property of a single-phase state: its ideal-gas part (given, or at
+// T), then the residual one (x and dh 0).
 properties real_properties(const property_constants& c, const ideal_entry& id, double T, double p, double rho,
                            const residual_derivatives& a);
+properties real_properties(const fluid_data& f, double T, double p, double rho, const residual_derivatives& a);
+
+// x of a single-phase state: 1 for gas and supercritical fluid, 0 for a
+// liquid; left as it was otherwise.
+void single_phase_x(phase_kind phase, properties& rec);
+
+// A saturation state into rec: t, p and dh, and with a side (liquid or
+// gas) that saturated phase's whole property set and x.
+void add_saturated(const fluid_data& f, const saturated_pair& s, phase_kind side, properties& rec);
 
 // The one-line warning for a state at T (K) and p (Pa) outside the range of
 // validity that info states, or "" inside it (or where it states none).
