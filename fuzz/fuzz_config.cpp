@@ -5,14 +5,16 @@
 #include <string>
 #include <string_view>
 
-#include "read_files.h"
+#include "engine/config.h"
 #include "vantrel/vantrel.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     try {
-        const const_list c = parse_config({"F", "config.txt"}, "real", text);
-        if (c.type_calc.size() > 50 || c.sat_line.size() > 50 || c.eos_coeff.size() > 50 || c.rho_dim.size() > 50)
+        namespace d = vantrel::detail;
+        const d::config c = d::read_config(d::ini_file(text, "config.txt"), "real");
+        if (c.ideal.type_calc.size() > 50 || c.line.sat_line.size() > 50 || c.eos_coeff.size() > 50 ||
+            c.rho_dim.size() > 50)
             std::abort();
     } catch (const vantrel::error& e) {
         const std::string message = e.what();

@@ -6,12 +6,12 @@
 #include <string>
 #include <string_view>
 
-#include "read_files.h"
+#include "engine/files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     try {
-        const two_d_array table = parse_table(text, "t.txt");
+        const vantrel::detail::table table = vantrel::detail::parse_table(text, "t.txt");
         std::size_t numbers = 0;
         for (const auto& row : table) numbers += row.size();
         if (numbers > size) std::abort();  // more numbers than characters

@@ -15,14 +15,12 @@
 #include "vantrel/vantrel.h"
 
 namespace fs = std::filesystem;
+using test::rel;
 using vantrel::cycle_input;
 
 namespace {
 
-const fs::path SOURCE = VANTREL_SOURCE_DIR;
-const fs::path DATA = SOURCE / "data";
-
-double rel(double a, double b) { return std::fabs(a - b) / std::max(std::fabs(b), 1e-300); }
+const fs::path DATA = test::data();
 
 const vantrel::state& point(const vantrel::cycle_result& r, const std::string& name) {
     for (const auto& p : r.points)
@@ -63,7 +61,7 @@ test::process_result run(const std::vector<std::string>& args) {
 // eta 0.7, against the same cycle computed with python3-iapws.
 TEST(Cycle, WaterAgainstPythonIapws) {
     const auto r = test::run_process("/usr/bin/python3", fs::temp_directory_path(),
-                                     {(SOURCE / "tests/cycle/water_cycle_iapws.py").string()});
+                                     {(test::source() / "tests/cycle/water_cycle_iapws.py").string()});
     ASSERT_EQ(r.exit_code, 0) << r.err;
     std::map<std::string, std::vector<double>> ref;
     std::istringstream in(r.out);

@@ -27,17 +27,11 @@ using nlohmann::json;
 
 namespace {
 
-const fs::path CASES = fs::path(VANTREL_SOURCE_DIR) / "tests" / "legacy" / "legacy_output.jsonl";
+const fs::path CASES = test::source() / "tests" / "legacy" / "legacy_output.jsonl";
 
 void apply_setup(const fs::path& data, const json& step) {
     if (step.contains("replace")) {
-        const fs::path file = data / step["replace"][0].get<std::string>();
-        const std::string from = step["replace"][1], to = step["replace"][2];
-        std::string text = test::read_file(file);
-        const std::size_t at = text.find(from);
-        if (at == std::string::npos) throw std::runtime_error("setup: '" + from + "' not in " + file.string());
-        text.replace(at, from.size(), to);
-        test::write_file(file, text);
+        test::edit_file(data / step["replace"][0].get<std::string>(), step["replace"][1], step["replace"][2]);
     } else if (step.contains("write")) {
         test::write_file(data / step["write"][0].get<std::string>(), step["write"][1].get<std::string>());
     } else if (step.contains("remove")) {
@@ -55,7 +49,7 @@ json run_case(const json& c) {
     const fs::path data = dir.path / "data";
     fs::create_directories(data);
     for (const auto& fluid : c.value("data", json::array()))
-        fs::copy(fs::path(VANTREL_SOURCE_DIR) / "data" / fluid.get<std::string>(), data / fluid.get<std::string>(),
+        fs::copy(test::data() / fluid.get<std::string>(), data / fluid.get<std::string>(),
                  fs::copy_options::recursive);
     for (const auto& step : c.value("setup", json::array())) apply_setup(data, step);
     const fs::path bin = dir.path / "bin";

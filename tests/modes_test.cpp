@@ -29,8 +29,8 @@ using vantrel::input_pair;
 
 namespace {
 
-const fs::path DATA = fs::path(VANTREL_SOURCE_DIR) / "data";
-const fs::path REFERENCE = fs::path(VANTREL_SOURCE_DIR) / "tests" / "modes";
+const fs::path DATA = test::data();
+const fs::path REFERENCE = test::source() / "tests" / "modes";
 
 // ---------------------------------------------------------------- running it
 

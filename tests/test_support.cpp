@@ -4,16 +4,24 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
-#include <cstdio>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
-namespace fs = std::filesystem;
-
 namespace test {
+
+const fs::path& source() {
+    static const fs::path dir = VANTREL_SOURCE_DIR;
+    return dir;
+}
+
+fs::path data() { return source() / "data"; }
+
+fs::path test_fluid(const std::string& name) { return source() / "tests" / "fluids" / name; }
+
+double rel(double a, double b) { return b == 0 ? std::fabs(a) : std::fabs(a / b - 1); }
 
 temp_dir::temp_dir() {
     std::string pattern = (fs::temp_directory_path() / "vantrel-test-XXXXXX").string();
@@ -48,41 +56,26 @@ std::string read_file(const fs::path& path) {
     return s.str();
 }
 
-void write_fluid_file(const fs::path& root, const std::string& fluid, const std::string& name,
-                      const std::string& content) {
-    write_file(root / "data" / fluid / name, content);
+void edit_file(const fs::path& path, const std::string& from, const std::string& to) {
+    std::string text = read_file(path);
+    const std::size_t at = text.find(from);
+    if (at == std::string::npos) throw std::runtime_error("'" + from + "' not in " + path.string());
+    text.replace(at, from.size(), to);
+    write_file(path, text);
+}
+
+fluid_copy::fluid_copy(const fs::path& from, const std::string& name) : path(root.path / "data" / name) {
+    fs::create_directories(path);
+    fs::copy(from, path, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
 }
 
 void copy_test_fluid(const fs::path& root, const std::string& fluid) {
-    const fs::path source = fs::path(VANTREL_SOURCE_DIR) / "tests" / "fluids" / fluid;
     fs::create_directories(root / "data" / fluid);
-    fs::copy(source, root / "data" / fluid, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-}
-
-namespace {
-
-std::string shell_quote(const std::string& s) {
-    std::string out = "'";
-    for (char c : s) {
-        if (c == '\'')
-            out += "'\\''";
-        else
-            out += c;
-    }
-    return out + "'";
-}
-
-}  // namespace
-
-fs::path cli_copy(const fs::path& exe_dir) {
-    fs::create_directories(exe_dir);
-    const fs::path exe = exe_dir / "vantrel_cli";
-    if (!fs::exists(exe)) fs::copy_file(VANTREL_CLI_PATH, exe);
-    return exe;
+    fs::copy(test_fluid(fluid), root / "data" / fluid, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
 }
 
 process_result run_process(const fs::path& exe, const fs::path& cwd, const std::vector<std::string>& args,
-                           const std::string& input, const std::vector<std::string>& env) {
+                           const std::string& input, const std::vector<std::string>& env, bool merge_err) {
     temp_dir io;
     const fs::path in_path = io.path / "in", out_path = io.path / "out", err_path = io.path / "err";
     write_file(in_path, input);
@@ -96,7 +89,7 @@ process_result run_process(const fs::path& exe, const fs::path& cwd, const std::
     if (pid == 0) {
         const int in = open(in_path.c_str(), O_RDONLY);
         const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err = merge_err ? out : open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (in < 0 || out < 0 || err < 0 || chdir(cwd.c_str()) != 0) _exit(127);
         dup2(in, 0);
         dup2(out, 1);
@@ -110,30 +103,52 @@ process_result run_process(const fs::path& exe, const fs::path& cwd, const std::
     process_result r;
     r.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     r.out = read_file(out_path);
-    r.err = read_file(err_path);
+    if (!merge_err) r.err = read_file(err_path);
     return r;
 }
 
-run_result run_cli(const fs::path& exe_dir, const fs::path& cwd, const std::vector<std::string>& args) {
-    const fs::path exe = cli_copy(exe_dir);
-    std::string command = "cd ";
-    command += shell_quote(cwd.string());
-    command += " && ";
-    command += shell_quote(exe.string());
-    for (const auto& a : args) {
-        command += ' ';
-        command += shell_quote(a);
+fs::path cli_copy(const fs::path& exe_dir) {
+    fs::create_directories(exe_dir);
+    const fs::path exe = exe_dir / "vantrel_cli";
+    if (!fs::exists(exe)) fs::copy_file(VANTREL_CLI_PATH, exe);
+    return exe;
+}
+
+process_result run_cli(const fs::path& exe_dir, const fs::path& cwd, const std::vector<std::string>& args) {
+    return run_process(cli_copy(exe_dir), cwd, args, "", {}, true);
+}
+
+std::string error_of(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const std::runtime_error& e) {
+        return e.what();
     }
-    command += " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) throw std::runtime_error("popen failed");
-    run_result result;
-    std::array<char, 4096> buf{};
-    std::size_t n = 0;
-    while ((n = fread(buf.data(), 1, buf.size(), pipe)) > 0) result.output.append(buf.data(), n);
-    const int status = pclose(pipe);
-    result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
+    return "no error";
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) out.push_back(line);
+    return out;
+}
+
+std::vector<double> iapws_numbers(const std::string& script) {
+    const auto r = run_process("/usr/bin/python3", fs::temp_directory_path(),
+                               {"-c", "import iapws\nfrom iapws import IAPWS95\n" + script});
+    if (r.exit_code != 0) throw std::runtime_error("python3-iapws failed: " + r.err);
+    std::istringstream in(r.out);
+    std::vector<double> out;
+    for (std::string word; in >> word;) out.push_back(std::stod(word));
+    return out;
+}
+
+std::string digits17(double v) {
+    std::ostringstream s;
+    s.precision(17);
+    s << v;
+    return s.str();
 }
 
 bool record::has(const std::string& name) const {
@@ -175,45 +190,26 @@ std::vector<record> read_records(const fs::path& path) {
     return out;
 }
 
-std::string error_of(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const std::runtime_error& e) {
-        return e.what();
-    }
-    return "no error";
+namespace msg {
+
+std::string missing(const fs::path& path) { return "Файл " + path.string() + " не найден!"; }
+
+std::string unreadable(const fs::path& path) {
+    return "При чтении файла " + path.string() + " произошла ошибка. Проверьте синтаксис файла.";
 }
 
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t nl = text.find('\n', start);
-        if (nl == std::string::npos) {
-            out.push_back(text.substr(start));
-            break;
-        }
-        out.push_back(text.substr(start, nl - start));
-        start = nl + 1;
-    }
-    return out;
+std::string bad_value(const std::string& key, const std::string& value, const fs::path& config) {
+    return "Недопустимое значение " + key + " = '" + value + "' в файле " + config.string();
 }
 
-std::vector<double> iapws_numbers(const std::string& script) {
-    const auto r = run_process("/usr/bin/python3", fs::temp_directory_path(),
-                               {"-c", "import iapws\nfrom iapws import IAPWS95\n" + script});
-    if (r.exit_code != 0) throw std::runtime_error("python3-iapws failed: " + r.err);
-    std::istringstream in(r.out);
-    std::vector<double> out;
-    for (std::string word; in >> word;) out.push_back(std::stod(word));
-    return out;
+std::string not_a_name(const std::string& name) {
+    return "Недопустимое имя '" + name + "': имя вещества или файла данных не может быть путём";
 }
 
-std::string digits17(double v) {
-    std::ostringstream s;
-    s.precision(17);
-    s << v;
-    return s.str();
+std::string near_critical() {
+    return "Состояние слишком близко к критической точке: свойства реального вещества не рассчитываются.";
 }
+
+}  // namespace msg
 
 }  // namespace test

@@ -1,4 +1,6 @@
-// Helpers of the tests: temporary fluid directories and runs of the program.
+// What the tests share: where the sources and the fluid library are, the
+// relative deviation, temporary directories and fluid copies to damage,
+// runs of programs, reference-data files and the program's messages.
 #pragma once
 
 #include <filesystem>
@@ -8,61 +10,80 @@
 
 namespace test {
 
+namespace fs = std::filesystem;
+
+// The source tree, its fluid library (data/) and its test fluids (tests/fluids).
+const fs::path& source();
+fs::path data();
+fs::path test_fluid(const std::string& name);
+
+// |a/b - 1|, or |a| where b is 0.
+double rel(double a, double b);
+
 // A fresh temporary directory, removed with everything in it at the end.
 struct temp_dir {
-    std::filesystem::path path;
+    fs::path path;
     temp_dir();
     ~temp_dir();
     temp_dir(const temp_dir&) = delete;
     temp_dir& operator=(const temp_dir&) = delete;
 };
 
-// Makes a directory the current one for its lifetime (the fluid data are
-// looked up under the current directory).
+// Makes a directory the current one for its lifetime.
 struct scoped_cwd {
-    std::filesystem::path saved;
-    explicit scoped_cwd(const std::filesystem::path& dir);
+    fs::path saved;
+    explicit scoped_cwd(const fs::path& dir);
     ~scoped_cwd();
     scoped_cwd(const scoped_cwd&) = delete;
     scoped_cwd& operator=(const scoped_cwd&) = delete;
 };
 
-void write_file(const std::filesystem::path& path, const std::string& content);
-std::string read_file(const std::filesystem::path& path);
+void write_file(const fs::path& path, const std::string& content);
+std::string read_file(const fs::path& path);
 
-// Writes data/<fluid>/<name> under root.
-void write_fluid_file(const std::filesystem::path& root, const std::string& fluid, const std::string& name,
-                      const std::string& content);
+// Replaces the first occurrence of from in the file by to; an error when the
+// file does not hold it.
+void edit_file(const fs::path& path, const std::string& from, const std::string& to);
 
-// Copies the fluid directory tests/fluids/<fluid> of the source tree into
-// data/<fluid> under root.
-void copy_test_fluid(const std::filesystem::path& root, const std::string& fluid);
-
-struct run_result {
-    int exit_code = -1;
-    std::string output;  // standard output and standard error together
+// A copy of a fluid directory (of data/ or tests/fluids) as data/<name> of a
+// fresh temporary root, to be changed.
+struct fluid_copy {
+    temp_dir root;
+    fs::path path;  // root/data/<name>
+    fluid_copy(const fs::path& from, const std::string& name);
+    explicit fluid_copy(const std::string& shipped) : fluid_copy(data() / shipped, shipped) {}
+    void edit(const std::string& file, const std::string& from, const std::string& to) const {
+        edit_file(path / file, from, to);
+    }
 };
 
-// Copies the built vantrel_cli into exe_dir and runs that copy with the given
-// arguments, with cwd as the current directory.
-run_result run_cli(const std::filesystem::path& exe_dir, const std::filesystem::path& cwd,
-                   const std::vector<std::string>& args);
+// Copies the test fluid tests/fluids/<fluid> into data/<fluid> under root.
+void copy_test_fluid(const fs::path& root, const std::string& fluid);
 
 struct process_result {
     int exit_code = -1;
-    std::string out;  // standard output
-    std::string err;  // standard error
+    std::string out;  // standard output (and standard error, merged)
+    std::string err;  // standard error unless merged
 };
 
-// Runs exe with the given arguments in cwd, with input on its standard input
-// and the extra environment variables env ("NAME=value"), and waits for it.
-process_result run_process(const std::filesystem::path& exe, const std::filesystem::path& cwd,
-                           const std::vector<std::string>& args, const std::string& input = "",
-                           const std::vector<std::string>& env = {});
+// Runs exe with the arguments in cwd, with input on its standard input and
+// the extra environment variables env ("NAME=value"), and waits for it.
+process_result run_process(const fs::path& exe, const fs::path& cwd, const std::vector<std::string>& args,
+                           const std::string& input = "", const std::vector<std::string>& env = {},
+                           bool merge_err = false);
 
 // The built vantrel_cli copied into exe_dir (once), so that its result file
 // lands there; the path of the copy.
-std::filesystem::path cli_copy(const std::filesystem::path& exe_dir);
+fs::path cli_copy(const fs::path& exe_dir);
+
+// The legacy form: that copy run in cwd, standard error merged into out.
+process_result run_cli(const fs::path& exe_dir, const fs::path& cwd, const std::vector<std::string>& args);
+
+// The message of the std::runtime_error that f raises, "no error" when none.
+std::string error_of(const std::function<void()>& f);
+
+// Text lines of an output, without their line breaks.
+std::vector<std::string> lines(const std::string& text);
 
 // Runs /usr/bin/python3 (with Debian's python3-iapws) on a script after
 // "from iapws import IAPWS95"; the numbers it prints ("nan" included).
@@ -82,12 +103,15 @@ struct record {
 
 // The records of a reference-data file: one per line, "#" comment lines and
 // blank lines skipped.
-std::vector<record> read_records(const std::filesystem::path& path);
+std::vector<record> read_records(const fs::path& path);
 
-// The message of the std::runtime_error that f raises, "no error" when none.
-std::string error_of(const std::function<void()>& f);
-
-// Text lines of an output, without their line breaks.
-std::vector<std::string> lines(const std::string& text);
+// The program's messages, pinned here once.
+namespace msg {
+std::string missing(const fs::path& path);
+std::string unreadable(const fs::path& path);
+std::string bad_value(const std::string& key, const std::string& value, const fs::path& config);
+std::string not_a_name(const std::string& name);
+std::string near_critical();
+}  // namespace msg
 
 }  // namespace test

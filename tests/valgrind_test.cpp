@@ -24,7 +24,7 @@ TEST(Valgrind, NoRunPrintsANumberThatIsNotFinite) {
     for (const auto& args : cases) {
         std::vector<std::string> command = {"-q", "--tool=none", exe.string()};
         command.insert(command.end(), args.begin(), args.end());
-        const auto r = test::run_process("/usr/bin/valgrind", VANTREL_SOURCE_DIR, command);
+        const auto r = test::run_process("/usr/bin/valgrind", test::source(), command);
         const std::string what = args[0] + " " + args[1];
         EXPECT_TRUE(r.exit_code == 0 || r.exit_code == 1) << what << ": " << r.err;
         EXPECT_EQ(r.out.find("inf"), std::string::npos) << what << ": " << r.out;

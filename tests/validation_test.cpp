@@ -15,11 +15,12 @@
 #include "vantrel/vantrel.h"
 
 namespace fs = std::filesystem;
+using test::rel;
 
 namespace {
 
-const fs::path VALIDATION = fs::path(VANTREL_SOURCE_DIR) / "tests" / "validation";
-const fs::path DATA = fs::path(VANTREL_SOURCE_DIR) / "data";
+const fs::path VALIDATION = test::source() / "tests" / "validation";
+const fs::path DATA = test::data();
 
 std::vector<std::string> validated_fluids() {
     std::vector<std::string> out;
@@ -28,8 +29,6 @@ std::vector<std::string> validated_fluids() {
     std::sort(out.begin(), out.end());
     return out;
 }
-
-double rel(double a, double b) { return b == 0 ? std::fabs(a) : std::fabs(a / b - 1); }
 
 class Validation : public ::testing::TestWithParam<std::string> {
 protected:

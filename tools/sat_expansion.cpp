@@ -16,6 +16,7 @@
 #include <charconv>
 #include <boost/math/constants/constants.hpp>
 #include <boost/multiprecision/cpp_bin_float.hpp>
+#include <boost/multiprecision/eigen.hpp>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -26,6 +27,7 @@
 
 #include "engine/config.h"
 #include "engine/density.h"
+#include "engine/equilibrium.h"
 #include "engine/files.h"
 #include "engine/helmholtz.h"
 #include "engine/sat_expansion.h"
@@ -85,20 +87,16 @@ struct coexistence {
     real omega_1, omega_2;
 };
 
-// The equal-area densities at tau from a start close enough for Newton's method.
+// The equal-area densities at tau from a start close enough for Newton's
+// method: the engine's equations and Newton correction, in 50 digits.
 coexistence equal_area(const fluid& f, const real& tau, coexistence s) {
     const residual_at_tau<real> at(f.m, tau);
     for (int i = 0; i < 100; ++i) {
-        const auto a1 = at(s.omega_1), a2 = at(s.omega_2);
-        const real f1 = (1 + a1.z_minus_1) * s.omega_1 - (1 + a2.z_minus_1) * s.omega_2;
-        const real f2 = log(s.omega_1 / s.omega_2) + (a1.h - a1.s) - (a2.h - a2.s);
-        const real j11 = 1 + a1.p_rho, j12 = -(1 + a2.p_rho), j21 = j11 / s.omega_1, j22 = j12 / s.omega_2;
-        const real det = j11 * j22 - j12 * j21;
-        const real d1 = (j22 * f1 - j12 * f2) / det, d2 = (j11 * f2 - j21 * f1) / det;
-        s.omega_1 -= d1;
-        s.omega_2 -= d2;
+        const auto d = newton_correction(equal_area_at(at, s.omega_1, s.omega_2));
+        s.omega_1 -= d[0];
+        s.omega_2 -= d[1];
         if (!(s.omega_2 > 0 && s.omega_1 > s.omega_2)) break;
-        if (abs(d1 / s.omega_1) + abs(d2 / s.omega_2) < real("1e-40")) return s;
+        if (abs(d[0] / s.omega_1) + abs(d[1] / s.omega_2) < real("1e-40")) return s;
     }
     throw std::runtime_error("no equal-area solution at T = " + (tau * f.tau_div).str(12));
 }
@@ -160,16 +158,6 @@ struct piece {
 };
 
 real value_of(const point& p, int q) { return q == 0 ? p.ln_p : q == 1 ? p.ln_liq : p.ln_vap; }
-
-real chebyshev(const std::vector<real>& c, const real& u) {
-    real b1 = 0, b2 = 0;
-    for (std::size_t k = c.size(); k-- > 1;) {
-        const real b0 = 2 * u * b1 - b2 + c[k];
-        b2 = b1;
-        b1 = b0;
-    }
-    return u * b1 - b2 + c[0];
-}
 
 // The expansions on [lo, hi] from the Chebyshev nodes, and the largest error
 // at the extrema between them (the ends included).

@@ -56,6 +56,11 @@ Eigen::Matrix<S, N, 1> newton_correction(const Eigen::Matrix<S, N, N>& w, const 
     singular_jacobian();
 }
 
+template <class S>
+Eigen::Matrix<S, 2, 1> newton_correction(const equal_area_system<S>& e) {
+    return newton_correction(e.w, e.f);
+}
+
 // (G1, G2, F2) at the reduced pressure pi: the pressure-equation residuals
 // pi - (1 + Z - 1) omega tau / z_d of the two phases, and F2; and their
 // Jacobian over (omega_1, omega_2, tau).
