@@ -9,6 +9,7 @@
 #include "engine/fpu.h"
 #include "engine/states.h"
 #include "engine/text.h"
+#include "vantrel/properties.h"
 #include "vantrel/vantrel.h"
 
 namespace vantrel {
@@ -50,6 +51,50 @@ void require_pair(input_pair pair, double first, double second) {
                     "Недопустимая плотность rho = " + number_text(second) + " kg/m3: она должна быть больше 0.");
 }
 
+// Whether the state's value of the key k is v: to 1e-9 of it, or within an
+// absolute floor for values near 0 (h 1e-6 J/kg, s 1e-9 J/(kg K), x 1e-12).
+bool reproduces(input_key k, double v, const state& s) {
+    const std::optional<double> got = find_property(info_of(k).name)->value(s);
+    const double floor = k == input_key::h ? 1e-6 : k == input_key::s ? 1e-9 : k == input_key::x ? 1e-12 : 0;
+    return got && std::fabs(*got - v) <= 1e-9 * std::fabs(v) + floor;
+}
+
+// Whether a state lies on its side of the saturation dome: a two-phase one
+// with 0 <= x <= 1, a gas or liquid below T_cr with a density outside the
+// saturated ones (to 1e-9 of them), where saturation comes from the
+// expansions or the phase decision solved it.
+bool on_its_side(const fluid_data& f, const flash_state& st, const state& s) {
+    if (st.sat) return *s.x >= 0 && *s.x <= 1;
+    const bool gas = s.phase == phase_kind::gas, liquid = s.phase == phase_kind::liquid;
+    if (!(gas || liquid) || !(s.T < f.cfg.T_cr) || !f.cfg.maxwell_rule) return true;
+    std::optional<sat_solution> sat = st.sat_at_T;
+    if (!(sat && sat->omega_1) && f.expansion) sat = solve_saturation(f, given::T, s.T);
+    if (!(sat && sat->omega_1)) return true;
+    const double omega = s.rho / f.cfg.rho_div;
+    return gas ? omega <= *sat->omega_2 * (1 + 1e-9) : omega >= *sat->omega_1 * (1 - 1e-9);
+}
+
+// A state that does not reproduce the values it was asked for, or lies on
+// the wrong side of the dome, is never returned: one line naming the pair
+// and the values instead (below the equation's lower limit, that).
+void check_state(const fluid_data& f, input_pair pair, double first, double second, const flash_state& st,
+                 const state& s) {
+    const auto [a, b] = keys_of(pair);
+    if (reproduces(a, first, s) && reproduces(b, second, s) && on_its_side(f, st, s)) return;
+    const auto named = [](input_key k, double v) {
+        const std::string unit(unit_of(info_of(k).q, unit_system::si).name);
+        return std::string(info_of(k).name) + " = " + number_text(v) + (unit == "-" ? "" : " " + unit);
+    };
+    const std::string values = named(a, first) + " и " + named(b, second);
+    const double lower = f.info.T_min.value_or(f.cfg.T_tp);
+    if (s.T <= lower * (1 + 1e-9))
+        throw error(error_kind::input, "Состояние с " + values + " лежит ниже нижней границы уравнения состояния " +
+                                           f.info.agent + " (T = " + number_text(lower) + " K).");
+    throw error(error_kind::no_convergence, "Расчёт состояния по (" + std::string(info_of(a).name) + ", " +
+                                                std::string(info_of(b).name) +
+                                                ") не сошёлся: найденное состояние не воспроизводит " + values + ".");
+}
+
 // Every number of a result must be finite, whatever the flags say.
 void check_finite(const state& s) {
     for (double v : {s.T, s.p, s.rho, s.v, s.h, s.s, s.u, s.z}) finite(v);
@@ -62,7 +107,7 @@ void check_finite(const state& s) {
 // Joule-Thomson coefficient for a single phase only. u from the primary of
 // the record's density and volume (rho of a single phase, v of two).
 state make_state(const fluid_data& f, const flash_state& st) {
-    properties q;
+    detail::properties q;
     fill_record(f, st, q);
     check_fp();
     state s;
@@ -127,8 +172,8 @@ saturation make_saturation(const fluid_data& f, const saturated_pair& sp) {
     const property_constants c = constants_of(f);
     const ideal_entry id = ideal_entry_at(f, sp.T);
     const double rho_l = f.cfg.rho_div * sp.omega_1, rho_v = f.cfg.rho_div * sp.omega_2;
-    const properties l = real_properties(c, id, sp.T, sp.p, rho_l, sp.a1);
-    const properties v = real_properties(c, id, sp.T, sp.p, rho_v, sp.a2);
+    const detail::properties l = real_properties(c, id, sp.T, sp.p, rho_l, sp.a1);
+    const detail::properties v = real_properties(c, id, sp.T, sp.p, rho_v, sp.a2);
     check_fp();
     saturation s{sp.T, sp.p, rho_l, rho_v, l.h, v.h, l.s, v.s};
     for (double x : {s.T, s.p, s.rho_liq, s.rho_vap, s.h_liq, s.h_vap, s.s_liq, s.s_vap}) finite(x);
@@ -172,7 +217,10 @@ state fluid::at(input_pair pair, double first, double second, extras with) const
     require_pair(pair, first, second);
     const fluid_data& f = *model_;
     const flash_state st = flash(f, pair, first, second);
+    // A single phase near the critical point, whichever pair found it.
+    if (!st.sat) refuse_near_critical(f, st.T, st.p);
     state s = make_state(f, st);
+    check_state(f, pair, first, second, st, s);
     if (with != extras::none) add_saturation(f, st, s);
     if (with == extras::glide) add_glide(f, s);
     s.warning = range_warning(f.info, s.T, s.p);

@@ -10,19 +10,42 @@ namespace {
 
 constexpr int MAX_CORRECTIONS = 200;
 
+[[noreturn]] void not_converged() {
+    throw error(error_kind::no_convergence, "Расчёт плотности не сошёлся за 200 итераций.");
+}
+
 }  // namespace
 
-double solve_density(const residual_at_tau<double>& m, double pi, double z_d, double delta, double omega_0) {
+std::optional<double> solve_density(const residual_at_tau<double>& m, double pi, double z_d, double delta,
+                                    double omega_0, branch on) {
+    // r(omega) = omega_id - (1 + Z - 1) omega is z_d/tau times the pressure
+    // missing at omega: positive below the root, negative above it, where the
+    // isotherm rises. Newton's method, kept inside the bracket [lo, hi] the
+    // signs of r have set; bisection (or doubling, while no density above the
+    // root is known) where a step would leave it or the isotherm falls.
     double omega = omega_0;
     const double omega_id = z_d * pi / m.tau();
+    double lo = 0, hi = INFINITY;
     for (int i = 0; i < MAX_CORRECTIONS; ++i) {
         const residual_derivatives a = m(omega);
-        const double step = (omega_id - (1 + a.z_minus_1) * omega) / (1 + a.p_rho);
-        omega = omega + step;
+        const double r = omega_id - (1 + a.z_minus_1) * omega, slope = 1 + a.p_rho;
         check_fp();
-        if (std::fabs(step) < delta) return omega;
+        if (r == 0) return omega;
+        (r > 0 ? lo : hi) = omega;
+        // The vapour's branch ends where the isotherm stops rising: no gas
+        // state there.
+        if (on == branch::vapour && !(slope > 0)) return std::nullopt;
+        double next = omega + r / slope;
+        if (!(slope > 0) || !(next >= lo && next <= hi)) next = std::isfinite(hi) ? 0.5 * (lo + hi) : 2 * omega;
+        check_fp();
+        if (std::fabs(next - omega) < delta) return next;
+        omega = next;
     }
-    throw error(error_kind::no_convergence, "Расчёт плотности не сошёлся за 200 итераций.");
+    not_converged();
+}
+
+double solve_density(const residual_at_tau<double>& m, double pi, double z_d, double delta, double omega_0) {
+    return *solve_density(m, pi, z_d, delta, omega_0, branch::any);
 }
 
 }  // namespace vantrel::detail

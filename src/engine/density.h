@@ -3,6 +3,8 @@
 // saturation line.
 #pragma once
 
+#include <optional>
+
 #include "engine/helmholtz.h"
 
 namespace vantrel::detail {
@@ -12,9 +14,18 @@ inline double reduced_pressure(double z_minus_1, double omega, double tau, doubl
     return (1 + z_minus_1) * (tau * omega / z_d);
 }
 
+// Which root of the isotherm a solve may end on: any, or one on the
+// vapour's branch (where the isotherm rises from zero density on).
+enum class branch { any, vapour };
+
 // Newton's method on omega (1 + Z - 1) = z_d pi / tau at the model's tau
-// from omega_0, until a correction is smaller than delta (the last one
-// applied). More than 200 corrections: error(no_convergence).
+// from omega_0, safeguarded by the bracket its residuals set, until a
+// correction is smaller than delta (the last one applied). On the vapour's
+// branch, nothing where the isotherm stops rising before the root (the
+// equation has no gas state there). More than 200 corrections:
+// error(no_convergence).
+std::optional<double> solve_density(const residual_at_tau<double>& m, double pi, double z_d, double delta,
+                                    double omega_0, branch on);
 double solve_density(const residual_at_tau<double>& m, double pi, double z_d, double delta, double omega_0);
 
 // Start value: below tau = 1, the ideal-gas density on the vapour side

@@ -13,28 +13,26 @@ namespace vantrel::detail {
 
 namespace {
 
-constexpr int MAX_STEPS = 100;
-
-[[noreturn]] void no_convergence(const char* pair) {
-    throw error(error_kind::no_convergence,
-                std::string("Расчёт состояния по (") + pair + ") не сошёлся за 100 итераций.");
-}
-
-[[noreturn]] void no_state(const std::string& given) {
-    throw error(error_kind::input, "Состояния с " + given + " не существует.");
-}
-
 std::string quantity(const char* name, double value, const char* unit) {
     std::string t = std::string(name) + " = " + number_text(value);
     return *unit ? t + " " + unit : t;
 }
 
+}  // namespace
+
+void no_convergence(const char* pair) {
+    throw error(error_kind::no_convergence,
+                std::string("Расчёт состояния по (") + pair + ") не сошёлся за 100 итераций.");
+}
+
+void no_state(const std::string& given) { throw error(error_kind::input, "Состояния с " + given + " не существует."); }
+
 std::string given_text(const char* a, double va, const char* ua, const char* b, double vb, const char* ub) {
     return quantity(a, va, ua) + " и " + quantity(b, vb, ub);
 }
 
-flash_state single(const fluid_data& f, double T, double p, std::optional<phase_kind> known = std::nullopt) {
-    const single_phase s = solve_tp(f, T, p, known);
+flash_state single(const fluid_data& f, double T, double p, std::optional<phase_kind> known, bool refuse) {
+    const single_phase s = solve_tp(f, T, p, known, refuse);
     flash_state r;
     r.phase = s.phase;
     r.T = T;
@@ -45,6 +43,8 @@ flash_state single(const fluid_data& f, double T, double p, std::optional<phase_
     return r;
 }
 
+namespace {
+
 enum class caloric { h, s };
 
 // h or s of a single-phase state, and its slope in T at constant p.
@@ -54,7 +54,8 @@ std::pair<double, double> caloric_at(const fluid_data& f, caloric q, const flash
     return q == caloric::h ? std::pair{pr.h, pr.c_p} : std::pair{pr.s, pr.c_p / st.T};
 }
 
-// The saturated state at x = 0 or 1 is single-phase; inside, two-phase.
+}  // namespace
+
 flash_state with_quality(const saturated_pair& s, double x, double rho_div) {
     flash_state r;
     r.T = s.T;
@@ -70,6 +71,8 @@ flash_state with_quality(const saturated_pair& s, double x, double rho_div) {
     r.sat = s;
     return r;
 }
+
+namespace {
 
 // The stated range of T (or the triple point to three times T_cr).
 std::pair<double, double> temperature_span(const fluid_data& f) {
@@ -148,9 +151,10 @@ flash_state at_p_and(const fluid_data& f, caloric q, double p, double target) {
         return solve_at_p(f, q, p, target, lo, v_lo, s->T, v_liq, pair, phase_kind::liquid);
     }
     const auto [hi, v_hi] = outer_end(f, q, p, std::max(t_hi, s->T), true, target, given);
-    // Above the saturation temperature at p: gas, or supercritical above T_cr.
-    const std::optional<phase_kind> vapour = hi < f.cfg.T_cr ? std::optional(phase_kind::gas) : std::nullopt;
-    return solve_at_p(f, q, p, target, s->T, v_vap, hi, v_hi, pair, vapour);
+    // Above the saturation temperature at p, a pressure below the critical
+    // one: gas, at every temperature (the phase decision could put a state
+    // a hair above the line on the liquid's side).
+    return solve_at_p(f, q, p, target, s->T, v_vap, hi, v_hi, pair, phase_kind::gas);
 }
 
 flash_state at_saturation(const fluid_data& f, given g, double value, double x) {
@@ -180,120 +184,6 @@ flash_state at_T_rho(const fluid_data& f, double T, double rho) {
                     "Состояние слишком близко к критической точке: свойства реального вещества не рассчитываются.");
     r.phase = decide_phase(f, T, r.p).phase;
     return r;
-}
-
-// s of a state: its own, or weighted by x between the saturated phases.
-double entropy_of(const fluid_data& f, const flash_state& st) {
-    if (!st.sat) return caloric_at(f, caloric::s, st).first;
-    const saturated_properties sp = saturated_phases(f, *st.sat);
-    return (1 - *st.x) * sp.liquid.s + *st.x * sp.vapour.s;
-}
-
-// Inside the dome each saturation temperature's states lie on a straight
-// line in (h, s), from (h', s') to (h'', s'') (of slope T under the
-// equal-area rule): G(T) = s - s' - x (s'' - s'), x = (h - h')/(h'' - h'),
-// is zero on the one that holds (h, s), with x in [0, 1]. The lines do not
-// cross, so there is one such T at most: a scan in sqrt(1 - T/T_cr), then
-// bisection.
-std::optional<flash_state> two_phase_h_s(const fluid_data& f, double h, double s) {
-    const config& c = f.cfg;
-    if (!in_saturation_range(c, given::T, c.T_tp, 1)) return std::nullopt;
-    struct point {
-        double T, G, x, ds;
-        saturated_pair sat;
-    };
-    const auto at = [&](double T) -> std::optional<point> {
-        const auto sat = saturated_states(f, given::T, T);
-        if (!sat) return std::nullopt;
-        const saturated_properties sp = saturated_phases(f, *sat);
-        const double x = (h - sp.liquid.h) / (sp.vapour.h - sp.liquid.h);
-        const double ds = sp.vapour.s - sp.liquid.s;
-        return point{T, s - sp.liquid.s - x * ds, x, ds, *sat};
-    };
-    const double top = std::sqrt(1 - c.T_tp / c.T_cr), bottom = std::sqrt(SATURATION_LIMIT);
-    std::optional<point> last;
-    for (int k = 0; k <= 64; ++k) {
-        const double y = top + (bottom - top) * k / 64;
-        std::optional<point> next = at(k == 0 ? c.T_tp : c.T_cr * (1 - y * y));
-        if (!next) continue;
-        // A state on the triple point's line: no sign change brackets it.
-        if (k == 0 && std::fabs(next->G) <= 1e-12 * next->ds && next->x >= 0 && next->x <= 1)
-            return with_quality(next->sat, next->x, c.rho_div);
-        if (last && (last->G <= 0) != (next->G <= 0)) {
-            point lo = *last, hi = *next;
-            for (int i = 0; i < 80 && hi.T - lo.T > 1e-14 * hi.T; ++i) {
-                const point mid = *at(0.5 * (lo.T + hi.T));
-                ((mid.G <= 0) == (lo.G <= 0) ? lo : hi) = mid;
-            }
-            const point& r = std::fabs(lo.G) < std::fabs(hi.G) ? lo : hi;
-            if (r.x < 0 || r.x > 1) return std::nullopt;
-            return with_quality(r.sat, r.x, c.rho_div);
-        }
-        last = next;
-    }
-    return std::nullopt;
-}
-
-// The root in ln p of excess, between a (excess <= 0) and b (> 0), by
-// regula falsi with the Illinois halving; the (p, h) state there.
-template <class F>
-flash_state regula_falsi(const fluid_data& f, double h, double a, double fa, double b, double fb, const F& excess) {
-    int side = 0;
-    for (int i = 0; i < MAX_STEPS; ++i) {
-        const double m = (a * fb - b * fa) / (fb - fa), fm = excess(m);
-        if (fm == 0 || std::fabs(a - b) <= 1e-13 * std::max(1.0, std::fabs(m)))
-            return at_p_and(f, caloric::h, std::exp(m), h);
-        if (fm < 0) {
-            a = m, fa = fm;
-            if (side == -1) fb /= 2;
-            side = -1;
-        } else {
-            b = m, fb = fm;
-            if (side == 1) fa /= 2;
-            side = 1;
-        }
-    }
-    no_convergence("h, s");
-}
-
-// (h, s): at constant h the entropy falls with the pressure (ds = -v/T dp),
-// so ln p is found by regula falsi (Illinois) over (p, h) states, which
-// handle two phases themselves. The bracket: from the top of the stated
-// range down by decades to a pressure where s is below the target (above it
-// no state is where the equation reaches: halving the step back into that
-// gap), then on down to one where s is above it.
-flash_state at_h_s(const fluid_data& f, double h, double s) {
-    if (const auto wet = two_phase_h_s(f, h, s)) return *wet;
-    const std::string given = given_text("h", h, "J/kg", "s", s, "J/(kg K)");
-    const auto excess = [&](double ln_p) { return entropy_of(f, at_p_and(f, caloric::h, std::exp(ln_p), h)) - s; };
-    const auto tried = [&](double ln_p) -> std::optional<double> {
-        try {
-            return excess(ln_p);
-        } catch (const error&) {
-            clear_fp();
-            return std::nullopt;
-        }
-    };
-    const double decade = std::log(10.0);
-    double a = std::log(f.info.p_max.value_or(100 * f.cfg.p_cr));
-    std::optional<double> fa = tried(a);
-    double gap = a;  // the last pressure without a state, above a
-    for (int k = 0; k < 12 && !fa; ++k) fa = tried(gap = a -= decade);
-    if (!fa) no_state(given);
-    for (int k = 0; k < 60 && *fa > 0 && gap > a; ++k) {
-        const double mid = 0.5 * (gap + a);
-        const std::optional<double> fm = tried(mid);
-        if (!fm)
-            gap = mid;
-        else
-            a = mid, fa = fm;
-        if (gap - a < 1e-12) break;
-    }
-    if (*fa > 0) no_state(given);
-    double b = a, fb = *fa;
-    for (int k = 0; k < 20 && fb <= 0; ++k) fb = excess(b -= decade);
-    if (!(fb > 0)) no_state(given);
-    return regula_falsi(f, h, a, *fa, b, fb, excess);
 }
 
 }  // namespace
@@ -340,13 +230,13 @@ void fill_record(const fluid_data& f, const flash_state& st, properties& rec) {
 
 flash_state flash(const fluid_data& f, input_pair pair, double first, double second) {
     switch (pair) {
-        case input_pair::T_p: return single(f, first, second);
+        case input_pair::T_p: return single(f, first, second, std::nullopt, true);
         case input_pair::p_h: return at_p_and(f, caloric::h, first, second);
         case input_pair::p_s: return at_p_and(f, caloric::s, first, second);
         case input_pair::T_x: return at_saturation(f, given::T, first, second);
         case input_pair::p_x: return at_saturation(f, given::p, first, second);
         case input_pair::T_rho: return at_T_rho(f, first, second);
-        case input_pair::h_s: return at_h_s(f, first, second);
+        case input_pair::h_s: return flash_h_s(f, first, second);
     }
     throw error(error_kind::input, "Недопустимая пара величин.");
 }

@@ -24,6 +24,24 @@ struct flash_state {
 // The state named by pair (SI values in the pair's order).
 flash_state flash(const fluid_data& f, input_pair pair, double first, double second);
 
+// The pieces of the flashes. The single-phase state at (T, p) (refused near
+// the critical point only when refuse), and the saturated state of x = 0 or
+// 1 (single-phase) or the two-phase state between.
+flash_state single(const fluid_data& f, double T, double p, std::optional<phase_kind> known = std::nullopt,
+                   bool refuse = false);
+flash_state with_quality(const saturated_pair& s, double x, double rho_div);
+
+// The state of (h, s).
+flash_state flash_h_s(const fluid_data& f, double h, double s);
+
+// The values of a pair in messages ("h = 1000 J/kg и s = 2 J/(kg K)"), and
+// the errors of a flash: no state with them, no convergence in 100 steps.
+std::string given_text(const char* a, double va, const char* ua, const char* b, double vb, const char* ub);
+[[noreturn]] void no_state(const std::string& given);
+[[noreturn]] void no_convergence(const char* pair);
+
+inline constexpr int MAX_STEPS = 100;
+
 // The record of a state as the flashes find it: a single-phase state's
 // every field but dh (x 1 for gas and supercritical fluid, 0 for a liquid,
 // or as given); a two-phase state's t, p, rho, v, r, mu, z, fug, h, s, x

@@ -223,19 +223,26 @@ std::optional<double> saturated_liquid(const fluid_data& f, double T, const phas
 
 }  // namespace
 
-single_phase solve_tp(const fluid_data& f, double T, double p, std::optional<phase_kind> known) {
-    const config& c = f.cfg;
-    if (std::fabs(T / c.T_cr - 1) <= CRITICAL_BAND && std::fabs(p / c.p_cr - 1) <= CRITICAL_BAND)
+void refuse_near_critical(const fluid_data& f, double T, double p) {
+    if (std::fabs(T / f.cfg.T_cr - 1) <= CRITICAL_BAND && std::fabs(p / f.cfg.p_cr - 1) <= CRITICAL_BAND)
         throw error(error_kind::near_critical,
                     "Состояние слишком близко к критической точке: свойства реального вещества не рассчитываются.");
+}
+
+single_phase solve_tp(const fluid_data& f, double T, double p, std::optional<phase_kind> known, bool refuse) {
+    const config& c = f.cfg;
+    if (refuse) refuse_near_critical(f, T, p);
     const phase_decision ph = known ? phase_decision{*known, {}} : decide_phase(f, T, p);
     const double tau = T / c.tau_div;
     const double pi = p / c.p_cr;
     // The start value's side of the saturation line: the phase's where it is
-    // gas or liquid, otherwise by the saturation pressure at hand.
+    // gas or liquid; without one, at or above T_cr (where no saturation
+    // exists) a gas below the critical pressure, otherwise by the saturation
+    // pressure at hand.
     const auto pi_s = [&] {
         if (ph.phase == phase_kind::gas) return pi + 1;
         if (ph.phase == phase_kind::liquid) return pi;
+        if (!(T < c.T_cr)) return p < c.p_cr ? pi + 1 : pi;
         return (ph.sat ? ph.sat->p : f.line.p(T)) / c.p_cr;
     };
     // A liquid starts from its saturated density, below its own on a convex
@@ -245,12 +252,19 @@ single_phase solve_tp(const fluid_data& f, double T, double p, std::optional<pha
     check_fp();
     const double start = liquid ? *liquid : density_start(tau, pi, f.z_d, pi_s);
     const residual_at_tau<double> at(f.residual, tau);
+    // A gas below the critical temperature is on the vapour's branch of its
+    // isotherm, which may end below p where saturation comes from correlations.
+    const bool vapour = ph.phase == phase_kind::gas && T < c.T_cr;
+    const std::optional<double> omega =
+        solve_density(at, pi, f.z_d, f.delta, start, vapour ? branch::vapour : branch::any);
+    if (!omega)
+        throw error(error_kind::input, "Уравнение состояния " + f.info.agent + " не определяет газа при T = " +
+                                           number_text(T) + " K и p = " + number_text(p) + " Pa.");
     single_phase r;
     r.phase = ph.phase;
     r.sat = ph.sat;
-    const double omega = solve_density(at, pi, f.z_d, f.delta, start);
-    r.a = at(omega);
-    r.rho = c.rho_div * omega;
+    r.a = at(*omega);
+    r.rho = c.rho_div * *omega;
     return r;
 }
 

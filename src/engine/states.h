@@ -55,18 +55,25 @@ struct phase_decision {
 };
 phase_decision decide_phase(const fluid_data& f, double T, double p);
 
-// The single-phase state at (T, p): refused within CRITICAL_BAND of both
-// the critical temperature and pressure; the phase, the density and the
-// residual derivatives there. A caller that knows the side of the saturation
-// line (a flash along an isobar) gives it as known, in place of the phase
-// decision, which rounding could turn a hair from the line.
+// The refusal of a state within CRITICAL_BAND of both the critical
+// temperature and pressure.
+void refuse_near_critical(const fluid_data& f, double T, double p);
+
+// The single-phase state at (T, p): refused near the critical point (unless
+// refuse is false: the steps of a flash, whose result is checked instead);
+// the phase, the density and the residual derivatives there. A caller that
+// knows the side of the saturation line (a flash along an isobar) gives it
+// as known, in place of the phase decision, which rounding could turn a
+// hair from the line. A gas below T_cr for which the equation has no root
+// on the vapour's branch is error(input).
 struct single_phase {
     phase_kind phase = phase_kind::none;
     double rho = 0;
     residual_derivatives a;
     std::optional<sat_solution> sat;  // the saturation state at T, when the phase decision solved it
 };
-single_phase solve_tp(const fluid_data& f, double T, double p, std::optional<phase_kind> known = std::nullopt);
+single_phase solve_tp(const fluid_data& f, double T, double p, std::optional<phase_kind> known = std::nullopt,
+                      bool refuse = true);
 
 // What the property formulas take from the configuration.
 struct property_constants {
