@@ -254,11 +254,18 @@ void write(const std::string& path, const fluid& f, double t_c, double p_c, doub
         "; kind 0: the equation's critical point T_c (K), p_c (Pa), rho_c (kg/m3); kind 1: ln(p_s/p_c);",
         "; kind 2: ln(rho'/rho_c); kind 3: ln(rho''/rho_c)",
     };
+    // The file without its own checksum's line, then that line inserted
+    // after the heading.
+    std::ostringstream text;
+    text << 1 + 3 * pieces.size() << ' ' << DEGREE + 4 << ' ' << std::size(heading) + 2
+         << " rows, columns, heading lines\n";
+    for (const char* h : heading) text << h << '\n';
+    text << "; fitted to " << f.c.eos_coeff << ", CRC-32 0x" << crc << '\n';
+    const std::string head = text.str(), body = rows.str();
+    char own[16];
+    std::snprintf(own, sizeof own, "%08x", text_checksum(head + body));
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << 1 + 3 * pieces.size() << ' ' << DEGREE + 4 << ' ' << std::size(heading) + 1
-        << " rows, columns, heading lines\n";
-    for (const char* h : heading) out << h << '\n';
-    out << "; fitted to " << f.c.eos_coeff << ", CRC-32 0x" << crc << '\n' << rows.str();
+    out << head << sat_expansion::OWN_CHECKSUM << own << '\n' << body;
     if (!out) throw std::runtime_error("cannot write " + path);
 }
 

@@ -74,25 +74,40 @@ bool on_its_side(const fluid_data& f, const flash_state& st, const state& s) {
     return gas ? omega <= *sat->omega_2 * (1 + 1e-9) : omega >= *sat->omega_1 * (1 - 1e-9);
 }
 
-// A state that does not reproduce the values it was asked for, or lies on
-// the wrong side of the dome, is never returned: one line naming the pair
-// and the values instead (below the equation's lower limit, that).
-void check_state(const fluid_data& f, input_pair pair, double first, double second, const flash_state& st,
-                 const state& s) {
-    const auto [a, b] = keys_of(pair);
-    if (reproduces(a, first, s) && reproduces(b, second, s) && on_its_side(f, st, s)) return;
+// "T = 300 K и p = 100000 Pa": the values of a pair in messages.
+std::string values_text(input_pair pair, double first, double second) {
     const auto named = [](input_key k, double v) {
         const std::string unit(unit_of(info_of(k).q, unit_system::si).name);
         return std::string(info_of(k).name) + " = " + number_text(v) + (unit == "-" ? "" : " " + unit);
     };
-    const std::string values = named(a, first) + " и " + named(b, second);
-    const double lower = f.info.T_min.value_or(f.cfg.T_tp);
-    if (s.T <= lower * (1 + 1e-9))
-        throw error(error_kind::input, "Состояние с " + values + " лежит ниже нижней границы уравнения состояния " +
-                                           f.info.agent + " (T = " + number_text(lower) + " K).");
+    const auto [a, b] = keys_of(pair);
+    return named(a, first) + " и " + named(b, second);
+}
+
+// The equation's lower limit of temperature: the stated one, or the triple point.
+double lower_limit(const fluid_data& f) { return f.info.T_min.value_or(f.cfg.T_tp); }
+
+[[noreturn]] void below_lower_limit(const fluid_data& f, input_pair pair, double first, double second) {
+    throw error(error_kind::input, "Состояние с " + values_text(pair, first, second) +
+                                       " лежит ниже нижней границы уравнения состояния " + f.info.agent +
+                                       " (T = " + number_text(lower_limit(f)) + " K).");
+}
+
+// A state that does not reproduce the values it was asked for, or lies on
+// the wrong side of the dome, is never returned: one line naming the pair
+// and the values instead (that it lies below the equation's lower limit,
+// where it would). Below half the lower limit the equation's numbers mean
+// nothing: refused too.
+void check_state(const fluid_data& f, input_pair pair, double first, double second, const flash_state& st,
+                 const state& s) {
+    const auto [a, b] = keys_of(pair);
+    const bool holds = reproduces(a, first, s) && reproduces(b, second, s) && on_its_side(f, st, s);
+    if (holds && !(s.T < 0.5 * lower_limit(f))) return;
+    if (s.T <= lower_limit(f) * (1 + 1e-9)) below_lower_limit(f, pair, first, second);
     throw error(error_kind::no_convergence, "Расчёт состояния по (" + std::string(info_of(a).name) + ", " +
                                                 std::string(info_of(b).name) +
-                                                ") не сошёлся: найденное состояние не воспроизводит " + values + ".");
+                                                ") не сошёлся: найденное состояние не воспроизводит " +
+                                                values_text(pair, first, second) + ".");
 }
 
 // Every number of a result must be finite, whatever the flags say.
@@ -216,6 +231,7 @@ state fluid::at(input_pair pair, double first, double second, extras with) const
     fp_guard guard;
     require_pair(pair, first, second);
     const fluid_data& f = *model_;
+    if (keys_of(pair).first == input_key::T && first < 0.5 * lower_limit(f)) below_lower_limit(f, pair, first, second);
     const flash_state st = flash(f, pair, first, second);
     // A single phase near the critical point, whichever pair found it.
     if (!st.sat) refuse_near_critical(f, st.T, st.p);
@@ -270,8 +286,11 @@ std::vector<fluid_info> list_fluids(const std::filesystem::path& data_dir) {
     fp_guard guard;
     std::vector<std::filesystem::path> dirs;
     std::error_code ec;
-    for (const auto& e : std::filesystem::directory_iterator(data_dir, ec))
-        if (e.is_directory() && file_exists((e.path() / "config.txt").string())) dirs.push_back(e.path());
+    // An entry that cannot be looked at (a loop of links, no permission) is no fluid.
+    for (const auto& e : std::filesystem::directory_iterator(data_dir, ec)) {
+        std::error_code entry;
+        if (e.is_directory(entry) && file_exists((e.path() / "config.txt").string())) dirs.push_back(e.path());
+    }
     if (ec) throw error(error_kind::data, "Каталог данных " + data_dir.string() + " не найден!");
     std::sort(dirs.begin(), dirs.end());
     std::vector<fluid_info> out;

@@ -42,7 +42,7 @@ std::string written(const ini_file& ini, const char* section, const char* key, d
 }
 
 void check(const ini_file& ini, const char* section, const char* key, double value, key_range r) {
-    if (!(value > r.lo && value <= r.hi)) reject_value(ini.path(), key, written(ini, section, key, value));
+    if (!r.contains(value)) reject_value(ini.path(), key, written(ini, section, key, value));
 }
 void check(const ini_file& ini, const char* section, const char* key, const std::optional<double>& v, key_range r) {
     if (v) check(ini, section, key, *v, r);
@@ -53,8 +53,13 @@ void check(const ini_file&, const char*, const char*, bool, key_range) {}
 void check(const ini_file&, const char*, const char*, std::int32_t, key_range) {}
 
 #define VANTREL_CHECK(section, key, kind, def, range, member) check(ini, #section, #key, c.member, range);
+#define VANTREL_CHECK_INFO(section, key, kind, def, range, member) check(ini, #section, #key, i.member, range);
 
 }  // namespace
+
+bool is_helmholtz_form(const std::string& type_calc) {
+    return type_calc == "f_exp" || type_calc == "f_pol" || type_calc == "f_comb" || type_calc == "f_hyp";
+}
 
 config read_config(const ini_file& ini, const std::string& desc) {
     config c;
@@ -82,13 +87,16 @@ info_config read_info(const ini_file& ini) {
     return c;
 }
 
-void check_ranges(const config& c, const ini_file& ini) {
+void check_ranges(const config& c, const info_config& i, const ini_file& ini) {
     VANTREL_BASE_KEYS(VANTREL_CHECK)
     VANTREL_IDEAL_KEYS(VANTREL_CHECK)
     VANTREL_REAL_KEYS(VANTREL_CHECK)
     VANTREL_EXTRA_KEYS(VANTREL_CHECK)
+    VANTREL_INFO_KEYS(VANTREL_CHECK_INFO)
     if (!(c.T_tp < c.T_cr)) reject_value(c.path, "T_tp", written(ini, "conf_real", "T_tp", c.T_tp));
     if (!(c.p_tp < c.p_cr)) reject_value(c.path, "p_tp", written(ini, "conf_real", "p_tp", c.p_tp));
+    if (i.T_min && i.T_max && !(*i.T_min < *i.T_max)) reject_value(c.path, "T_max", written(ini, "info", "T_max", *i.T_max));
+    if (is_helmholtz_form(c.ideal.type_calc) && !(c.rho_cr > 0)) reject_value(c.path, "rho_cr", written(ini, "conf_real", "rho_cr", c.rho_cr));
 }
 
 ini_file read_config_file(const std::string& dir) {

@@ -13,13 +13,20 @@
 
 namespace vantrel::detail {
 
-// The values a loaded fluid's key must lie in: lo < value <= hi.
+// The values a loaded fluid's key must lie in: from lo (inclusive or not)
+// up to hi (inclusive).
 struct key_range {
     double lo, hi;
+    bool lo_inclusive = false;
+    bool contains(double v) const { return (lo_inclusive ? v >= lo : v > lo) && v <= hi; }
 };
 inline constexpr double UNBOUNDED = std::numeric_limits<double>::infinity();
-inline constexpr key_range ANY{-UNBOUNDED, UNBOUNDED};
+inline constexpr key_range ANY{-UNBOUNDED, UNBOUNDED, true};
 inline constexpr key_range POSITIVE{0, UNBOUNDED};
+inline constexpr key_range NON_NEGATIVE{0, UNBOUNDED, true};
+inline constexpr key_range FRACTION{0, 1};          // (0, 1]
+inline constexpr key_range TOLERANCE{0, 1e-3};      // a density step, kg/m3
+inline constexpr key_range MARGIN{0, 0.1};          // a relative bound
 
 // The keys, in the order they are read: X(section, key, kind, default,
 // range, member of config). kind: real, integer, boolean or text (cut to 50
@@ -27,7 +34,7 @@ inline constexpr key_range POSITIVE{0, UNBOUNDED};
 // key of the first three lists.
 #define VANTREL_BASE_KEYS(X)                          \
     X(base_const, R, real, 0, POSITIVE, R)            \
-    X(base_const, mu, real, 0, ANY, mu)
+    X(base_const, mu, real, 0, POSITIVE, mu)
 
 #define VANTREL_IDEAL_KEYS(X)                                  \
     X(conf_ideal, type_calc, text, "Cp", ANY, ideal.type_calc) \
@@ -44,33 +51,33 @@ inline constexpr key_range POSITIVE{0, UNBOUNDED};
     X(conf_real, maxwell_rule, boolean, true, ANY, maxwell_rule)        \
     X(conf_real, p_cr, real, 0, POSITIVE, p_cr)                         \
     X(conf_real, T_cr, real, 0, POSITIVE, T_cr)                         \
-    X(conf_real, T_tp, real, 0, ANY, T_tp)                              \
-    X(conf_real, p_tp, real, 0, ANY, p_tp)                              \
-    X(conf_real, rho_cr, real, 0, ANY, rho_cr)                          \
+    X(conf_real, T_tp, real, 0, NON_NEGATIVE, T_tp)                              \
+    X(conf_real, p_tp, real, 0, NON_NEGATIVE, p_tp)                              \
+    X(conf_real, rho_cr, real, 0, NON_NEGATIVE, rho_cr)                          \
     X(conf_real, rho_div, real, 1, POSITIVE, rho_div)                   \
     X(conf_real, tau_div, real, 1, POSITIVE, tau_div)                   \
     X(conf_real, rho_0, real, 1, ANY, rho_0)                            \
     X(conf_real, rho_dim, text, "kg", ANY, rho_dim)                     \
-    X(conf_real, delta_rho, real, 0.001, POSITIVE, delta_rho)           \
+    X(conf_real, delta_rho, real, 0.001, TOLERANCE, delta_rho)           \
     X(conf_real, a_s, real, 0, ANY, line.a_s)                           \
     X(conf_real, b_s, real, 0, ANY, line.b_s)                           \
     X(conf_real, c_s, real, 0, ANY, line.c_s)                           \
-    X(conf_real, p_s_0, real, 1, ANY, line.p_s_0)                       \
+    X(conf_real, p_s_0, real, 1, POSITIVE, line.p_s_0)                       \
     X(conf_real, Ri, real, 7, ANY, line.Ri)                             \
     X(conf_real, P_a, real, 0, ANY, line.P_a)                           \
     X(conf_real, sat_base, text, "exp", ANY, line.sat_base)             \
-    X(conf_real, sat_tau, real, 1, ANY, line.sat_tau)                   \
+    X(conf_real, sat_tau, real, 1, POSITIVE, line.sat_tau)                   \
     X(conf_real, sat_line, text, "sat_line.txt", ANY, line.sat_line)    \
     X(conf_real, sat_id, integer, 0, ANY, line.sat_id)                  \
-    X(conf_real, sat_xi, real, 0.03, ANY, sat_xi)                       \
-    X(conf_real, sat_rho, real, 1, ANY, sat_rho)                        \
+    X(conf_real, sat_xi, real, 0.03, FRACTION, sat_xi)                       \
+    X(conf_real, sat_rho, real, 1, POSITIVE, sat_rho)                        \
     X(conf_real, sat_gas_id, integer, 0, ANY, sat_gas_id)               \
     X(conf_real, sat_liq_id, integer, 0, ANY, sat_liq_id)               \
     X(conf_real, eos_coeff, text, "eos_coeff.txt", ANY, eos_coeff)
 
 // Keys of this library beyond the routines' record.
 #define VANTREL_EXTRA_KEYS(X)                                                      \
-    X(conf_real, sat_line_margin, optional_real, std::nullopt, POSITIVE, sat_line_margin) \
+    X(conf_real, sat_line_margin, optional_real, std::nullopt, MARGIN, sat_line_margin) \
     X(conf_real, sat_expansion, text, "", ANY, sat_expansion)                      \
     X(conf_real, bubble_line, text, "", ANY, bubble_line)                          \
     X(conf_real, dew_line, text, "", ANY, dew_line)
@@ -81,9 +88,9 @@ inline constexpr key_range POSITIVE{0, UNBOUNDED};
     X(info, description, whole_text, "", ANY, description)    \
     X(info, source, whole_text, "", ANY, source)              \
     X(info, reference_state, whole_text, "", ANY, reference_state) \
-    X(info, T_min, optional_real, std::nullopt, ANY, T_min)   \
-    X(info, T_max, optional_real, std::nullopt, ANY, T_max)   \
-    X(info, p_max, optional_real, std::nullopt, ANY, p_max)
+    X(info, T_min, optional_real, std::nullopt, POSITIVE, T_min)   \
+    X(info, T_max, optional_real, std::nullopt, POSITIVE, T_max)   \
+    X(info, p_max, optional_real, std::nullopt, POSITIVE, p_max)
 
 // Ideal-gas part, section [conf_ideal].
 struct ideal_config {
@@ -94,6 +101,10 @@ struct ideal_config {
     double c_0 = 0, h_0 = 0, s_0 = 0;
     double h_0_0 = 0, s_0_0 = 0;  // offsets of the tabulated form
 };
+
+// Whether the ideal-gas form is one of the Helmholtz forms "f_exp",
+// "f_pol", "f_comb", "f_hyp" (their entropy refers to rho_cr).
+bool is_helmholtz_form(const std::string& type_calc);
 
 // Saturation-pressure correlation, section [conf_real].
 struct line_config {
@@ -149,8 +160,10 @@ config read_config(const ini_file& ini, const std::string& desc);
 info_config read_info(const ini_file& ini);
 
 // The first key of a loaded fluid's configuration outside its range, refused
-// with the value as the file writes it.
-void check_ranges(const config& c, const ini_file& ini);
+// with the value as the file writes it; then the orderings T_tp < T_cr,
+// p_tp < p_cr, T_min < T_max, and rho_cr > 0 where the ideal part refers the
+// entropy to it.
+void check_ranges(const config& c, const info_config& i, const ini_file& ini);
 
 // The configuration of the fluid directory dir: its config.txt, or every
 // default when there is none.

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "engine/fpu.h"
 #include "vantrel/vantrel.h"
 
 namespace vantrel {
@@ -19,20 +20,43 @@ std::string readable(double v) {
     return std::string(buf, r.ptr);
 }
 
+// A number as given: the shortest text that reads back as it (1.0000000000000002
+// is not 1).
+std::string exact(double v) {
+    char buf[32];
+    return std::string(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
+}
+
 std::string kelvin(double T) { return readable(T) + " K"; }
 std::string pascal(double p) { return readable(p) + " Pa"; }
 
+// The lower and upper ends of a range are inclusive to 1e-15 of them: a
+// limit written in other units rounds a hair to either side.
+bool below(double v, double limit) { return v < limit * (1 - 1e-15); }
+
+// Every input a number: NaN and infinities are no temperature, pressure or efficiency.
+void check_finite(const cycle_input& in) {
+    const std::pair<const char*, std::optional<double>> values[] = {
+        {"T_evap", in.T_evap},       {"T_cond", in.T_cond},     {"T_gc_out", in.T_gc_out},
+        {"p_high", in.p_high},       {"superheat", in.superheat}, {"subcool", in.subcool},
+        {"eta", in.eta},             {"vol_eff", in.vol_eff},   {"capacity", in.capacity},
+    };
+    for (const auto& [name, v] : values)
+        if (v && !std::isfinite(*v))
+            invalid(std::string("Недопустимое значение ") + name + " = " + exact(*v) + ": нужно конечное число.");
+}
+
 void check_input(const fluid_info& i, const cycle_input& in) {
     if (!(in.eta > 0 && in.eta <= 1))
-        invalid("Недопустимый КПД компрессора eta = " + readable(in.eta) + ": он должен быть больше 0 и не больше 1.");
+        invalid("Недопустимый КПД компрессора eta = " + exact(in.eta) + ": он должен быть больше 0 и не больше 1.");
     if (in.vol_eff && !(*in.vol_eff > 0 && *in.vol_eff <= 1))
-        invalid("Недопустимый коэффициент подачи vol_eff = " + readable(*in.vol_eff) +
+        invalid("Недопустимый коэффициент подачи vol_eff = " + exact(*in.vol_eff) +
                 ": он должен быть больше 0 и не больше 1.");
     if (!(in.superheat >= 0)) invalid("Недопустимый перегрев " + kelvin(in.superheat) + ": он не может быть отрицательным.");
     if (!(in.subcool >= 0)) invalid("Недопустимое переохлаждение " + kelvin(in.subcool) + ": оно не может быть отрицательным.");
     if (in.capacity && !(*in.capacity > 0))
         invalid("Недопустимая холодопроизводительность " + readable(*in.capacity) + " W: она должна быть больше 0.");
-    if (!(in.T_evap >= i.T_tp))
+    if (below(in.T_evap, i.T_tp))
         invalid("Температура кипения " + kelvin(in.T_evap) + " ниже нижней границы уравнения состояния " + kelvin(i.T_tp) + ".");
     if (!(in.T_evap < i.T_cr))
         invalid("Температура кипения " + kelvin(in.T_evap) + " не ниже критической " + kelvin(i.T_cr) + ".");
@@ -113,6 +137,8 @@ void add_figures(cycle_result& r, const cycle_input& in) {
 }  // namespace
 
 cycle_result vapour_compression(const fluid& f, const cycle_input& in) {
+    detail::fp_guard guard;
+    check_finite(in);
     check_input(f.info(), in);
     const bool subcritical = in.T_cond.has_value();
     const double p_evap = dew_pressure(f, in.T_evap);
@@ -122,7 +148,10 @@ cycle_result vapour_compression(const fluid& f, const cycle_input& in) {
     r.dew_point_convention = f.info().glide;
     const state s1 = phase_state(f, in.T_evap + in.superheat, p_evap, phase_kind::gas, in.superheat, 1, "Перегрев");
     const state s2s = f.at(input_pair::p_s, p_high, s1.s, extras::none);
-    const state s2 = f.at(input_pair::p_h, p_high, s1.h + (s2s.h - s1.h) / in.eta, extras::none);
+    const double work = (s2s.h - s1.h) / in.eta;
+    if (!std::isfinite(work))
+        invalid("Недопустимый КПД компрессора eta = " + exact(in.eta) + ": работа сжатия не выражается конечным числом.");
+    const state s2 = f.at(input_pair::p_h, p_high, s1.h + work, extras::none);
     const state s3 = subcritical ? phase_state(f, bubble_temperature(f, p_high, *in.T_cond) - in.subcool, p_high,
                                                phase_kind::liquid, in.subcool, 0, "Переохлаждение")
                                  : f.at(input_pair::T_p, *in.T_gc_out, p_high, extras::none);
@@ -134,6 +163,13 @@ cycle_result vapour_compression(const fluid& f, const cycle_input& in) {
         r.points.push_back({"3'", f.at(input_pair::p_x, p_high, 0, extras::none)});
     }
     add_figures(r, in);
+    // Every figure finite: an efficiency of 1e-320 or a capacity of 1e308
+    // overflows them.
+    detail::check_fp();
+    for (double v : {r.q0, r.w, r.qc, r.cop_cooling, r.cop_heating, r.pressure_ratio, r.qvol, s2.h, s2.T})
+        detail::finite(v);
+    for (const auto& v : {r.mass_flow, r.volume_flow, r.swept_volume_flow})
+        if (v) detail::finite(*v);
     return r;
 }
 

@@ -7,10 +7,6 @@
 
 namespace vantrel::detail {
 
-bool is_helmholtz_form(const std::string& type_calc) {
-    return type_calc == "f_exp" || type_calc == "f_pol" || type_calc == "f_comb" || type_calc == "f_hyp";
-}
-
 std::size_t ideal_table_columns(const std::string& type_calc) {
     if (type_calc == "f_comb" || type_calc == "f_hyp") return 3;
     return type_calc == "Cp" || is_helmholtz_form(type_calc) ? 2 : 0;

@@ -10,8 +10,6 @@
 
 namespace vantrel::detail {
 
-bool is_helmholtz_form(const std::string& type_calc);
-
 // The numbers a row of the heat-capacity table needs in the form type_calc:
 // 3 for "f_comb" and "f_hyp", 2 for the others, 0 for a form the model refuses.
 std::size_t ideal_table_columns(const std::string& type_calc);

@@ -29,12 +29,17 @@ fluid_info make_info(const std::string& dir, const config& c, const info_config&
     return f;
 }
 
-// The expansions of the saturation curves, refused unless they were fitted
-// to the equation this fluid uses, byte for byte.
+// The expansions of the saturation curves, refused unless they are as the
+// generator wrote them (their own checksum) and were fitted to the equation
+// this fluid uses, byte for byte.
 sat_expansion load_expansion(const config& c, const std::string& dir, const std::string& eos_text) {
     check_plain_name(c.sat_expansion);
     const std::string path = dir + "/" + c.sat_expansion;
     const std::string text = read_data_file(path);
+    if (!sat_expansion::checks_itself(text))
+        throw error(error_kind::data, "Разложения линии насыщения в файле " + path +
+                                          " изменены или повреждены: контрольная сумма файла не совпадает; его "
+                                          "пересоздаёт программа vantrel_sat_expansion (tools/sat_expansion.cpp).");
     const auto fitted = sat_expansion::read_heading(text);
     if (!fitted) unreadable_file(path);
     if (fitted->eos_file != c.eos_coeff || fitted->checksum != text_checksum(eos_text))
@@ -82,7 +87,7 @@ std::shared_ptr<const fluid_data> load_fluid(const std::string& dir, load_parts 
     }
     // The expansions are of the equal-area solution: without that rule they do not apply.
     if (!c.sat_expansion.empty() && c.maxwell_rule) d->expansion = load_expansion(c, dir, eos_text);
-    check_ranges(c, ini);
+    check_ranges(c, info, ini);
     d->z_d = c.p_cr / (c.tau_div * c.R * c.rho_div);
     d->delta = c.delta_rho / c.rho_div;
     return d;

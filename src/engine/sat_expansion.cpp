@@ -23,6 +23,18 @@ std::vector<double> derivative(const std::vector<double>& c, double lo, double h
 
 double map(double x, double lo, double hi) { return (2 * x - lo - hi) / (hi - lo); }
 
+// 8 hexadecimal digits (lower case).
+std::optional<std::uint32_t> hex_word(std::string_view hex) {
+    if (hex.size() < 8) return std::nullopt;
+    std::uint32_t sum = 0;
+    for (char ch : hex.substr(0, 8)) {
+        const int digit = (ch >= '0' && ch <= '9') ? ch - '0' : (ch >= 'a' && ch <= 'f') ? ch - 'a' + 10 : -1;
+        if (digit < 0) return std::nullopt;
+        sum = sum * 16 + static_cast<std::uint32_t>(digit);
+    }
+    return sum;
+}
+
 }  // namespace
 
 std::uint32_t text_checksum(std::string_view text) {
@@ -69,14 +81,21 @@ std::optional<sat_expansion::fitted_to> sat_expansion::read_heading(std::string_
     const std::string_view line = text.substr(at + marker.size(), end == std::string_view::npos ? end : end - at - marker.size());
     const std::size_t comma = line.find(", CRC-32 0x");
     if (comma == std::string_view::npos) return std::nullopt;
-    const std::string_view hex = line.substr(comma + 11, 8);
-    std::uint32_t sum = 0;
-    for (char ch : hex) {
-        const int digit = (ch >= '0' && ch <= '9') ? ch - '0' : (ch >= 'a' && ch <= 'f') ? ch - 'a' + 10 : -1;
-        if (digit < 0 || hex.size() != 8) return std::nullopt;
-        sum = sum * 16 + static_cast<std::uint32_t>(digit);
-    }
-    return fitted_to{std::string(line.substr(0, comma)), sum};
+    const auto sum = hex_word(line.substr(comma + 11, 8));
+    if (!sum) return std::nullopt;
+    return fitted_to{std::string(line.substr(0, comma)), *sum};
+}
+
+bool sat_expansion::checks_itself(std::string_view text) {
+    const std::size_t at = text.find(OWN_CHECKSUM);
+    if (at == std::string_view::npos || (at > 0 && text[at - 1] != '\n')) return false;
+    const std::size_t end = text.find('\n', at);
+    if (end == std::string_view::npos) return false;
+    const auto written = hex_word(text.substr(at + OWN_CHECKSUM.size(), end - at - OWN_CHECKSUM.size()));
+    if (!written || end - at != OWN_CHECKSUM.size() + 8) return false;
+    std::string rest(text.substr(0, at));
+    rest.append(text.substr(end + 1));
+    return *written == text_checksum(rest);
 }
 
 double sat_expansion::T_min() const {

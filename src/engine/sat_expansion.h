@@ -57,6 +57,12 @@ public:
     };
     static std::optional<fitted_to> read_heading(std::string_view text);
 
+    // The file's checksum of itself, on the heading line OWN_CHECKSUM
+    // (followed by 8 hexadecimal digits): the CRC-32 of the file without
+    // that line. Whether text carries it and it matches.
+    static constexpr std::string_view OWN_CHECKSUM = "; CRC-32 of this file without this line 0x";
+    static bool checks_itself(std::string_view text);
+
     const critical_point& critical() const { return critical_; }
 
     // The range of T the expansions cover.

@@ -358,7 +358,10 @@ void add_saturated(const fluid_data& f, const saturated_pair& s, phase_kind side
 }
 
 std::string range_warning(const fluid_info& i, double T, double p) {
-    const bool outside = (i.T_min && T < *i.T_min) || (i.T_max && T > *i.T_max) || (i.p_max && p > *i.p_max);
+    // The ends are inclusive to 1e-15 of them: a limit written in other
+    // units rounds a hair to either side (0.01 degrees Celsius is not quite 273.16 K).
+    const bool outside = (i.T_min && T < *i.T_min * (1 - 1e-15)) || (i.T_max && T > *i.T_max * (1 + 1e-15)) ||
+                         (i.p_max && p > *i.p_max * (1 + 1e-15));
     if (!outside) return "";
     std::string range;
     if (i.T_min) range += " от " + number_text(*i.T_min);
