@@ -19,52 +19,52 @@ struct guess {
 
 // The ideal gas of enthalpy h and entropy s: T by Newton's method on the
 // ideal-gas enthalpy, then the density whose entropy term makes up s.
-guess ideal_gas_guess(const fluid_data& f, double h, double s) {
+// Nothing for an enthalpy the ideal gas has only far below the triple point
+// (a liquid's).
+std::optional<guess> ideal_gas_guess(const fluid_data& f, double h, double s) {
     const ideal_model& m = *f.ideal;
     double T = f.cfg.T_cr;
     for (int i = 0; i < 30; ++i) {
         const ideal_values v = m.at(T);
         const double next = std::max(T - (v.h - h) / v.cp, 0.25 * T);
+        if (next < 0.5 * f.cfg.T_tp) return std::nullopt;
         const bool done = std::fabs(next - T) <= 1e-10 * T;
         T = next;
         if (done) break;
     }
     const ideal_values v = m.at(T);
     const double R = f.cfg.R, ln_ref = std::log(m.helmholtz() ? f.cfg.rho_cr : ATMOSPHERE / (R * T));
-    return {T, ln_ref + (v.s - s) / R};
+    return guess{T, ln_ref + (v.s - s) / R};
 }
 
 // The saturated liquid whose entropy is s, where compressed liquids lie
-// close: regula falsi (Illinois) in T between the triple point and just
-// below the critical point, to 1e-4 of T.
+// close: Newton's method in T with ds'/dT ~ c_p'/T, kept between the triple
+// point and just below the critical point, to 1e-3 of T (the start only).
 std::optional<guess> liquid_guess(const fluid_data& f, double s) {
-    const auto s_liq = [&](double T) -> std::optional<std::pair<double, double>> {
+    const auto liquid_at = [&](double T) -> std::optional<std::pair<properties, double>> {
         const auto sat = saturated_states(f, given::T, T);
         if (!sat) return std::nullopt;
-        return std::pair{real_properties(f, T, sat->p, f.cfg.rho_div * sat->omega_1, sat->a1).s - s,
-                         std::log(f.cfg.rho_div * sat->omega_1)};
+        const double rho = f.cfg.rho_div * sat->omega_1;
+        return std::pair{real_properties(f, T, sat->p, rho, sat->a1), std::log(rho)};
     };
-    double a = f.cfg.T_tp, b = f.cfg.T_cr * (1 - 1e-4);
-    const auto fa0 = s_liq(a), fb0 = s_liq(b);
-    if (!fa0 || !fb0 || fb0->first < 0) return std::nullopt;
-    if (fa0->first >= 0) return guess{a, fa0->second};
-    double fa = fa0->first, fb = fb0->first, ln_rho = fb0->second;
-    for (int i = 0, side = 0; i < 30 && b - a > 1e-4 * b; ++i) {
-        const double m = (a * fb - b * fa) / (fb - fa);
-        const auto fm = s_liq(m);
-        if (!fm) return std::nullopt;
-        ln_rho = fm->second;
-        if (fm->first < 0) {
-            a = m, fa = fm->first;
-            if (side == -1) fb /= 2;
-            side = -1;
-        } else {
-            b = m, fb = fm->first;
-            if (side == 1) fa /= 2;
-            side = 1;
+    double lo = f.cfg.T_tp, hi = f.cfg.T_cr * (1 - 1e-4), T = 0.5 * (lo + hi);
+    for (int i = 0; i < 12; ++i) {
+        const auto l = liquid_at(T);
+        if (!l) return std::nullopt;
+        const double g = l->first.s - s;
+        // Above the entropy of the saturated liquid next to the critical
+        // point the state is no liquid's.
+        if (i == 0 && g < 0) {
+            const auto top = liquid_at(hi);
+            if (!top || !(top->first.s > s)) return std::nullopt;
         }
+        (g < 0 ? lo : hi) = T;
+        double next = T - g * T / l->first.c_p;
+        if (!(next > lo && next < hi)) next = 0.5 * (lo + hi);
+        if (std::fabs(next - T) <= 1e-3 * T || hi - lo <= 1e-3 * T) return guess{T, l->second};
+        T = next;
     }
-    return guess{0.5 * (a + b), ln_rho};
+    return std::nullopt;
 }
 
 // The single-phase state of the density and temperature there.
@@ -86,6 +86,9 @@ std::optional<flash_state> newton(const fluid_data& f, double h, double s, guess
         for (int i = 0; i < 40 && T > 0 && std::isfinite(w); ++i) {
             const double rho = std::exp(w);
             const residual_derivatives a = f.residual.at(rho / f.cfg.rho_div, T / f.cfg.tau_div);
+            // A falling isotherm: no stable state this way (and Newton's
+            // steps there lead astray).
+            if (!(1 + a.p_rho > 0)) return std::nullopt;
             const flash_state st = state_at(f, T, rho, a);
             const properties q = real_properties(c, ideal_entry_at(f, T), T, st.p, rho, a);
             check_fp();
@@ -113,10 +116,11 @@ std::optional<flash_state> stable(const fluid_data& f, std::optional<flash_state
     if (!st || !(st->p > 0) || !(1 + st->a.p_rho > 0)) return std::nullopt;
     st->phase = decide_phase(f, st->T, st->p).phase;
     if (st->phase != phase_kind::gas && st->phase != phase_kind::liquid) return st;
-    if (const auto sat = st->T < f.cfg.T_cr ? saturated_states(f, given::T, st->T) : std::nullopt) {
+    const auto sat = st->T < f.cfg.T_cr ? solve_saturation(f, given::T, st->T) : std::nullopt;
+    if (sat && sat->omega_1) {
         const double omega = st->rho / f.cfg.rho_div;
-        if (omega < sat->omega_1 && omega > sat->omega_2) return std::nullopt;
-        st->phase = omega >= sat->omega_1 ? phase_kind::liquid : phase_kind::gas;
+        if (omega < *sat->omega_1 && omega > *sat->omega_2) return std::nullopt;
+        st->phase = omega >= *sat->omega_1 ? phase_kind::liquid : phase_kind::gas;
     }
     return st;
 }
@@ -245,15 +249,17 @@ flash_state flash_h_s(const fluid_data& f, double h, double s) {
     try {
         gas = ideal_gas_guess(f, h, s);
     } catch (const error&) {
-        clear_fp();
+        clear_fp();  // out of the ideal part's reach
     }
     const bool liquid_first = !gas || gas->ln_rho > std::log(f.cfg.rho_cr) || gas->T < f.cfg.T_tp;
     // A state below the triple point is the answer only where no two-phase
     // state on the triple point's line or above it is.
     std::optional<flash_state> below;
-    for (int k = 0; k < 2 && !below; ++k) {
+    // Last, the fluid above its critical point, where every isotherm rises.
+    const guess critical{1.1 * f.cfg.T_cr, std::log(f.cfg.rho_cr > 0 ? f.cfg.rho_cr : f.cfg.rho_div)};
+    for (int k = 0; k < 3 && !below; ++k) {
         const bool liquid = (k == 0) == liquid_first;
-        const std::optional<guess> g = liquid ? liquid_guess(f, s) : gas;
+        const std::optional<guess> g = k == 2 ? critical : liquid ? liquid_guess(f, s) : gas;
         if (!g) continue;
         const auto st = stable(f, newton(f, h, s, *g));
         if (st && !(st->T < f.cfg.T_tp)) return *st;
