@@ -120,6 +120,75 @@ TEST(TwoPhase, QualityRecoveredThroughEveryPair) {
     }
 }
 
+// The edges of the dome and of the equation, for every pair on every fluid:
+// h', h'', s', s'' at -4 ... +4 ulps, the triple line, below the triple
+// point, T = T_cr and p = p_cr exactly, compressed liquid up to p_max. Each
+// state is computed, on its side of the dome (the library returns no state
+// that does not reproduce its inputs).
+TEST(Boundaries, EveryPairAtTheEdgesOfEveryFluid) {
+    for (const char* agent : FLUIDS) {
+        SCOPED_TRACE(agent);
+        const vantrel::fluid f = load(agent);
+        const vantrel::fluid_info& i = f.info();
+        // R404A's saturation comes from correlations: next to its critical
+        // point the equation has no gas at their saturated vapour's h or s,
+        // and their saturated states lie a hair off the equation's, so (h, s)
+        // at them may land on the other side or fail.
+        const bool equal_area = f.data().cfg.maxwell_rule;
+        for (const double q : {0.0, 0.25, 0.5, 0.9, 0.999}) {
+            if (q == 0.999 && !equal_area) continue;
+            const double p = i.p_tp + q * (i.p_cr - i.p_tp);
+            const auto sat = f.saturation_at_p(p);
+            ASSERT_TRUE(sat) << p;
+            const struct {
+                input_pair pair;
+                double edge;
+                bool vapour;
+            } edges[] = {{input_pair::p_h, sat->h_liq, false}, {input_pair::p_h, sat->h_vap, true},
+                         {input_pair::p_s, sat->s_liq, false}, {input_pair::p_s, sat->s_vap, true}};
+            for (const auto& e : edges) {
+                double v = e.edge;
+                for (int k = 0; k < 4; ++k) v = std::nextafter(v, -INFINITY);
+                for (int k = -4; k <= 4; ++k, v = std::nextafter(v, INFINITY)) {
+                    const vantrel::state s = f.at(e.pair, p, v);
+                    // Inside, two phases, or the saturated phase itself where x rounds to 0 or 1.
+                    const auto edge = e.vapour ? vantrel::phase_kind::gas : vantrel::phase_kind::liquid;
+                    const bool inside = e.vapour ? k < 0 : k > 0;
+                    EXPECT_TRUE(inside ? s.phase == vantrel::phase_kind::two_phase || s.x == (e.vapour ? 1.0 : 0.0)
+                                       : s.phase == edge)
+                        << p << " Pa, " << k << " ulps from " << (e.vapour ? "the vapour" : "the liquid");
+                }
+            }
+            if (!equal_area) continue;
+            EXPECT_NO_THROW(f.at(input_pair::h_s, sat->h_vap, sat->s_vap)) << p;
+            EXPECT_NO_THROW(f.at(input_pair::h_s, sat->h_liq, sat->s_liq)) << p;
+        }
+        // The triple line: its two-phase states by (h, s) as well.
+        const vantrel::state wet = f.at(input_pair::T_x, i.T_tp, 0.3);
+        EXPECT_NEAR(*f.at(input_pair::h_s, wet.h, wet.s).x, 0.3, 1e-9);
+        // Below the triple point a gas is computed, with its warning, or refused.
+        const vantrel::state cold = f.at(input_pair::T_p, i.T_tp - 2, 0.1 * i.p_tp);
+        for (const input_pair pair : {input_pair::p_h, input_pair::p_s}) {
+            try {
+                const vantrel::state back = f.at(pair, cold.p, pair == input_pair::p_h ? cold.h : cold.s);
+                EXPECT_LT(rel(back.T, cold.T), 1e-9);
+            } catch (const vantrel::error& e) {
+                EXPECT_NE(std::string(e.what()).find("ниже нижней границы"), std::string::npos) << e.what();
+            }
+        }
+        // The critical temperature and pressure exactly, away from each other,
+        // and compressed liquid up to p_max: computed, and found again by (h, s).
+        const std::pair<double, double> states[] = {
+            {i.T_cr, 0.5 * i.p_cr}, {i.T_cr, 0.99 * i.p_cr}, {i.T_cr, 1.01 * i.p_cr}, {i.T_cr, 2 * i.p_cr},
+            {0.9 * i.T_cr, i.p_cr}, {1.1 * i.T_cr, i.p_cr},  {i.T_tp + 5, *i.p_max},  {0.8 * i.T_cr, *i.p_max}};
+        for (const auto& [T, p] : states) {
+            const vantrel::state s = f.at(input_pair::T_p, T, p);
+            EXPECT_LT(rel(f.at(input_pair::h_s, s.h, s.s).T, T), 1e-9) << T << " K " << p << " Pa";
+            EXPECT_LT(rel(f.at(input_pair::p_h, p, s.h).T, T), 1e-9) << T << " K " << p << " Pa";
+        }
+    }
+}
+
 // Mixture values: v, h, s, u weighted by x, rho = 1/v, no c_p, c_v, w, JT.
 TEST(TwoPhase, MixtureOfTheSaturatedPhases) {
     const vantrel::fluid f = load("R718");

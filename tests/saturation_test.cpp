@@ -9,6 +9,7 @@
 #include "engine/density.h"
 #include "engine/equilibrium.h"
 #include "engine/fpu.h"
+#include "engine/sat_expansion.h"
 #include "engine/states.h"
 #include "test_support.h"
 #include "vantrel/vantrel.h"
@@ -352,6 +353,40 @@ TEST(NearCritical, WaterAgainstPythonIapws) {
         EXPECT_LT(test::rel(s->rho_vap, ref[3 * i + 2]), 1e-6) << temperatures[i];
         EXPECT_LT(test::rel(pressures[i], ref[9 + i]), 1e-9) << pressures[i];
     }
+}
+
+// A made-up table of expansions in x = sqrt(1 - T/T_c): ln(p/p_c) on two
+// pieces, the densities on one, each a short Chebyshev sum written out here
+// term by term (T_0 = 1, T_1 = u, T_2 = 2u^2 - 1, T_3 = 4u^3 - 3u).
+TEST(Expansions, EvaluateTheirChebyshevSums) {
+    const d::table rows{{0, 300, 5e6, 400, 0, 0},
+                        {1, 0.01, 0.3, -0.5, -0.4, 0.03, -0.002},
+                        {1, 0.3, 0.8, -2.218, -1.3, 0.05, 0.004},  // continuous at x = 0.3
+                        {2, 0.01, 0.8, 0.6, 0.5, -0.02, 0.001},
+                        {3, 0.01, 0.8, -1.5, -2.0, 0.1, -0.01}};
+    const d::sat_expansion e = d::sat_expansion::from_table(rows, "e.txt");
+    const auto sum = [](const std::vector<double>& c, double lo, double hi, double x) {
+        const double u = (2 * x - lo - hi) / (hi - lo);
+        return c[0] + c[1] * u + c[2] * (2 * u * u - 1) + c[3] * (4 * u * u * u - 3 * u);
+    };
+    for (const double x : {0.05, 0.2, 0.31, 0.45, 0.79}) {
+        const double T = 300 * (1 - x * x);
+        const auto s = e.at_T(T);
+        ASSERT_TRUE(s) << x;
+        const double ln_p = x < 0.3 ? sum({-0.5, -0.4, 0.03, -0.002}, 0.01, 0.3, x) : sum({-2.218, -1.3, 0.05, 0.004}, 0.3, 0.8, x);
+        EXPECT_LT(test::rel(s->p, 5e6 * std::exp(ln_p)), 4e-15) << x;  // x back from T: a few bits
+        EXPECT_LT(test::rel(s->rho_liq, 400 * std::exp(sum({0.6, 0.5, -0.02, 0.001}, 0.01, 0.8, x))), 4e-15) << x;
+        EXPECT_LT(test::rel(s->rho_vap, 400 * std::exp(sum({-1.5, -2.0, 0.1, -0.01}, 0.01, 0.8, x))), 4e-15) << x;
+        EXPECT_LT(test::rel(e.at_p(s->p)->T, T), 1e-15) << x;  // the inverse
+    }
+    EXPECT_FALSE(e.at_T(300 * (1 - 0.9 * 0.9)));  // beyond the pieces
+    EXPECT_FALSE(e.at_T(301));
+    // Pieces that leave a gap, or a quantity without any, are a read error.
+    d::table gap = rows;
+    gap[2][1] = 0.31;
+    EXPECT_EQ(error_of([&] { d::sat_expansion::from_table(gap, "e.txt"); }), test::msg::unreadable("e.txt"));
+    EXPECT_EQ(error_of([&] { d::sat_expansion::from_table({rows[0], rows[1], rows[2], rows[3]}, "e.txt"); }),
+              test::msg::unreadable("e.txt"));
 }
 
 // ------------------------------------------------- saturation-line correlations

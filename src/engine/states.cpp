@@ -73,7 +73,18 @@ double correlation_density(const residual_at_tau<double>& at, const fluid_data& 
 std::optional<sat_solution> by_correlation(const fluid_data& f, given g, double value) {
     const config& c = f.cfg;
     sat_solution s;
-    s.T = (g == given::T) ? value : f.line.T_at(value, c.T_tp, c.T_cr, 0);
+    if (g == given::p) {
+        // The triple point's pressure as the configuration writes it may lie a
+        // hair below the correlation's own there: the triple point, not the
+        // bisection's far end. (Above the correlation's pressure at T_cr the
+        // bisection ends at T_cr.)
+        const double p_lo = f.line.p(c.T_tp);
+        check_fp();
+        if (value < p_lo * (1 - 1e-6)) return std::nullopt;
+        s.T = value <= p_lo ? c.T_tp : f.line.T_at(value, c.T_tp, c.T_cr, 0);
+    } else {
+        s.T = value;
+    }
     s.p = (g == given::T) ? f.line.p(value) : value;
     check_fp();
     const double tau = s.T / c.tau_div, pi = s.p / c.p_cr;
