@@ -286,7 +286,9 @@ TEST(Units, TemperatureAndPressureConversions) {
     for (const auto& c : pressures)
         EXPECT_NEAR(change_dimension_p(c.from, c.to, c.value), c.expected, 1e-12 * c.expected) << c.from << "->" << c.to;
     // Out of Pa a decimal unit multiplies by its reciprocal power of ten, the others divide.
-    EXPECT_EQ(change_dimension_p("Pa", "bar", 1234567), 1234567 * 1e-5);
+    static_assert(300000 * 1e-5 != 300000 / 1e5 && 123456.789 * 1e-6 != 123456.789 / 1e6);  // values that tell
+    EXPECT_EQ(change_dimension_p("Pa", "bar", 300000), 300000 * 1e-5);
+    EXPECT_EQ(change_dimension_p("Pa", "MPa", 123456.789), 123456.789 * 1e-6);
     EXPECT_EQ(change_dimension_p("Pa", "at", 1234567), 1234567 / 98066.5);
     prop_list prop;
     prop.t = 273.15;
