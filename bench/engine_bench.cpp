@@ -2,7 +2,12 @@
 // derivatives, one (T, p) state, loading a fluid.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/states.h"
 #include "vantrel/vantrel.h"
@@ -88,6 +93,61 @@ void engine_pair(benchmark::State& state, const char* agent, vantrel::input_pair
     for (auto _ : state) benchmark::DoNotOptimize(f.at(pair, first, second, vantrel::extras::none));
 }
 
+// A fixed grid of 200 single-phase states inside the stated range, a third
+// each gas (5 to 80 K above the dew line, 0.01 to 0.9 p_c), liquid (5 K above
+// the triple point to 0.95 T_c, from 1.05 p_sat to p_max) and supercritical
+// (1.05 T_c to T_max, 1.05 p_c to p_max), spread by a Kronecker sequence.
+std::vector<vantrel::state> state_grid(const vantrel::fluid& f) {
+    const vantrel::fluid_info& i = f.info();
+    const double T_lo = std::max(i.T_tp, i.T_min.value_or(i.T_tp)), T_hi = i.T_max.value(), p_hi = i.p_max.value();
+    const auto geo = [](double lo, double hi, double u) { return lo * std::pow(hi / lo, u); };
+    std::vector<vantrel::state> grid;
+    for (int k = 0; k < 200; ++k) {
+        const double u = std::fmod(0.5 + k * 0.6180339887498949, 1.0), v = std::fmod(0.5 + k * 0.7548776662466927, 1.0);
+        double T = 0, p = 0;
+        if (k % 3 == 0) {
+            p = geo(std::max(0.01 * i.p_cr, 1.5 * i.p_tp), 0.9 * i.p_cr, u);
+            T = std::min(f.saturation_at_p(p)->T + 5 + 75 * v, T_hi);
+        } else if (k % 3 == 1) {
+            T = T_lo + 5 + u * (0.95 * i.T_cr - T_lo - 5);
+            p = geo(1.05 * f.saturation_at_T(T)->p, p_hi, v);
+        } else {
+            T = 1.05 * i.T_cr + u * (T_hi - 1.05 * i.T_cr);
+            p = geo(1.05 * i.p_cr, p_hi, v);
+        }
+        grid.push_back(f.at(vantrel::input_pair::T_p, T, p, vantrel::extras::none));
+    }
+    return grid;
+}
+
+// The grid's states by (T, p) or by (h, s). The time is that of the whole
+// grid, items per second the states; the counter median_us is the median of
+// one state, timed state by state (the median of 9 calls each) after the run.
+void engine_grid(benchmark::State& state, const char* agent, vantrel::input_pair pair) {
+    const vantrel::fluid f = load(agent);
+    const std::vector<vantrel::state> grid = state_grid(f);
+    const auto one = [&](const vantrel::state& s) {
+        return pair == vantrel::input_pair::h_s ? f.at(pair, s.h, s.s, vantrel::extras::none)
+                                                : f.at(pair, s.T, s.p, vantrel::extras::none);
+    };
+    for (auto _ : state)
+        for (const vantrel::state& s : grid) benchmark::DoNotOptimize(one(s));
+    std::vector<double> medians;
+    for (const vantrel::state& s : grid) {
+        std::vector<double> us;
+        for (int r = 0; r < 9; ++r) {
+            const auto t0 = std::chrono::steady_clock::now();
+            benchmark::DoNotOptimize(one(s));
+            us.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count());
+        }
+        std::nth_element(us.begin(), us.begin() + 4, us.end());
+        medians.push_back(us[4]);
+    }
+    std::nth_element(medians.begin(), medians.begin() + 100, medians.end());
+    state.counters["median_us"] = medians[100];
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(grid.size()));
+}
+
 BENCHMARK_CAPTURE(engine_pair, R507A_ph_gas_20C_5bar, "R507A", vantrel::input_pair::p_h, 20, 5, -1);
 BENCHMARK_CAPTURE(engine_pair, R507A_ph_liquid_m30C_20bar, "R507A", vantrel::input_pair::p_h, -30, 20, -1);
 BENCHMARK_CAPTURE(engine_pair, R507A_ph_two_phase_m10C_x03, "R507A", vantrel::input_pair::p_h, -10, 0, 0.3);
@@ -121,5 +181,11 @@ BENCHMARK_CAPTURE(engine_state, R507A_20C_5bar_with_glide, "R507A", 20, 5, vantr
 BENCHMARK_CAPTURE(engine_state, R744_20C_50bar, "R744", 20, 50, vantrel::extras::none);
 BENCHMARK_CAPTURE(engine_state, R718_200C_5bar, "R718", 200, 5, vantrel::extras::none);
 BENCHMARK_CAPTURE(engine_load, R507A, "R507A");
+BENCHMARK_CAPTURE(engine_grid, R134a_Tp, "R134a", vantrel::input_pair::T_p);
+BENCHMARK_CAPTURE(engine_grid, R134a_hs, "R134a", vantrel::input_pair::h_s);
+BENCHMARK_CAPTURE(engine_grid, R744_Tp, "R744", vantrel::input_pair::T_p);
+BENCHMARK_CAPTURE(engine_grid, R744_hs, "R744", vantrel::input_pair::h_s);
+BENCHMARK_CAPTURE(engine_grid, R718_Tp, "R718", vantrel::input_pair::T_p);
+BENCHMARK_CAPTURE(engine_grid, R718_hs, "R718", vantrel::input_pair::h_s);
 
 }  // namespace

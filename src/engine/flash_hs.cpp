@@ -125,12 +125,38 @@ std::optional<flash_state> stable(const fluid_data& f, std::optional<flash_state
     return st;
 }
 
+// The root of G between a and b (of opposite signs) by regula falsi with
+// the Illinois halving, to 1e-14 of T; the point of smaller |G| of the last
+// bracket.
+template <class Point, class At>
+Point root_of_G(Point a, Point b, const At& at) {
+    if (a.G == 0 || b.G == 0) return a.G == 0 ? a : b;
+    double Ga = a.G, Gb = b.G;
+    int side = 0;
+    for (int i = 0; i < MAX_STEPS && std::fabs(b.T - a.T) > 1e-14 * b.T; ++i) {
+        double T = (a.T * Gb - b.T * Ga) / (Gb - Ga);
+        if (!(T > std::min(a.T, b.T) && T < std::max(a.T, b.T))) T = 0.5 * (a.T + b.T);
+        const Point m = *at(T);
+        if (m.G == 0) return m;
+        if ((m.G < 0) == (a.G < 0)) {
+            a = m, Ga = m.G;
+            if (side == -1) Gb /= 2;
+            side = -1;
+        } else {
+            b = m, Gb = m.G;
+            if (side == 1) Ga /= 2;
+            side = 1;
+        }
+    }
+    return std::fabs(a.G) < std::fabs(b.G) ? a : b;
+}
+
 // Inside the dome each saturation temperature's states lie on a straight
 // line in (h, s), from (h', s') to (h'', s'') (of slope T under the
 // equal-area rule): G(T) = s - s' - x (s'' - s'), x = (h - h')/(h'' - h'),
 // is zero on the one that holds (h, s), with x in [0, 1]. The lines do not
 // cross, so there is one such T at most: a scan in sqrt(1 - T/T_cr), then
-// bisection.
+// regula falsi.
 std::optional<flash_state> two_phase(const fluid_data& f, double h, double s) {
     const config& c = f.cfg;
     if (!in_saturation_range(c, given::T, c.T_tp, 1)) return std::nullopt;
@@ -156,12 +182,7 @@ std::optional<flash_state> two_phase(const fluid_data& f, double h, double s) {
         if (k == 0 && std::fabs(next->G) <= 1e-12 * next->ds && next->x >= 0 && next->x <= 1)
             return with_quality(next->sat, next->x, c.rho_div);
         if (last && (last->G <= 0) != (next->G <= 0)) {
-            point lo = *last, hi = *next;
-            for (int i = 0; i < 80 && hi.T - lo.T > 1e-14 * hi.T; ++i) {
-                const point mid = *at(0.5 * (lo.T + hi.T));
-                ((mid.G <= 0) == (lo.G <= 0) ? lo : hi) = mid;
-            }
-            const point& r = std::fabs(lo.G) < std::fabs(hi.G) ? lo : hi;
+            const point r = root_of_G(*last, *next, at);
             if (r.x < 0 || r.x > 1) return std::nullopt;
             return with_quality(r.sat, r.x, c.rho_div);
         }
