@@ -350,5 +350,6 @@ TEST(Diagram, WritesEachFormat) {
     const auto bad = test::run_process(VANTREL_CLI_PATH, dir.path,
                                        {"diagram", "-o", "missing/d.svg", "--data", DATA.string()});
     EXPECT_EQ(bad.exit_code, 1);
-    EXPECT_EQ(test::lines(bad.err), std::vector<std::string>{"Не удалось записать файл missing/d.svg"});
+    EXPECT_EQ(test::lines(bad.err),
+              std::vector<std::string>{"Не удалось записать файл missing/d.svg: No such file or directory"});
 }

@@ -177,7 +177,7 @@ TEST(ModesBatchRows, DelimiterHeaderAndFields) {
         {"20;1e400", semicolon, 0, 0, "Недопустимое число '1e400'."},
     };
     for (const auto& c : cases) {
-        const auto r = parse_row(c.line, c.f);
+        const auto r = parse_row(c.line, c.f, 1);
         if (*c.error != '\0') {
             ASSERT_TRUE(std::holds_alternative<std::string>(r)) << c.line;
             EXPECT_EQ(std::get<std::string>(r), c.error);
