@@ -63,7 +63,7 @@ double checked_si(quantity q, unit_system u, double value, std::string_view what
     if (!std::isfinite(si))
         throw usage_error("Значение " + std::string(what) + " = " + exact_text(value) + " " +
                           std::string(unit_name(q, u)) + " в единицах СИ выходит за пределы чисел double.");
-    return si;
+    return unsigned_zero(si);  // -0 given is 0, also in the engine's messages
 }
 
 input_key parse_key(std::string_view name) {

@@ -29,8 +29,9 @@ std::optional<double> read_number(std::string_view text);
 // The same for an argument, where anything else is a usage error naming what.
 double argument_number(std::string_view text, std::string_view what);
 
-// A value given in the units u as the SI value; one that the conversion
-// takes beyond the range of double is a usage error naming it by what ("p").
+// A value given in the units u as the SI value (0 for -0); one that the
+// conversion takes beyond the range of double is a usage error naming it by
+// what ("p").
 double checked_si(quantity q, unit_system u, double value, std::string_view what);
 
 using vantrel::input_key;

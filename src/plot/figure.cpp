@@ -187,6 +187,10 @@ figure figure_from_json(std::string_view text) {
     } catch (const json::parse_error& e) {
         throw invalid_figure("Недопустимое описание рисунка: JSON повреждён или оборван (байт " +
                              std::to_string(e.byte) + ").");
+    } catch (const json::out_of_range&) {
+        throw invalid_figure("Недопустимое описание рисунка: число за пределами чисел double.");
+    } catch (const json::exception&) {
+        throw invalid_figure("Недопустимое описание рисунка: JSON не читается.");
     }
     return reader().read(j);
 }

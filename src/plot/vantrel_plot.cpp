@@ -262,6 +262,9 @@ int main(int argc, char** argv) {
     } catch (const std::bad_alloc&) {
         std::cerr << "Недостаточно памяти для рисунка.\n";
         return 1;
+    } catch (...) {
+        std::cerr << "Рисунок не построен: внутренняя ошибка vantrel_plot.\n";
+        return 1;
     }
     if (write_error == 0 && ::close(STDOUT_FILENO) != 0) write_error = errno;
     if (write_error != 0) {
