@@ -501,3 +501,38 @@ TEST(Diagram, RendererRefusesHostileFigures) {
         EXPECT_EQ(r.out, "");
     }
 }
+
+// However the renderer fails, vantrel_cli says so in one line and the
+// picture of an earlier run stays as it was, with no temporary file beside
+// it: a renderer (a script in vantrel_plot's place) that explains itself on
+// several lines, says nothing, is killed by a signal, cannot write the
+// picture, or stops in the middle of it.
+TEST(Diagram, RendererFailuresLeaveAnEarlierPictureAlone) {
+    const struct {
+        std::string script, message;
+    } cases[] = {
+        {"echo 'PLplot: a warning' >&2; echo 'Недопустимое описание рисунка: x.' >&2; exit 1",
+         "Недопустимое описание рисунка: x."},
+        {"exit 5", "Рисунок old.svg не построен: vantrel_plot завершился с кодом 5."},
+        {"kill -SEGV $$", "Рисунок old.svg не построен: vantrel_plot завершился по сигналу 11 (Segmentation fault)."},
+        {"echo 'Не удалось записать рисунок: No space left on device' >&2; exit 3",
+         "Не удалось записать файл old.svg: No space left on device"},
+        {"cat > /dev/null; printf '<svg' ; echo 'Недостаточно памяти для рисунка.' >&2; exit 1",
+         "Недостаточно памяти для рисунка."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.script);
+        test::temp_dir dir;
+        const fs::path exe = test::cli_copy(dir.path / "bin");
+        test::write_file(dir.path / "bin" / "vantrel_plot", "#!/bin/sh\n" + c.script + "\n");
+        fs::permissions(dir.path / "bin" / "vantrel_plot", fs::perms::owner_all);
+        test::write_file(dir.path / "old.svg", "an earlier picture");
+        const auto r = test::run_process(exe, dir.path, {"diagram", "R134a", "-o", "old.svg", "--data", DATA.string()});
+        EXPECT_EQ(r.exit_code, 1);
+        EXPECT_EQ(r.err, c.message + "\n");
+        EXPECT_EQ(test::read_file(dir.path / "old.svg"), "an earlier picture");
+        int files = 0;
+        for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.path)) ++files;
+        EXPECT_EQ(files, 2);  // bin and the picture
+    }
+}
