@@ -89,7 +89,8 @@ process_result run_process(const fs::path& exe, const fs::path& cwd, const std::
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
         const int in = open(in_path.c_str(), O_RDONLY);
-        const int out = open(stdout_to.empty() ? out_path.c_str() : stdout_to.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const fs::path& out_to = stdout_to.empty() ? out_path : stdout_to;
+        const int out = open(out_to.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int err = merge_err ? out : open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (in < 0 || out < 0 || err < 0 || chdir(cwd.c_str()) != 0) _exit(127);
         dup2(in, 0);

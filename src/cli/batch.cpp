@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <ostream>
 #include <thread>
 
@@ -66,18 +67,26 @@ void append_row(std::string& out, const batch_job& job, const input_line& line) 
 }
 
 // The rows of a group of lines, each thread computing one contiguous share,
-// written in order.
+// written in order. What ends a thread (memory, say) ends the batch.
 void write_rows(std::ostream& out, const batch_job& job, const std::vector<input_line>& lines, unsigned threads) {
     const std::size_t n = lines.size();
     const unsigned t = static_cast<unsigned>(std::max<std::size_t>(1, std::min<std::size_t>(threads, n / 64)));
     std::vector<std::string> parts(t);
+    std::vector<std::exception_ptr> failures(t);
     const auto work = [&](unsigned k) {
-        for (std::size_t i = n * k / t; i < n * (k + 1) / t; ++i) append_row(parts[k], job, lines[i]);
+        try {
+            for (std::size_t i = n * k / t; i < n * (k + 1) / t; ++i) append_row(parts[k], job, lines[i]);
+        } catch (...) {
+            failures[k] = std::current_exception();
+        }
     };
-    std::vector<std::jthread> pool;
-    for (unsigned k = 1; k < t; ++k) pool.emplace_back(work, k);
-    work(0);
-    pool.clear();
+    {
+        std::vector<std::jthread> pool;
+        for (unsigned k = 1; k < t; ++k) pool.emplace_back(work, k);
+        work(0);
+    }
+    for (const std::exception_ptr& e : failures)
+        if (e) std::rethrow_exception(e);
     for (const auto& p : parts) out.write(p.data(), static_cast<std::streamsize>(p.size()));
     require_written(out, STANDARD_OUTPUT);
 }

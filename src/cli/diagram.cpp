@@ -90,9 +90,10 @@ void add_label(plot::figure& fig, const frame& fr, const plot::curve& c, double 
     const bool forward = std::fabs(dy) > std::fabs(dx) ? dy > 0 : dx > 0;
     // (The ratio first: a product of two pressures near the ends of the range
     // of doubles would not be one.)
-    fig.labels.push_back({c.points[best], forward ? point{c.points[best].x + (b.x - a.x), c.points[best].y * (b.y / a.y)}
-                                                  : point{c.points[best].x + (a.x - b.x), c.points[best].y * (a.y / b.y)},
-                          text, c.style.color, 1});
+    const point& at = c.points[best];
+    const point towards = forward ? point{at.x + (b.x - a.x), at.y * (b.y / a.y)}
+                                  : point{at.x + (a.x - b.x), at.y * (a.y / b.y)};
+    fig.labels.push_back({at, towards, text, c.style.color, 1});
 }
 
 // A "nice" step (1, 2 or 5 times a power of ten) giving about n intervals.

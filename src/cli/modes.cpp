@@ -147,7 +147,8 @@ std::string message_of(const std::exception_ptr& e) {
     } catch (const std::bad_alloc&) {
         message = "Недостаточно памяти.";
     } catch (const std::filesystem::filesystem_error& x) {
-        message = "Ошибка файловой системы: " + (x.path1().empty() ? "" : x.path1().string() + ": ") + x.code().message() + ".";
+        message = "Ошибка файловой системы: " + (x.path1().empty() ? "" : x.path1().string() + ": ") +
+                  x.code().message() + ".";
     } catch (const std::system_error& x) {
         message = "Системная ошибка: " + x.code().message() + ".";
     } catch (const nlohmann::json::exception&) {

@@ -40,6 +40,8 @@ constexpr std::size_t MESSAGE_BYTES = 1 << 16;  // of the renderer's standard er
 
 [[noreturn]] void failed(const std::string& message) { throw vantrel::error(vantrel::error_kind::data, message); }
 
+std::string reason(int error) { return std::string(std::strerror(error)) + "."; }
+
 fs::path renderer() {
     std::error_code ec;
     const fs::path bin = fs::read_symlink("/proc/self/exe", ec).parent_path();
@@ -62,7 +64,7 @@ void check_target(const std::string& path) {
 struct pipe_pair {
     int fd[2] = {-1, -1};
     pipe_pair() {
-        if (::pipe2(fd, O_CLOEXEC) != 0) failed("Не удалось запустить vantrel_plot: " + std::string(std::strerror(errno)) + ".");
+        if (::pipe2(fd, O_CLOEXEC) != 0) failed("Не удалось запустить vantrel_plot: " + reason(errno));
     }
     ~pipe_pair() {
         for (const int f : fd)
@@ -104,7 +106,8 @@ bool exchange(pipe_pair& in, pipe_pair& err, const std::string& text, std::strin
     std::size_t done = 0;
     if (text.empty()) in.close(1);
     while (in.fd[1] >= 0 || err.fd[0] >= 0) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        using std::chrono::milliseconds;
+        const auto left = std::chrono::duration_cast<milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) return false;
         pollfd fds[2];
         nfds_t n = 0;
@@ -114,7 +117,8 @@ bool exchange(pipe_pair& in, pipe_pair& err, const std::string& text, std::strin
         for (nfds_t k = 0; k < n; ++k) {
             if (fds[k].revents == 0) continue;
             if (fds[k].fd == in.fd[1]) {
-                const ssize_t w = ::write(in.fd[1], text.data() + done, std::min<std::size_t>(text.size() - done, 1 << 16));
+                const std::size_t most = std::min<std::size_t>(text.size() - done, 1 << 16);
+                const ssize_t w = ::write(in.fd[1], text.data() + done, most);
                 if (w > 0) done += static_cast<std::size_t>(w);
                 // Written, or the reader gone: it says why on its standard error.
                 if (done == text.size() || (w < 0 && errno != EAGAIN && errno != EINTR)) in.close(1);
@@ -135,7 +139,7 @@ std::optional<int> finished(pid_t pid, std::chrono::steady_clock::time_point dea
         int status = 0;
         const pid_t r = ::waitpid(pid, &status, WNOHANG);
         if (r == pid) return status;
-        if (r < 0 && errno != EINTR) failed("Не удалось дождаться vantrel_plot: " + std::string(std::strerror(errno)) + ".");
+        if (r < 0 && errno != EINTR) failed("Не удалось дождаться vantrel_plot: " + reason(errno));
         if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
@@ -166,7 +170,7 @@ void render(const plot::figure& fig, const std::string& path) {
     pid_t pid = 0;
     const int rc = posix_spawn(&pid, exe.c_str(), &actions, nullptr, const_cast<char* const*>(argv), environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) failed("Не удалось запустить " + exe + ": " + std::string(std::strerror(rc)) + ".");
+    if (rc != 0) failed("Не удалось запустить " + exe + ": " + reason(rc));
     limit(pid);
     in.close(0);
     err.close(1);
@@ -192,7 +196,8 @@ void render(const plot::figure& fig, const std::string& path) {
     if (code != 0) {
         const std::string line = last_line(message);
         if (code == plot::PICTURE_WRITE_FAILED && line.starts_with(plot::PICTURE_NOT_WRITTEN))
-            throw output_error("Не удалось записать файл " + path + ": " + line.substr(plot::PICTURE_NOT_WRITTEN.size()));
+            throw output_error("Не удалось записать файл " + path + ": " +
+                               line.substr(plot::PICTURE_NOT_WRITTEN.size()));
         failed(line.empty() ? not_drawn + "завершился с кодом " + std::to_string(code) + "." : line);
     }
     picture.commit();

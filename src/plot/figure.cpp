@@ -54,7 +54,8 @@ public:
             const json& pts = array(field(curves[i], "points", at), at + ".points", MAX_CURVE_POINTS);
             total += pts.size();
             if (total > MAX_POINTS) bad("curves", "не более " + std::to_string(MAX_POINTS) + " точек во всех кривых");
-            for (std::size_t k = 0; k < pts.size(); ++k) c.points.push_back(point_of(pts[k], at + ".points[" + std::to_string(k) + "]"));
+            for (std::size_t k = 0; k < pts.size(); ++k)
+                c.points.push_back(point_of(pts[k], at + ".points[" + std::to_string(k) + "]"));
             f.curves.push_back(std::move(c));
         }
         const json& labels = array(field(j, "labels", ""), "labels", MAX_LABELS);
@@ -130,10 +131,10 @@ private:
 
     static std::string color(const json& j, const std::string& where) {
         const auto hex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
-        if (!j.is_string() || j.get_ref<const std::string&>().size() != 7 || j.get_ref<const std::string&>()[0] != '#' ||
-            !std::all_of(j.get_ref<const std::string&>().begin() + 1, j.get_ref<const std::string&>().end(), hex))
+        const std::string text = j.is_string() ? j.get<std::string>() : std::string();
+        if (text.size() != 7 || text[0] != '#' || !std::all_of(text.begin() + 1, text.end(), hex))
             bad(where, "ожидается цвет #rrggbb");
-        return j.get<std::string>();
+        return text;
     }
 
     static line_style style(const json& j, const std::string& where) {

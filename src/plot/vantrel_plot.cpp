@@ -65,7 +65,8 @@ std::string read_input() {
         text.append(buf.data(), n);
         if (n < buf.size()) {
             if (std::ferror(stdin))
-                throw plot::invalid_figure("Не удалось прочитать описание рисунка: " + std::string(std::strerror(errno)) + ".");
+                throw plot::invalid_figure("Не удалось прочитать описание рисунка: " +
+                                           std::string(std::strerror(errno)) + ".");
             break;
         }
     }
