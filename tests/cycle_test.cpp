@@ -506,7 +506,7 @@ TEST(Diagram, RendererRefusesHostileFigures) {
 // picture of an earlier run stays as it was, with no temporary file beside
 // it: a renderer (a script in vantrel_plot's place) that explains itself on
 // several lines, says nothing, is killed by a signal, cannot write the
-// picture, or stops in the middle of it.
+// picture, stops in the middle of it, or ends well without reading the figure.
 TEST(Diagram, RendererFailuresLeaveAnEarlierPictureAlone) {
     const struct {
         std::string script, message;
@@ -519,6 +519,7 @@ TEST(Diagram, RendererFailuresLeaveAnEarlierPictureAlone) {
          "Не удалось записать файл old.svg: No space left on device"},
         {"cat > /dev/null; printf '<svg' ; echo 'Недостаточно памяти для рисунка.' >&2; exit 1",
          "Недостаточно памяти для рисунка."},
+        {"exit 0", "Рисунок old.svg не построен: vantrel_plot прочитал не всё описание рисунка."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.script);

@@ -97,13 +97,13 @@ void limit(pid_t pid) {
 #endif
 }
 
-// Feeds text to the renderer's standard input and gathers its standard error
-// until both are closed; false when the deadline passed first.
-bool exchange(pipe_pair& in, pipe_pair& err, const std::string& text, std::string& message,
+// Feeds text to the renderer's standard input (done: how much of it it took)
+// and gathers its standard error until both are closed; false when the
+// deadline passed first.
+bool exchange(pipe_pair& in, pipe_pair& err, const std::string& text, std::size_t& done, std::string& message,
               std::chrono::steady_clock::time_point deadline) {
     const sigpipe_ignored ignored;
     ::fcntl(in.fd[1], F_SETFL, O_NONBLOCK);
-    std::size_t done = 0;
     if (text.empty()) in.close(1);
     while (in.fd[1] >= 0 || err.fd[0] >= 0) {
         using std::chrono::milliseconds;
@@ -177,7 +177,8 @@ void render(const plot::figure& fig, const std::string& path) {
 
     const auto deadline = std::chrono::steady_clock::now() + WALL_CLOCK;
     std::string message;
-    const bool answered = exchange(in, err, text, message, deadline);
+    std::size_t taken = 0;
+    const bool answered = exchange(in, err, text, taken, message, deadline);
     const std::optional<int> status = answered ? finished(pid, deadline) : std::nullopt;
     const std::string not_drawn = "Рисунок " + path + " не построен: vantrel_plot ";
     if (!status) {
@@ -200,6 +201,7 @@ void render(const plot::figure& fig, const std::string& path) {
                                line.substr(plot::PICTURE_NOT_WRITTEN.size()));
         failed(line.empty() ? not_drawn + "завершился с кодом " + std::to_string(code) + "." : line);
     }
+    if (taken < text.size()) failed(not_drawn + "прочитал не всё описание рисунка.");
     picture.commit();
 }
 

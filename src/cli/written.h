@@ -45,12 +45,12 @@ public:
     replacement_file& operator=(const replacement_file&) = delete;
 
     int fd() const { return fd_; }  // close-on-exec
-    const std::string& path() const { return path_; }
     void write(std::string_view text);
     void commit();
-    [[noreturn]] void fail(int error) const;
 
 private:
+    [[noreturn]] void fail(int error) const;
+
     std::string path_, temporary_;
     int fd_ = -1;
     bool committed_ = false;
