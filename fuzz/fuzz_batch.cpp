@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::size_t end = rest.find('\n');
         const std::string_view line = cli::strip_line_end(rest.substr(0, end == std::string_view::npos ? rest.size() : end + 1));
         rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
-        const auto row = cli::parse_row(line, f);
+        const auto row = cli::parse_row(line, f, 1);
         if (const auto* v = std::get_if<cli::row_values>(&row)) {
             if (!std::isfinite(v->first) || !std::isfinite(v->second)) std::abort();
             if (cli::is_header(line, f)) std::abort();

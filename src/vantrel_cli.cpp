@@ -1,17 +1,11 @@
 #include "vantrel_cli.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <optional>
-#include <stdexcept>
 
 #include "calc_properties.h"
+#include "cli/written.h"
 #include "engine/fpu.h"
 #include "const_unit.h"
 #include "fp_check.h"
@@ -44,28 +38,11 @@ std::string saturation_text(const std::optional<double>& value) {
 
 // Writes the four lines to a new temporary file beside csv_path and renames
 // it over csv_path, so that a failed write never leaves a damaged result
-// file. The temporary file gets a unique name and is created exclusively
-// (as mkstemp does): a planted link or FIFO is never followed or opened.
+// file; a planted link or FIFO is never followed or opened.
 void write_result_file(const std::string& csv_path, const std::string& content) {
-    std::string tmp = csv_path + ".XXXXXX";
-    const int fd = ::mkstemp(tmp.data());
-    const auto fail = [&] { throw std::runtime_error("Не удалось записать файл " + csv_path); };
-    if (fd < 0) fail();
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    bool ok = ::fchmod(fd, 0666 & ~mask) == 0;
-    for (std::size_t done = 0; ok && done < content.size();) {
-        const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        ok = n > 0;
-        if (ok) done += static_cast<std::size_t>(n);
-    }
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(tmp.c_str(), csv_path.c_str()) == 0;
-    if (!ok) {
-        ::unlink(tmp.c_str());
-        fail();
-    }
+    cli::replacement_file file(csv_path);
+    file.write(content);
+    file.commit();
 }
 
 // A number about to be printed: the floating-point flags checked, and the
@@ -85,8 +62,16 @@ std::string result_file_path(const char* argv0) {
 }
 
 int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& err, const std::string& csv_path) {
+    // Each line must reach standard output; when one does not, standard error
+    // says so and nothing more is done (no result file).
+    const auto shown = [&] {
+        const auto failure = cli::output_failure(out, cli::STANDARD_OUTPUT);
+        if (failure) err << *failure << "\n" << std::flush;
+        return !failure;
+    };
     if (argc <= 1) {
-        out << USAGE << std::flush;
+        out << USAGE;
+        shown();
         return 1;
     }
     const double t = number_argument(argc, argv, 1, 0);
@@ -96,24 +81,28 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
 
     try {
         const double h = printable(calc_property_h(t, PR.t, p, PR.p, dims, agent));
-        out << "H = " << format_fixed2(h) << " J/kg\n" << std::flush;
+        out << "H = " << format_fixed2(h) << " J/kg\n";
+        if (!shown()) return 1;
         const std::string warning = calc_range_warning(t, p, dims, agent);
         if (!warning.empty()) err << warning << "\n" << std::flush;
 
         const std::string ph_st = calc_phase_state(t, p, dims, agent);
-        out << "Phase State = " << ph_st << "\n" << std::flush;
+        out << "Phase State = " << ph_st << "\n";
+        if (!shown()) return 1;
 
         // Each saturation request has its own record: a request that computes
         // nothing must not show the value of another one.
         std::optional<double> t_s;
         prop_list by_p;
         if (calc_sat_props(p, PR.p, dims, agent, by_p, UNDEFINE_ST)) t_s = printable(by_p.t);
-        out << "Saturation T = " << saturation_text(t_s) << " " << dims.t_dim << "\n" << std::flush;
+        out << "Saturation T = " << saturation_text(t_s) << " " << dims.t_dim << "\n";
+        if (!shown()) return 1;
 
         std::optional<double> p_s;
         prop_list by_t;
         if (calc_sat_props(t, PR.t, dims, agent, by_t, UNDEFINE_ST)) p_s = printable(by_t.p);
-        out << "Saturation P = " << saturation_text(p_s) << " " << dims.p_dim << "\n" << std::flush;
+        out << "Saturation P = " << saturation_text(p_s) << " " << dims.p_dim << "\n";
+        if (!shown()) return 1;
 
         write_result_file(csv_path, "H;" + format_fixed2(h) + ";J/kg\n" +
                                         "Phase State;" + ph_st + ";\n" +
@@ -124,7 +113,8 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
         std::string message = e.what();
         for (char& c : message)
             if (c == '\n' || c == '\r') c = ' ';
-        out << message << "\n" << std::flush;
+        out << message << "\n";
+        shown();
         return 1;
     }
     return 0;

@@ -4,13 +4,18 @@
 // engine's states.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
 #include <cmath>
+#include <functional>
 #include <map>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
 
 #include "cli/diagram.h"
+#include "plot/figure.h"
 #include "test_support.h"
 #include "vantrel/vantrel.h"
 
@@ -249,6 +254,13 @@ TEST(Cycle, CommandLineErrorsAndExitStatuses) {
         {{"cycle", "evap=-10", "cond=40", "--diagram", "c.gif"}, 2, "Недопустимое имя файла рисунка 'c.gif': допустимы расширения .svg, .png, .pdf."},
         {{"diagram", "R507A"}, 2, "Не задан файл рисунка: -o FILE.svg|png|pdf."},
         {{"diagram", "-o", "d.svg", "--p-range", "5:1"}, 2, "Параметр --p-range: LO должно быть меньше HI."},
+        {{"cycle", "evap=-10", "cond=40", "capacity=1e306"}, 2, "Значение capacity = 1e+306 kW в единицах СИ выходит за пределы чисел double."},
+        // An axis must be finite and wide enough to be divided.
+        {{"diagram", "-o", "d.svg", "--h-range=300:300.00000000000006"}, 2, "Параметр --h-range: диапазон 300:300.00000000000006 слишком узок, его ширина должна быть не меньше 1e-6 наибольшего по модулю предела."},
+        {{"diagram", "-o", "d.svg", "--p-range=1:1.0000009"}, 2, "Параметр --p-range: диапазон 1:1.0000009 слишком узок, его ширина должна быть не меньше 1e-6 наибольшего по модулю предела."},
+        {{"diagram", "-o", "d.svg", "--h-range=-1e308:1e308", "--units", "si"}, 2, "Параметр --h-range: ширина диапазона -1e308:1e308 выходит за пределы чисел double."},
+        {{"diagram", "-o", "d.svg", "--h-range=-1e306:1e306"}, 2, "Значение --h-range = -1e+306 kJ/kg в единицах СИ выходит за пределы чисел double."},
+        {{"diagram", "-o", "d.svg", "--p-range=0:5"}, 2, "Параметр --p-range: давление должно быть больше 0."},
         {{"diagram", "-o", "d.svg", "--cycle", "evap=-10", "cond=90"}, 1, "Температура конденсации 363.15 K не ниже критической 343.692616 K: для транскритического цикла задайте температуру на выходе из газоохладителя и высокое давление."},
     };
     for (const auto& c : cases) {
@@ -350,5 +362,178 @@ TEST(Diagram, WritesEachFormat) {
     const auto bad = test::run_process(VANTREL_CLI_PATH, dir.path,
                                        {"diagram", "-o", "missing/d.svg", "--data", DATA.string()});
     EXPECT_EQ(bad.exit_code, 1);
-    EXPECT_EQ(test::lines(bad.err), std::vector<std::string>{"Не удалось записать файл missing/d.svg"});
+    EXPECT_EQ(test::lines(bad.err),
+              std::vector<std::string>{"Не удалось записать файл missing/d.svg: No such file or directory"});
+}
+
+// The picture is drawn into a new temporary file beside its name and renamed
+// over it once complete: a file or a link in its place is replaced (the
+// link's target untouched), a FIFO, a device or a directory is refused with
+// one line and left as it was, and no temporary file stays. PLplot never sees
+// the name, so a "%" in it is written as given; invalid UTF-8 in a fluid's
+// [info] texts is replaced in the figure, not an error.
+TEST(Diagram, PictureReplacesAFileOrALinkAndNothingElse) {
+    test::temp_dir dir;
+    const fs::path victim = dir.path / "victim.txt";
+    test::write_file(victim, "keep\n");
+    const test::fluid_copy odd("R134a");
+    odd.edit("config.txt", "description=", "description=\xff\xfe ");
+    const auto refused = [](const std::string& name, const char* kind) {
+        return "Файл рисунка " + name + " не заменяется: на его месте " + kind + ".";
+    };
+    const struct {
+        std::string name;
+        std::function<bool(const fs::path&)> plant;  // what stands at the name before; false: cannot be made here
+        std::string error;                           // none: drawn
+        fs::path data;
+    } cases[] = {
+        {"a%n%s.svg", nullptr, "", DATA},
+        {"old.png", [](const fs::path& p) { return test::write_file(p, "old"), true; }, "", DATA},
+        {"link.pdf", [&](const fs::path& p) { return fs::create_symlink(victim, p), true; }, "", DATA},
+        {"fifo.svg", [](const fs::path& p) { return mkfifo(p.c_str(), 0600) == 0; }, refused("fifo.svg", "FIFO"), DATA},
+        {"dir.svg", [](const fs::path& p) { return fs::create_directory(p); }, refused("dir.svg", "каталог"), DATA},
+        {"null.svg", [](const fs::path& p) { return mknod(p.c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0; },
+         refused("null.svg", "устройство"), DATA},  // /dev/null's numbers; needs root
+        {"utf8.svg", nullptr, "", odd.root.path / "data"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path target = dir.path / c.name;
+        if (c.plant && !c.plant(target)) continue;
+        const fs::file_type before = fs::symlink_status(target).type();
+        const auto r = test::run_process(VANTREL_CLI_PATH, dir.path,
+                                         {"diagram", "R134a", "-o", c.name, "--data", c.data.string()});
+        if (c.error.empty()) {
+            EXPECT_EQ(r.exit_code, 0);
+            EXPECT_EQ(r.err, "");
+            EXPECT_EQ(fs::symlink_status(target).type(), fs::file_type::regular);
+            EXPECT_GT(fs::file_size(target), 10000u);
+            EXPECT_NE(fs::status(target).permissions() & fs::perms::others_read, fs::perms::none);  // by the umask
+        } else {
+            EXPECT_EQ(r.exit_code, 1);
+            EXPECT_EQ(r.err, c.error + "\n");
+            EXPECT_EQ(fs::symlink_status(target).type(), before);
+        }
+    }
+    EXPECT_EQ(test::read_file(victim), "keep\n");
+    for (const auto& e : fs::directory_iterator(dir.path)) {
+        const std::string ext = e.path().extension().string();
+        EXPECT_TRUE(ext == ".svg" || ext == ".png" || ext == ".pdf" || ext == ".txt") << "left behind: " << e.path();
+    }
+}
+
+// vantrel_plot trusts nothing it reads: a truncated, huge, deep or ill-typed
+// figure, absurd sizes and a degenerate axis each end at once with one line
+// and exit status 1 (a picture it cannot write with status 3); a valid
+// figure still draws.
+TEST(Diagram, RendererRefusesHostileFigures) {
+    plot::figure fig;
+    fig.title = "t";
+    fig.x_min = 0, fig.x_max = 1, fig.y_min = 1, fig.y_max = 10;
+    fig.curves = {{{{0, 1}, {0.5, 5}, {1, 10}}, {}}};
+    fig.labels = {{{0.5, 5}, {1, 10}, "l"}};
+    fig.markers = {{{0.5, 5}, "1"}};
+    fig.legend = {{"line", {}}};
+    const nlohmann::json valid = plot::to_json(fig);
+    const auto changed = [&](const std::function<void(nlohmann::json&)>& change) {
+        nlohmann::json j = valid;
+        change(j);
+        return j.dump();
+    };
+    const std::string bad = "Недопустимое описание рисунка: ";
+    const std::string whole = valid.dump();
+    const struct {
+        std::string name, input;
+        int exit;
+        std::string message;  // the whole line, or its start when it ends in "…"
+        std::string format = "svg", stdout_to = "";
+    } cases[] = {
+        {"valid", whole, 0, ""},
+        {"truncated", whole.substr(0, whole.size() / 2), 1, bad + "JSON повреждён или оборван…"},
+        {"empty", "", 1, bad + "JSON повреждён или оборван…"},
+        {"huge", std::string(plot::MAX_JSON_BYTES + 1, ' '), 1, bad + "больше 16777216 байт."},
+        {"deep", std::string(100000, '['), 1, bad + "вложенность глубже 6 уровней."},
+        {"number beyond double", "{\"x_min\": 1e999}", 1, bad + "число за пределами чисел double."},
+        {"not an object", "[]", 1, bad + "рисунок: ожидается объект."},
+        {"missing field", changed([](auto& j) { j.erase("legend"); }), 1, bad + "legend: нет такого поля."},
+        {"text for a number", changed([](auto& j) { j["x_min"] = "0"; }), 1, bad + "x_min: ожидается конечное число."},
+        {"object for an array", changed([](auto& j) { j["curves"] = nlohmann::json::object(); }), 1,
+         bad + "curves: ожидается массив."},
+        {"short point", changed([](auto& j) { j["curves"][0]["points"][1] = {0.5}; }), 1,
+         bad + "curves[0].points[1]: ожидается пара конечных чисел [x, y], y больше 0."},
+        {"point off the log axis", changed([](auto& j) { j["labels"][0]["towards"] = {1, 0}; }), 1,
+         bad + "labels[0].towards: ожидается пара конечных чисел [x, y], y больше 0."},
+        {"colour", changed([](auto& j) { j["curves"][0]["style"]["color"] = "red"; }), 1,
+         bad + "curves[0].style.color: ожидается цвет #rrggbb."},
+        {"dashes", changed([](auto& j) { j["legend"][0]["style"]["dashes"] = 99; }), 1,
+         bad + "legend[0].style.dashes: ожидается целое число от 1 до 8."},
+        {"long text", changed([](auto& j) { j["title"] = std::string(1001, 'x'); }), 1,
+         bad + "title: текст не длиннее 1000 байт."},
+        {"too many curves", changed([](auto& j) { j["curves"] = std::vector<nlohmann::json>(2001, j["curves"][0]); }), 1,
+         bad + "curves: не более 2000 элементов."},
+        {"too many points",
+         changed([](auto& j) { j["curves"][0]["points"] = std::vector<std::vector<double>>(20001, {0.5, 5}); }), 1,
+         bad + "curves[0].points: не более 20000 элементов."},
+        {"equal ends", changed([](auto& j) { j["x_max"] = 0; }), 1,
+         "Недопустимые пределы осей рисунка: x от 0 до 0, y от 1 до 10."},
+        {"too narrow", changed([](auto& j) { j["x_min"] = 300; j["x_max"] = 300.00000000000006; }), 1,
+         "Недопустимые пределы осей рисунка: x от 300 до 300.00000000000006, y от 1 до 10."},
+        {"zero on the log axis", changed([](auto& j) { j["y_min"] = 0; }), 1,
+         "Недопустимые пределы осей рисунка: x от 0 до 1, y от 0 до 10."},
+        {"picture not written", whole, 3, "Не удалось записать рисунок: No space left on device", "png", "/dev/full"},
+        {"unknown format", whole, 2, "Use: vantrel_plot svg|png|pdf < FIGURE.json > PICTURE", "gif"},
+    };
+    test::temp_dir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto r = test::run_process(VANTREL_PLOT_PATH, dir.path, {c.format}, c.input, {}, false, c.stdout_to);
+        EXPECT_EQ(r.exit_code, c.exit);
+        if (c.exit == 0) {
+            EXPECT_EQ(r.err, "");
+            EXPECT_TRUE(r.out.starts_with("<?xml") && r.out.find("<svg") != std::string::npos);
+            continue;
+        }
+        ASSERT_EQ(test::lines(r.err).size(), 1u) << r.err;
+        if (c.message.ends_with("…"))
+            EXPECT_TRUE(r.err.starts_with(c.message.substr(0, c.message.size() - std::string("…").size()))) << r.err;
+        else
+            EXPECT_EQ(r.err, c.message + "\n");
+        EXPECT_EQ(r.out, "");
+    }
+}
+
+// However the renderer fails, vantrel_cli says so in one line and the
+// picture of an earlier run stays as it was, with no temporary file beside
+// it: a renderer (a script in vantrel_plot's place) that explains itself on
+// several lines, says nothing, is killed by a signal, cannot write the
+// picture, stops in the middle of it, or ends well without reading the figure.
+TEST(Diagram, RendererFailuresLeaveAnEarlierPictureAlone) {
+    const struct {
+        std::string script, message;
+    } cases[] = {
+        {"echo 'PLplot: a warning' >&2; echo 'Недопустимое описание рисунка: x.' >&2; exit 1",
+         "Недопустимое описание рисунка: x."},
+        {"exit 5", "Рисунок old.svg не построен: vantrel_plot завершился с кодом 5."},
+        {"kill -SEGV $$", "Рисунок old.svg не построен: vantrel_plot завершился по сигналу 11 (Segmentation fault)."},
+        {"echo 'Не удалось записать рисунок: No space left on device' >&2; exit 3",
+         "Не удалось записать файл old.svg: No space left on device"},
+        {"cat > /dev/null; printf '<svg' ; echo 'Недостаточно памяти для рисунка.' >&2; exit 1",
+         "Недостаточно памяти для рисунка."},
+        {"exit 0", "Рисунок old.svg не построен: vantrel_plot прочитал не всё описание рисунка."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.script);
+        test::temp_dir dir;
+        const fs::path exe = test::cli_copy(dir.path / "bin");
+        test::write_file(dir.path / "bin" / "vantrel_plot", "#!/bin/sh\n" + c.script + "\n");
+        fs::permissions(dir.path / "bin" / "vantrel_plot", fs::perms::owner_all);
+        test::write_file(dir.path / "old.svg", "an earlier picture");
+        const auto r = test::run_process(exe, dir.path, {"diagram", "R134a", "-o", "old.svg", "--data", DATA.string()});
+        EXPECT_EQ(r.exit_code, 1);
+        EXPECT_EQ(r.err, c.message + "\n");
+        EXPECT_EQ(test::read_file(dir.path / "old.svg"), "an earlier picture");
+        int files = 0;
+        for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.path)) ++files;
+        EXPECT_EQ(files, 2);  // bin and the picture
+    }
 }

@@ -264,7 +264,8 @@ TEST(Cli, ResultFileThatCannotBeReplacedIsOneLineAndLeavesNothing) {
     EXPECT_EQ(r.exit_code, 1);
     const auto lines = test::lines(r.out);
     ASSERT_EQ(lines.size(), 5u);
-    EXPECT_EQ(lines[4], "Не удалось записать файл " + (fs::canonical(d.bin()) / "vantrel_cli.csv").string());
+    EXPECT_EQ(lines[4], "Не удалось записать файл " + (fs::canonical(d.bin()) / "vantrel_cli.csv").string() +
+                            ": Is a directory");
     int files = 0;
     for ([[maybe_unused]] const auto& e : fs::directory_iterator(d.bin())) ++files;
     EXPECT_EQ(files, 2);  // the program and the directory; no temporary file

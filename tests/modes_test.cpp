@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -580,6 +581,31 @@ TEST(ModesState, JouleThomsonCoefficientInKelvinPerBarIsExact) {
     }
 }
 
+// A zero is printed as 0, never -0, whatever its sign, in every format.
+TEST(ModesState, NoNegativeZeroIsPrinted) {
+    const std::regex negative_zero(R"((^|[\s,:\[])-0(\.0*)?(?=[\s,\]}]|$))");
+    const struct {
+        std::vector<std::string> args;
+        std::string input;
+    } cases[] = {
+        {{"state", "T=0", "x=-0"}, ""},
+        {{"state", "T=-0", "p=5", "--units", "eng"}, ""},
+        {{"sat", "T=-0"}, ""},
+        {{"batch", "--in", "T,p"}, "-0,5\n-0.0,-0\n"},
+    };
+    for (const auto& c : cases) {
+        for (const std::string format : {"table", "csv", "json"}) {
+            std::vector<std::string> args = c.args;
+            if (args[0] != "batch") args.insert(args.end(), {"--format", format});
+            SCOPED_TRACE(command(args));
+            const auto r = run(args, c.input);
+            EXPECT_EQ(r.exit_code, 0) << r.err;
+            EXPECT_FALSE(std::regex_search(r.out, negative_zero)) << r.out;
+            EXPECT_NE(r.out.find('0'), std::string::npos);
+        }
+    }
+}
+
 // Water in both unit systems against IAPWS-95 as python3-iapws computes it.
 TEST(ModesState, WaterAgreesWithIapws95InBothUnitSystems) {
     int compared = 0;
@@ -644,7 +670,9 @@ TEST(ModesBatch, EveryUnitSystemAgreesWithTheEngine) {
 }
 
 // Rows that cannot be read or computed keep their place with the message in
-// the error column; the rows around them are computed as usual.
+// the error column; the rows around them are computed as usual. A field over
+// 1 KiB or a line over 64 KiB is such a row, named by its line number and
+// length, with at most 40 characters of it quoted.
 TEST(ModesBatch, BadRowsKeepTheirPlaceAndTheBatchGoesOn) {
     const vantrel::fluid f = vantrel::fluid::load(DATA, "R507A");
     const auto engine_error = [&](double T, double p) {
@@ -654,6 +682,16 @@ TEST(ModesBatch, BadRowsKeepTheirPlaceAndTheBatchGoesOn) {
             return std::string(e.what());
         }
         return std::string("no error");
+    };
+    const auto too_long = [](std::size_t line, std::size_t length, const std::string& head) {
+        return "Строка " + std::to_string(line) + " длиннее 65536 байт (" + std::to_string(length) + " байт): '" + head +
+               "…'.";
+    };
+    const auto ones = [](std::size_t n) { return std::string(n, '1'); };
+    const auto cyrillic = [](std::size_t n) {
+        std::string s;
+        for (std::size_t i = 0; i < n; ++i) s += "я";
+        return s;
     };
     using row = std::variant<std::pair<double, double>, std::string>;  // T, p in eng units, or the error
     const struct {
@@ -677,6 +715,19 @@ TEST(ModesBatch, BadRowsKeepTheirPlaceAndTheBatchGoesOn) {
           "Недопустимое число '5;5'."}},
         {"a first line of numbers is a row", "20,5\n30,6", {std::pair{20.0, 5.0}, std::pair{30.0, 6.0}}},
         {"a header with one number is a row", "T,5\n20,5\n", {"Недопустимое число 'T'.", std::pair{20.0, 5.0}}},
+        {"a line over 64 KiB", "20,5\n" + ones(70000) + "\n30,6\n",
+         {std::pair{20.0, 5.0}, too_long(2, 70000, ones(40)), std::pair{30.0, 6.0}}},
+        {"one across the reads of 1 MiB, and one at the end",
+         "T,p\n20,5\n" + ones(3 << 20) + "\n30,6\n" + std::string(40000, 'x') + "я" + ones(30000),
+         {std::pair{20.0, 5.0}, too_long(3, 3 << 20, ones(40)), std::pair{30.0, 6.0},
+          too_long(5, 70002, std::string(40, 'x'))}},
+        {"a first line over 64 KiB is no header, but gives the delimiter", ";" + cyrillic(40000) + "\n20;5\n",
+         {too_long(1, 80001, ";" + cyrillic(39)), std::pair{20.0, 5.0}}},
+        {"64 KiB exactly", "20,5\n" + std::string(65536, ',') + "\n" + std::string(65537, ',') + "\n",
+         {std::pair{20.0, 5.0}, "В строке должно быть два числа через ',', а полей в ней 65537.",
+          too_long(3, 65537, std::string(40, ','))}},
+        {"a field over 1 KiB", "20," + std::string(1025, '0') + "\n20," + std::string(1023, '0') + "5\n",
+         {"Поле в строке 1 длиннее 1024 байт (1025 байт): '" + std::string(40, '0') + "…'.", std::pair{20.0, 5.0}}},
         {"header only", "T [°C];p [bar]\r\n", {}},
         {"nothing", "", {}},
     };
@@ -702,7 +753,8 @@ TEST(ModesBatch, BadRowsKeepTheirPlaceAndTheBatchGoesOn) {
 }
 
 // The output is the same byte for byte however many threads share the rows,
-// with bad rows, blank lines and two-phase states among them.
+// with bad rows, blank lines and two-phase states among them, and whole when
+// the rows do not divide evenly among the threads.
 TEST(ModesBatch, OutputIsTheSameForAnyNumberOfThreads) {
     unsigned seed = 12345;
     const auto uniform = [&](double lo, double hi) {
@@ -712,10 +764,12 @@ TEST(ModesBatch, OutputIsTheSameForAnyNumberOfThreads) {
     const struct {
         std::string in;
         double lo_a, hi_a, lo_b, hi_b;
-    } cases[] = {{"p,h", 0.5, 30, 150, 450}, {"p,s", 0.5, 30, 0.8, 1.9}};
+        std::size_t rows;
+    } cases[] = {{"p,h", 0.5, 30, 150, 450, 3000},
+                 {"p,s", 0.5, 30, 0.8, 1.9, 1003}};  // 1003: a remainder for 2, 3 and 7 threads
     for (const auto& c : cases) {
         std::string input = "first;second\n";
-        const std::size_t rows = 3000;
+        const std::size_t rows = c.rows;
         std::size_t bad = 0;
         for (std::size_t i = 0; i < rows; ++i) {
             if (i % 211 == 17) input += "abc;1\n", ++bad;
@@ -724,7 +778,7 @@ TEST(ModesBatch, OutputIsTheSameForAnyNumberOfThreads) {
             if (i % 101 == 0) input += "\r\n";
         }
         std::string first;
-        for (const std::string threads : {"1", "2", "3"}) {
+        for (const std::string threads : {"1", "2", "3", "7"}) {
             const std::vector<std::string> args{"batch", "--in", c.in, "--props", "T,p,phase,x,h,s,cp,w",
                                                 "--threads", threads};
             const auto r = run(args, input);
@@ -769,6 +823,21 @@ TEST(ModesBatch, LongInputKeepsEveryRowInOrder) {
         ASSERT_EQ(number(table[i + 1][1]), rows[i].second) << "row " << i;
         ASSERT_EQ(table[i + 1][3], "") << "row " << i;
     }
+}
+
+// Whatever the input, memory stays within what a read of 1 MiB needs: a line
+// of 100 MB from a pipe, under a limit of 100 MB of address space, is one
+// error row.
+TEST(ModesBatch, MemoryStaysBoundedWhateverTheInput) {
+#ifdef VANTREL_SANITIZED
+    GTEST_SKIP() << "the sanitizers reserve more address space than any such limit";
+#endif
+    const auto r = test::run_process(
+        "/bin/bash", fs::temp_directory_path(),
+        {"-c", "ulimit -v 100000 && head -c 100000000 /dev/zero | tr '\\0' 7 | \"$0\" batch --data \"$1\" --in T,p --props h",
+         VANTREL_CLI_PATH, DATA.string()});
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_EQ(r.out, "h,warning,error\n,,Строка 1 длиннее 65536 байт (100000000 байт): '" + std::string(40, '7') + "…'.\n");
 }
 
 // FLUID and FILE: one argument naming a fluid of the library is the fluid,
@@ -1057,6 +1126,8 @@ TEST(ModesErrors, UsageErrorsExitWithStatusTwo) {
         {{"state", "T=nan", "p=5"}, "Недопустимое число 'nan' в T=."},
         {{"state", "T=inf", "p=5"}, "Недопустимое число 'inf' в T=."},
         {{"state", "T=1e", "p=5"}, "Недопустимое число '1e' в T=."},
+        {{"state", "T=20", "p=1e304"}, "Значение p = 1e+304 bar в единицах СИ выходит за пределы чисел double."},
+        {{"state", "h=-1e306", "p=5"}, "Значение h = -1e+306 kJ/kg в единицах СИ выходит за пределы чисел double."},
         {{"state", "T=20", "p=5", "--units", "imperial"}, "Недопустимая система единиц 'imperial': допустимы eng, si."},
         {{"state", "T=20", "p=5", "--format", "xml"}, "Недопустимый формат 'xml': допустимы table, csv, json."},
         {{"state", "T=20", "p=5", "--props", "T,foo"}, "Неизвестное свойство 'foo': допустимы " + props + "."},
@@ -1089,6 +1160,7 @@ TEST(ModesErrors, UsageErrorsExitWithStatusTwo) {
         {{"sat", "T=0:1:-0,5"}, "Шаг таблицы должен быть больше 0: -0,5."},
         {{"sat", "T=100:100100:1"}, "Слишком много точек в таблице 100:100100:1: не более 100000."},
         {{"sat", "T=a:1:1"}, "Недопустимое число 'a' в T=."},
+        {{"sat", "p=1:1e304:2e303"}, "Значение p = 2e+303 bar в единицах СИ выходит за пределы чисел double."},
         {{"sat", "T=0", "--format", "xml"}, "Недопустимый формат 'xml': допустимы table, csv, json."},
         {{"sat", "T=0", "--units", "metric"}, "Недопустимая система единиц 'metric': допустимы eng, si."},
         {{"sat", "T=0", "--format"}, "Параметру --format не задано значение."},
@@ -1111,7 +1183,7 @@ TEST(ModesErrors, FailuresExitWithStatusOneAndOneLine) {
     const std::string data = DATA.string();
     const struct {
         std::vector<std::string> args;
-        std::string message;
+        std::string message, input = "";
     } cases[] = {
         {{"state", "R999", "T=20", "p=5"}, "Вещество 'R999' не найдено в каталоге " + data + "!"},
         {{"sat", "R999", "T=0"}, "Вещество 'R999' не найдено в каталоге " + data + "!"},
@@ -1129,13 +1201,57 @@ TEST(ModesErrors, FailuresExitWithStatusOneAndOneLine) {
         {{"state", "T=-73.15", "x=0", "--units", "si"},
          "Недопустимая температура T = -73.15 K: она должна быть больше 0 K."},
         {{"batch", "--in", "T,p", "/nonexistent/rows.csv"}, "Файл /nonexistent/rows.csv не найден!"},
+        // A NUL byte: binary input, not rows.
+        {{"batch", "--in", "T,p", "/dev/zero"}, "Файл /dev/zero двоичный: в строке 1 нулевой байт."},
+        {{"batch", "--in", "T,p"}, "Стандартный ввод двоичный: в строке 3 нулевой байт.", std::string("20,5\n\n30,\0", 10)},
     };
     for (const auto& c : cases) {
-        const auto r = run(c.args);
+        const auto r = run(c.args, c.input);
         EXPECT_EQ(r.exit_code, 1) << command(c.args);
-        EXPECT_EQ(r.out, "") << command(c.args);
+        EXPECT_LE(test::lines(r.out).size(), c.args[0] == "batch" ? 1u : 0u) << command(c.args);  // a batch's header
         EXPECT_EQ(r.err, c.message + "\n") << command(c.args);
     }
+}
+
+// Standard output that cannot be written (a full device, a closed
+// descriptor): one line with the system's reason and exit status 1 in every
+// mode and in the legacy form, which then writes no result file. A batch
+// whose output outgrows the buffer fails in a write rather than the flush.
+TEST(ModesErrors, StandardOutputThatCannotBeWrittenIsOneLine) {
+    std::string rows;
+    for (int i = 0; i < 500; ++i) rows += "20," + std::to_string(1 + i % 9) + "\n";
+    const std::string full = "Не удалось записать стандартный вывод: No space left on device\n";
+    const struct {
+        std::vector<std::string> args;
+        std::string input;
+    } cases[] = {
+        {{"state", "T=20", "p=5"}, ""},      {{"state", "T=20", "p=5", "--format", "json"}, ""},
+        {{"batch", "--in", "T,p"}, "20,5\n"}, {{"batch", "--in", "T,p", "--threads", "2"}, rows},
+        {{"sat", "T=0:40:10"}, ""},          {{"fluids", "--format", "csv"}, ""},
+        {{"cycle", "evap=-10", "cond=40"}, ""}, {{"cycle", "evap=-10", "cond=40", "--format", "json"}, ""},
+        {{"--help"}, ""},                     {{"--version"}, ""},
+        {{"state", "--help"}, ""},            {{"diagram", "--help"}, ""},
+        {{"20", "5", "R507A"}, ""},           {{}, ""},  // the legacy form and its usage text
+    };
+    test::temp_dir root;
+    const fs::path exe = test::cli_copy(root.path / "bin");
+    for (const auto& c : cases) {
+        std::vector<std::string> args = c.args;
+        // A mode computing something is given the library; the legacy form finds ./data.
+        if (!args.empty() && std::isalpha(static_cast<unsigned char>(args[0][0])) &&
+            std::find(args.begin(), args.end(), "--help") == args.end())
+            args.insert(args.end(), {"--data", DATA.string()});
+        SCOPED_TRACE(command(args));
+        const auto r = test::run_process(exe, test::source(), args, c.input, {}, false, "/dev/full");
+        EXPECT_EQ(r.exit_code, 1);
+        EXPECT_EQ(r.err, full);
+        EXPECT_FALSE(fs::exists(root.path / "bin" / "vantrel_cli.csv"));
+    }
+    // A closed standard output.
+    const auto closed = test::run_process("/bin/sh", test::source(),
+                                          {"-c", "exec \"$0\" state T=20 p=5 --data \"$1\" >&-", exe.string(), DATA.string()});
+    EXPECT_EQ(closed.exit_code, 1);
+    EXPECT_EQ(closed.err, "Не удалось записать стандартный вывод: Bad file descriptor\n");
 }
 
 // -------------------------------------------------------------------- data

@@ -3,13 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <random>
 #include <sstream>
+#include <system_error>
+
+#include <nlohmann/json.hpp>
 
 #include "cli/arguments.h"
 #include "cli/batch_input.h"
+#include "cli/modes.h"
 #include "cli/output.h"
 #include "cli/properties.h"
+#include "cli/written.h"
 #include "test_support.h"
 
 using namespace cli;
@@ -144,6 +150,35 @@ TEST(ModesProperties, AbsentPropertiesStayAbsent) {
     EXPECT_TRUE(std::holds_alternative<std::monostate>(value_of(property::phase, undecided, unit_system::si)));
 }
 
+// Whatever a mode ends with is one line of the program's own: its own
+// errors as they are, a library's exception in the program's words.
+TEST(ModesErrors, EveryExceptionEndsInTheProgramsOwnLine) {
+    std::exception_ptr json_error;
+    try {
+        (void)nlohmann::json("\xff").dump();
+    } catch (...) {
+        json_error = std::current_exception();
+    }
+    const struct {
+        std::exception_ptr e;
+        std::string message;
+    } cases[] = {
+        {std::make_exception_ptr(vantrel::error(vantrel::error_kind::input, "Состояния\nнет.")), "Состояния нет."},
+        {std::make_exception_ptr(usage_error("Величина T задана дважды.")), "Величина T задана дважды."},
+        {std::make_exception_ptr(output_error("Не удалось записать файл x.svg: No space left on device")),
+         "Не удалось записать файл x.svg: No space left on device"},
+        {std::make_exception_ptr(std::bad_alloc()), "Недостаточно памяти."},
+        {std::make_exception_ptr(std::filesystem::filesystem_error(
+             "directory_iterator::operator++", "/d/R32", std::make_error_code(std::errc::permission_denied))),
+         "Ошибка файловой системы: /d/R32: Permission denied."},
+        {std::make_exception_ptr(std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again), "t")),
+         "Системная ошибка: Resource temporarily unavailable."},
+        {json_error, "Внутренняя ошибка программы при записи JSON."},
+        {std::make_exception_ptr(std::length_error("basic_string::_M_create")), "Внутренняя ошибка программы."},
+    };
+    for (const auto& c : cases) EXPECT_EQ(message_of(c.e), c.message);
+}
+
 TEST(ModesBatchRows, DelimiterHeaderAndFields) {
     EXPECT_EQ(detect_format("T;p").delimiter, ';');
     EXPECT_TRUE(detect_format("20;5").decimal_comma);
@@ -177,7 +212,7 @@ TEST(ModesBatchRows, DelimiterHeaderAndFields) {
         {"20;1e400", semicolon, 0, 0, "Недопустимое число '1e400'."},
     };
     for (const auto& c : cases) {
-        const auto r = parse_row(c.line, c.f);
+        const auto r = parse_row(c.line, c.f, 1);
         if (*c.error != '\0') {
             ASSERT_TRUE(std::holds_alternative<std::string>(r)) << c.line;
             EXPECT_EQ(std::get<std::string>(r), c.error);
@@ -185,6 +220,43 @@ TEST(ModesBatchRows, DelimiterHeaderAndFields) {
             ASSERT_TRUE(std::holds_alternative<row_values>(r)) << c.line << ": " << std::get<std::string>(r);
             EXPECT_EQ(std::get<row_values>(r).first, c.first) << c.line;
             EXPECT_EQ(std::get<row_values>(r).second, c.second) << c.line;
+        }
+    }
+}
+
+// However the input is cut into blocks, the lines are the same: their
+// numbers, texts and lengths, a line over 64 KiB counted whole and kept only
+// in its first 64 KiB, a last line without its line break.
+TEST(ModesBatchRows, LinesAreTheSameHoweverTheInputIsCut) {
+    const std::string over(MAX_LINE + 5, 'x'), full(MAX_LINE, 'y');
+    using line = std::pair<std::string, std::size_t>;  // text, length
+    const struct {
+        std::string input;
+        std::vector<line> lines;
+    } cases[] = {
+        {"", {}},
+        {"a", {{"a", 1}}},
+        {"a\r\nb\n\nc", {{"a\r", 2}, {"b", 1}, {"", 0}, {"c", 1}}},
+        {"\n\n", {{"", 0}, {"", 0}}},
+        {"1,2\n" + over + "\n3,4\n", {{"1,2", 3}, {over.substr(0, MAX_LINE), MAX_LINE + 5}, {"3,4", 3}}},
+        {full + "\n" + over, {{full, MAX_LINE}, {over.substr(0, MAX_LINE), MAX_LINE + 5}}},
+    };
+    for (const auto& c : cases) {
+        for (const std::size_t block : {1u, 2u, 3u, 7u, 4096u, 1u << 20}) {
+            for (const bool empty_end : {false, true}) {  // the end given with the last block, or after it
+                SCOPED_TRACE(c.input.substr(0, 20) + ", blocks of " + std::to_string(block));
+                line_splitter splitter;
+                std::vector<line> got;
+                const auto each = [&](const input_line& l) {
+                    got.emplace_back(std::string(l.text), l.length);
+                    EXPECT_EQ(l.number, got.size());
+                };
+                const std::string_view in(c.input);
+                for (std::size_t at = 0; at < in.size(); at += block)
+                    splitter.feed(in.substr(at, block), !empty_end && at + block >= in.size(), each);
+                if (empty_end || in.empty()) splitter.feed({}, true, each);
+                EXPECT_EQ(got, c.lines);
+            }
         }
     }
 }

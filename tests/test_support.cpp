@@ -75,7 +75,8 @@ void copy_test_fluid(const fs::path& root, const std::string& fluid) {
 }
 
 process_result run_process(const fs::path& exe, const fs::path& cwd, const std::vector<std::string>& args,
-                           const std::string& input, const std::vector<std::string>& env, bool merge_err) {
+                           const std::string& input, const std::vector<std::string>& env, bool merge_err,
+                           const fs::path& stdout_to) {
     temp_dir io;
     const fs::path in_path = io.path / "in", out_path = io.path / "out", err_path = io.path / "err";
     write_file(in_path, input);
@@ -88,7 +89,8 @@ process_result run_process(const fs::path& exe, const fs::path& cwd, const std::
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
         const int in = open(in_path.c_str(), O_RDONLY);
-        const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const fs::path& out_to = stdout_to.empty() ? out_path : stdout_to;
+        const int out = open(out_to.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int err = merge_err ? out : open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (in < 0 || out < 0 || err < 0 || chdir(cwd.c_str()) != 0) _exit(127);
         dup2(in, 0);
@@ -102,7 +104,7 @@ process_result run_process(const fs::path& exe, const fs::path& cwd, const std::
     waitpid(pid, &status, 0);
     process_result r;
     r.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = read_file(out_path);
+    if (stdout_to.empty()) r.out = read_file(out_path);
     if (!merge_err) r.err = read_file(err_path);
     return r;
 }

@@ -67,10 +67,11 @@ struct process_result {
 };
 
 // Runs exe with the arguments in cwd, with input on its standard input and
-// the extra environment variables env ("NAME=value"), and waits for it.
+// the extra environment variables env ("NAME=value"), and waits for it. With
+// stdout_to (e.g. /dev/full), its standard output goes there instead.
 process_result run_process(const fs::path& exe, const fs::path& cwd, const std::vector<std::string>& args,
                            const std::string& input = "", const std::vector<std::string>& env = {},
-                           bool merge_err = false);
+                           bool merge_err = false, const fs::path& stdout_to = {});
 
 // The built vantrel_cli copied into exe_dir (once), so that its result file
 // lands there; the path of the copy.

@@ -1,9 +1,9 @@
 #include "cli/arguments.h"
 
 #include <algorithm>
-#include <array>
+#include <cmath>
 
-
+#include "cli/output.h"
 
 namespace cli {
 
@@ -58,6 +58,14 @@ double argument_number(std::string_view text, std::string_view what) {
     return *v;
 }
 
+double checked_si(quantity q, unit_system u, double value, std::string_view what) {
+    const double si = to_si(q, u, value);
+    if (!std::isfinite(si))
+        throw usage_error("Значение " + std::string(what) + " = " + exact_text(value) + " " +
+                          std::string(unit_name(q, u)) + " в единицах СИ выходит за пределы чисел double.");
+    return unsigned_zero(si);  // -0 given is 0, also in the engine's messages
+}
+
 input_key parse_key(std::string_view name) {
     if (const vantrel::key_info* k = vantrel::find_key(name)) return k->id;
     throw usage_error("Неизвестная величина '" + std::string(name) + "': допустимы " + key_names() + ".");
@@ -70,7 +78,7 @@ pair_order checked_pair(input_key a, input_key b) {
 }
 
 state_request request_of(const pair_order& order, input_key a, double va, input_key b, double vb, unit_system u) {
-    const double sa = to_si(info_of(a).q, u, va), sb = to_si(info_of(b).q, u, vb);
+    const double sa = checked_si(info_of(a).q, u, va, name_of(a)), sb = checked_si(info_of(b).q, u, vb, name_of(b));
     return order.swapped ? state_request{order.pair, sb, sa} : state_request{order.pair, sa, sb};
 }
 

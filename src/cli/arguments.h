@@ -29,6 +29,11 @@ std::optional<double> read_number(std::string_view text);
 // The same for an argument, where anything else is a usage error naming what.
 double argument_number(std::string_view text, std::string_view what);
 
+// A value given in the units u as the SI value (0 for -0); one that the
+// conversion takes beyond the range of double is a usage error naming it by
+// what ("p").
+double checked_si(quantity q, unit_system u, double value, std::string_view what);
+
 using vantrel::input_key;
 using vantrel::pair_order;
 
@@ -47,7 +52,8 @@ struct state_request {
 // error.
 pair_order checked_pair(input_key a, input_key b);
 
-// Two given values (key a with value va, key b with vb) as a request.
+// Two given values (key a with value va, key b with vb) as a request; a
+// value beyond the range of double in SI units is a usage error.
 state_request request_of(const pair_order& order, input_key a, double va, input_key b, double vb, unit_system u);
 
 // "KEY=VALUE".

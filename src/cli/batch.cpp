@@ -7,6 +7,8 @@
 #include <charconv>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <exception>
 #include <ostream>
 #include <thread>
 
@@ -15,12 +17,14 @@
 #include "cli/data_location.h"
 #include "cli/modes.h"
 #include "cli/output.h"
+#include "cli/written.h"
 
 namespace cli {
 
 namespace {
 
 constexpr std::size_t CHUNK = 1 << 20;  // bytes read at a time
+constexpr std::size_t GROUP = 16384;    // rows computed and written at a time
 
 // What every row needs: the fluid, the input keys and the properties.
 struct batch_job {
@@ -40,16 +44,18 @@ void append_failed(std::string& out, const batch_job& job, std::string_view mess
 }
 
 // One input line as one CSV row (nothing for a blank line).
-void append_row(std::string& out, const batch_job& job, std::string_view line) {
-    if (is_blank(line)) return;
-    const auto parsed = parse_row(line, job.format);
+void append_row(std::string& out, const batch_job& job, const input_line& line) {
+    if (line.too_long()) return append_failed(out, job, line_too_long(line));
+    const auto parsed = parse_row(strip_line_end(line.text), job.format, line.number);
     if (const auto* message = std::get_if<std::string>(&parsed)) return append_failed(out, job, *message);
     const row_values& v = std::get<row_values>(parsed);
     vantrel::state s;
     try {
         const state_request r = request_of(job.order, job.a, v.first, job.b, v.second, job.units);
         s = job.fluid.at(r.pair, r.first, r.second, job.extras);
-    } catch (const std::exception& e) {
+    } catch (const vantrel::error& e) {
+        return append_failed(out, job, e.what());
+    } catch (const usage_error& e) {
         return append_failed(out, job, e.what());
     }
     for (const property p : job.props) {
@@ -60,21 +66,29 @@ void append_row(std::string& out, const batch_job& job, std::string_view line) {
     out += ",\n";
 }
 
-// The rows of whole lines, split into one contiguous share per thread.
-std::string rows_of(const batch_job& job, const std::vector<std::string_view>& lines, unsigned threads) {
+// The rows of a group of lines, each thread computing one contiguous share,
+// written in order. What ends a thread (memory, say) ends the batch.
+void write_rows(std::ostream& out, const batch_job& job, const std::vector<input_line>& lines, unsigned threads) {
     const std::size_t n = lines.size();
     const unsigned t = static_cast<unsigned>(std::max<std::size_t>(1, std::min<std::size_t>(threads, n / 64)));
     std::vector<std::string> parts(t);
+    std::vector<std::exception_ptr> failures(t);
     const auto work = [&](unsigned k) {
-        for (std::size_t i = n * k / t; i < n * (k + 1) / t; ++i) append_row(parts[k], job, lines[i]);
+        try {
+            for (std::size_t i = n * k / t; i < n * (k + 1) / t; ++i) append_row(parts[k], job, lines[i]);
+        } catch (...) {
+            failures[k] = std::current_exception();
+        }
     };
-    std::vector<std::jthread> pool;
-    for (unsigned k = 1; k < t; ++k) pool.emplace_back(work, k);
-    work(0);
-    pool.clear();
-    std::string all;
-    for (const auto& p : parts) all += p;
-    return all;
+    {
+        std::vector<std::jthread> pool;
+        for (unsigned k = 1; k < t; ++k) pool.emplace_back(work, k);
+        work(0);
+    }
+    for (const std::exception_ptr& e : failures)
+        if (e) std::rethrow_exception(e);
+    for (const auto& p : parts) out.write(p.data(), static_cast<std::streamsize>(p.size()));
+    require_written(out, STANDARD_OUTPUT);
 }
 
 // A progress bar on a terminal, from the first second on.
@@ -135,6 +149,7 @@ public:
         return got;
     }
     std::uintmax_t size() const { return size_; }  // 0 when unknown
+    const std::string& name() const { return name_; }
 
 private:
     std::string name_;
@@ -193,39 +208,44 @@ int run_batch(const mode_options& o, std::ostream& out, std::ostream&) {
         header += ',';
     }
     out << header << "warning,error\n";
+    require_written(out, STANDARD_OUTPUT);
 
     progress bar(in.size());
-    std::string pending;
+    line_splitter splitter;
+    std::vector<input_line> group;
     std::vector<char> buffer(CHUNK);
     std::uintmax_t consumed = 0, rows = 0;
     bool first = true;
     for (bool eof = false; !eof;) {
         const std::size_t got = in.read(buffer);
         eof = got < buffer.size();
-        pending.append(buffer.data(), got);
-        // Whole lines only, until the end of the input.
-        const std::size_t end = eof ? pending.size() : pending.rfind('\n') + 1;
-        if (end == 0 && !eof) continue;
-        std::vector<std::string_view> lines;
-        for (std::string_view rest(pending.data(), end); !rest.empty();) {
-            const std::size_t nl = rest.find('\n');
-            const std::string_view line = strip_line_end(rest.substr(0, nl == std::string_view::npos ? rest.size() : nl + 1));
-            rest.remove_prefix(nl == std::string_view::npos ? rest.size() : nl + 1);
-            if (first && !is_blank(line)) {
+        const std::string_view block(buffer.data(), got);
+        if (const char* nul = static_cast<const char*>(std::memchr(block.data(), '\0', block.size())))
+            throw vantrel::error(vantrel::error_kind::data,
+                                 (in.name() == "-" ? std::string("Стандартный ввод") : "Файл " + in.name()) +
+                                     " двоичный: в строке " +
+                                     std::to_string(splitter.lines() + 1 + std::count(block.data(), nul, '\n')) +
+                                     " нулевой байт.");
+        splitter.feed(block, eof, [&](const input_line& line) {
+            if (!line.too_long() && is_blank(line.text)) return;
+            if (first) {
                 first = false;
-                job.format = detect_format(line);
-                if (is_header(line, job.format)) continue;
+                job.format = detect_format(strip_line_end(line.text));
+                if (!line.too_long() && is_header(strip_line_end(line.text), job.format)) return;
             }
-            lines.push_back(line);
-        }
-        const std::string text = rows_of(job, lines, threads);
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        rows += lines.size();
-        consumed += end;
-        pending.erase(0, end);
+            group.push_back(line);
+            if (group.size() == GROUP) {
+                write_rows(out, job, group, threads);
+                rows += group.size();
+                group.clear();
+            }
+        });
+        write_rows(out, job, group, threads);  // before the next block takes the place of this one
+        rows += group.size();
+        group.clear();
+        consumed += got;
         bar.update(consumed, rows);
     }
-    out.flush();
     return 0;
 }
 

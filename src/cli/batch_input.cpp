@@ -1,5 +1,6 @@
 #include "cli/batch_input.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "cli/arguments.h"
@@ -8,6 +9,8 @@
 namespace cli {
 
 namespace {
+
+constexpr std::size_t QUOTED = 40;  // characters of an over-long line or field in its message
 
 // A field as written: blanks around it and one pair of enclosing quotes
 // (spreadsheets quote fields) removed.
@@ -20,6 +23,16 @@ std::string_view field_text(std::string_view field) {
 std::optional<double> field_number(std::string_view field, const row_format& f) {
     const std::string_view text = field_text(field);
     return f.decimal_comma ? read_number(text) : vantrel::parse_number(text);
+}
+
+// At most QUOTED characters (UTF-8 code points) of a text, "…" where cut.
+std::string head(std::string_view text) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;
+        if (++count > QUOTED) return std::string(text.substr(0, i)) + "…";
+    }
+    return std::string(text);
 }
 
 }  // namespace
@@ -39,12 +52,16 @@ bool is_blank(std::string_view line) { return line.find_first_not_of(" \t\r\n") 
 
 bool is_header(std::string_view line, const row_format& f) {
     for (const std::string_view field : split(line, f.delimiter))
-        if (field_number(field, f)) return false;
+        if (field.size() > MAX_FIELD || field_number(field, f)) return false;
     return true;
 }
 
-std::variant<row_values, std::string> parse_row(std::string_view line, const row_format& f) {
+std::variant<row_values, std::string> parse_row(std::string_view line, const row_format& f, std::size_t number) {
     const std::vector<std::string_view> fields = split(line, f.delimiter);
+    for (const std::string_view field : fields)
+        if (field.size() > MAX_FIELD)
+            return "Поле в строке " + std::to_string(number) + " длиннее " + std::to_string(MAX_FIELD) + " байт (" +
+                   std::to_string(field.size()) + " байт): '" + head(field) + "'.";
     if (fields.size() != 2)
         return std::string("В строке должно быть два числа через '") + f.delimiter + "', а полей в ней " +
                std::to_string(fields.size()) + ".";
@@ -56,6 +73,50 @@ std::variant<row_values, std::string> parse_row(std::string_view line, const row
         *out[i] = *n;
     }
     return v;
+}
+
+std::string line_too_long(const input_line& line) {
+    return "Строка " + std::to_string(line.number) + " длиннее " + std::to_string(MAX_LINE) + " байт (" +
+           std::to_string(line.length) + " байт): '" + head(line.text) + "'.";
+}
+
+void line_splitter::keep(std::string_view part) {
+    open_ = true;
+    length_ += part.size();
+    if (pending_.size() < MAX_LINE) pending_.append(part.substr(0, MAX_LINE - pending_.size()));
+}
+
+void line_splitter::feed(std::string_view block, bool last, const std::function<void(const input_line&)>& each) {
+    std::size_t start = 0;
+    for (std::size_t nl; (nl = block.find('\n', start)) != std::string_view::npos; start = nl + 1) {
+        std::string_view piece = block.substr(start, nl - start);
+        std::size_t length = piece.size();
+        if (open_) {  // the end of a line begun in an earlier block
+            keep(piece);
+            joined_.swap(pending_);
+            pending_.clear();
+            piece = joined_;
+            length = length_;
+            length_ = 0;
+            open_ = false;
+        }
+        each({++number_, piece.substr(0, MAX_LINE), length});
+    }
+    const std::string_view rest = block.substr(start);
+    if (!last) {
+        if (!rest.empty()) keep(rest);
+        return;
+    }
+    if (open_) {
+        keep(rest);
+        joined_.swap(pending_);
+        pending_.clear();
+        each({++number_, joined_, length_});
+        length_ = 0;
+        open_ = false;
+    } else if (!rest.empty()) {
+        each({++number_, rest.substr(0, MAX_LINE), rest.size()});
+    }
 }
 
 }  // namespace cli

@@ -2,6 +2,7 @@
 // the vapour-compression cycle; and vantrel_cli diagram [FLUID] -o FILE.
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <filesystem>
 #include <map>
 #include <ostream>
@@ -15,6 +16,7 @@
 #include "cli/modes.h"
 #include "cli/output.h"
 #include "cli/properties.h"
+#include "cli/written.h"
 
 namespace cli {
 
@@ -46,7 +48,7 @@ std::map<std::string, double> cycle_values(const std::vector<key_value>& given, 
             throw usage_error("Неизвестный параметр цикла '" + kv.key +
                               "': допустимы evap, cond, gc_out, high, superheat, subcool, eta, vol_eff, capacity.");
         if (v.count(kv.key) != 0) throw usage_error("Параметр цикла " + kv.key + " задан дважды.");
-        v[kv.key] = to_si(it->q, u, argument_number(kv.value, kv.key + "="));
+        v[kv.key] = checked_si(it->q, u, argument_number(kv.value, kv.key + "="), kv.key);
     }
     return v;
 }
@@ -121,13 +123,14 @@ void write_cycle_json(std::ostream& out, const std::string& fluid, const vantrel
         nlohmann::ordered_json o{{"name", pt.name}};
         for (const char* name : {"T", "p", "h", "s", "rho", "x"}) {
             const cell c = value_of(parse_properties(name)[0], pt.s, u);
-            o[name] = std::holds_alternative<double>(c) ? nlohmann::ordered_json(std::get<double>(c)) : nlohmann::ordered_json();
+            o[name] = std::holds_alternative<double>(c) ? nlohmann::ordered_json(unsigned_zero(std::get<double>(c)))
+                                                        : nlohmann::ordered_json();
         }
         points.push_back(std::move(o));
     }
     doc["points"] = std::move(points);
     for (const auto& [name, q, value] : figures)
-        if (value) doc[name] = from_si(q, u, *value);
+        if (value) doc[name] = unsigned_zero(from_si(q, u, *value));
     out << doc.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
 }
 
@@ -147,11 +150,21 @@ void write_cycle_table(std::ostream& out, const std::string& fluid, const vantre
     if (r.dew_point_convention) out << '\n' << CONVENTION << '\n';
 }
 
-std::pair<double, double> range_of(const std::string& text, const char* option) {
+// LO:HI of an axis in the units u: finite, LO < HI, wide enough to draw, and
+// finite in SI units.
+std::pair<double, double> range_of(const std::string& text, const char* option, quantity q, unit_system u) {
     const auto parts = split(text, ':');
-    if (parts.size() != 2) throw usage_error(std::string("Параметр ") + option + ": задайте LO:HI.");
+    const std::string name(option);
+    if (parts.size() != 2) throw usage_error("Параметр " + name + ": задайте LO:HI.");
     const double lo = argument_number(parts[0], option), hi = argument_number(parts[1], option);
-    if (!(lo < hi)) throw usage_error(std::string("Параметр ") + option + ": LO должно быть меньше HI.");
+    if (!(lo < hi)) throw usage_error("Параметр " + name + ": LO должно быть меньше HI.");
+    if (!std::isfinite(hi - lo))
+        throw usage_error("Параметр " + name + ": ширина диапазона " + text + " выходит за пределы чисел double.");
+    if (!plot::drawable_range(lo, hi))
+        throw usage_error("Параметр " + name + ": диапазон " + text +
+                          " слишком узок, его ширина должна быть не меньше 1e-6 наибольшего по модулю предела.");
+    checked_si(q, u, lo, name);
+    checked_si(q, u, hi, name);
     return {lo, hi};
 }
 
@@ -178,6 +191,7 @@ int run_cycle(const mode_options& o, std::ostream& out, std::ostream& err) {
         write_cycle_json(out, pos.fluid, r, u);
     else
         write_cycle_table(out, pos.fluid, r, u);
+    require_written(out, STANDARD_OUTPUT);  // before the picture, which takes its time
     if (!o.diagram.empty()) render(log_ph_diagram(f, {u, std::nullopt, std::nullopt, &r}), o.diagram);
     return 0;
 }
@@ -188,8 +202,8 @@ int run_diagram(const mode_options& o, std::ostream&, std::ostream& err) {
     const unit_system u = parse_units(o.units);
     check_picture_name(o.output);
     diagram_request req{u, std::nullopt, std::nullopt, nullptr};
-    if (!o.p_range.empty()) req.p_range = range_of(o.p_range, "--p-range");
-    if (!o.h_range.empty()) req.h_range = range_of(o.h_range, "--h-range");
+    if (!o.p_range.empty()) req.p_range = range_of(o.p_range, "--p-range", quantity::pressure, u);
+    if (!o.h_range.empty()) req.h_range = range_of(o.h_range, "--h-range", quantity::energy, u);
     if (req.p_range && !(req.p_range->first > 0)) throw usage_error("Параметр --p-range: давление должно быть больше 0.");
     std::vector<key_value> cycle_keys;
     for (const std::string& t : o.cycle) {

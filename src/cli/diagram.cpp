@@ -88,9 +88,12 @@ void add_label(plot::figure& fig, const frame& fr, const plot::curve& c, double 
     // Text reads left to right, or upwards along a steep curve.
     const double dx = (b.x - a.x) / (hi.x - lo.x), dy = std::log(b.y / a.y) / std::log(hi.y / lo.y);
     const bool forward = std::fabs(dy) > std::fabs(dx) ? dy > 0 : dx > 0;
-    fig.labels.push_back({c.points[best], forward ? point{c.points[best].x + (b.x - a.x), c.points[best].y * b.y / a.y}
-                                                  : point{c.points[best].x + (a.x - b.x), c.points[best].y * a.y / b.y},
-                          text, c.style.color, 1});
+    // (The ratio first: a product of two pressures near the ends of the range
+    // of doubles would not be one.)
+    const point& at = c.points[best];
+    const point towards = forward ? point{at.x + (b.x - a.x), at.y * (b.y / a.y)}
+                                  : point{at.x + (a.x - b.x), at.y * (a.y / b.y)};
+    fig.labels.push_back({at, towards, text, c.style.color, 1});
 }
 
 // A "nice" step (1, 2 or 5 times a power of ten) giving about n intervals.
@@ -189,7 +192,11 @@ void add_isentropes(plot::figure& fig, const vantrel::fluid& f, const frame& fr,
     if (!(hi > lo)) return;
     const double step = nice_step(hi - lo, 8);
     const std::vector<double> ps = log_spaced(fr.p_lo, fr.p_hi, LINE_POINTS);
-    for (double s = std::ceil(lo / step) * step; s <= hi; s += step) {
+    // Counted, not summed: a step below the spacing of doubles near lo
+    // would never get to hi.
+    const double first = std::ceil(lo / step);
+    for (int k = 0; k <= 20 && (first + k) * step <= hi; ++k) {
+        const double s = (first + k) * step;
         const double s_si = to_si(quantity::entropy, fr.u, s);
         const auto at = [&](double p) { return f.at(vantrel::input_pair::p_s, p, s_si, vantrel::extras::none); };
         plot::curve c = states_curve(fr, ps, at, ISENTROPE);

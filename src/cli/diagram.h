@@ -21,7 +21,8 @@ struct diagram_request {
 plot::figure log_ph_diagram(const vantrel::fluid& f, const diagram_request& r);
 
 // Draws the figure into path (.svg, .png or .pdf) with vantrel_plot, which is
-// looked up beside this executable or in ../libexec/vantrel.
+// looked up beside this executable or in ../libexec/vantrel: a file or a link
+// at path is replaced once the picture is complete, anything else refused.
 void render(const plot::figure& fig, const std::string& path);
 
 }  // namespace cli

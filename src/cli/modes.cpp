@@ -2,11 +2,16 @@
 
 #include <cstring>
 #include <exception>
+#include <filesystem>
+#include <new>
 #include <ostream>
+#include <system_error>
 
 #include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
 
 #include "cli/arguments.h"
+#include "cli/written.h"
 #include "vantrel/vantrel.h"
 
 namespace cli {
@@ -129,7 +134,36 @@ std::string chosen_mode(const CLI::App& app) {
 
 }  // namespace
 
-int run_mode(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+std::string message_of(const std::exception_ptr& e) {
+    std::string message;
+    try {
+        std::rethrow_exception(e);
+    } catch (const vantrel::error& x) {
+        message = x.what();
+    } catch (const usage_error& x) {
+        message = x.what();
+    } catch (const output_error& x) {
+        message = x.what();
+    } catch (const std::bad_alloc&) {
+        message = "Недостаточно памяти.";
+    } catch (const std::filesystem::filesystem_error& x) {
+        message = "Ошибка файловой системы: " + (x.path1().empty() ? "" : x.path1().string() + ": ") +
+                  x.code().message() + ".";
+    } catch (const std::system_error& x) {
+        message = "Системная ошибка: " + x.code().message() + ".";
+    } catch (const nlohmann::json::exception&) {
+        message = "Внутренняя ошибка программы при записи JSON.";
+    } catch (...) {
+        message = "Внутренняя ошибка программы.";
+    }
+    for (char& c : message)
+        if (c == '\n' || c == '\r') c = ' ';
+    return message;
+}
+
+namespace {
+
+int run_chosen(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
     CLI::App app(DESCRIPTION, "vantrel_cli");
     mode_options o;
     describe(app, o);
@@ -166,13 +200,24 @@ int run_mode(int argc, const char* const* argv, std::ostream& out, std::ostream&
         return usage_failure(err, usage_message(e), mode);
     } catch (const usage_error& e) {
         return usage_failure(err, e.what(), mode);
-    } catch (const std::exception& e) {
-        std::string message = e.what();
-        for (char& c : message)
-            if (c == '\n' || c == '\r') c = ' ';
-        err << message << "\n";
+    } catch (...) {
+        err << message_of(std::current_exception()) << "\n";
         return 1;
     }
+}
+
+}  // namespace
+
+int run_mode(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+    const int status = run_chosen(argc, argv, out, err);
+    // Everything written must have arrived; a failed run has said so already.
+    if (status == 0) {
+        if (const auto failure = output_failure(out, STANDARD_OUTPUT)) {
+            err << *failure << "\n";
+            return 1;
+        }
+    }
+    return status;
 }
 
 }  // namespace cli

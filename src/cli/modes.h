@@ -2,6 +2,7 @@
 // fluids, and --help and --version.
 #pragma once
 
+#include <exception>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -12,8 +13,13 @@ namespace cli {
 // legacy form.
 bool is_mode(int argc, const char* const* argv);
 
-// Runs the mode; the exit status: 0 done, 1 an error, 2 a usage error.
+// Runs the mode; the exit status: 0 done, 1 an error (output that could not
+// be written included), 2 a usage error.
 int run_mode(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+
+// The one line a mode that failed with e ends with: the program's own
+// message for every kind of exception, never a library's text.
+std::string message_of(const std::exception_ptr& e);
 
 // What the command line gave a mode.
 struct mode_options {

@@ -77,7 +77,7 @@ nlohmann::ordered_json json_object(const record_set& set, const std::vector<cell
     o["units"] = units;
     for (std::size_t i = 0; i < row.size(); ++i) {
         auto& v = o[set.columns[i].name];
-        if (const auto* d = std::get_if<double>(&row[i])) v = *d;
+        if (const auto* d = std::get_if<double>(&row[i])) v = unsigned_zero(*d);
         else if (const auto* t = std::get_if<std::string>(&row[i])) v = *t;
         else v = nullptr;
     }
@@ -99,7 +99,7 @@ void write_json(std::ostream& out, const record_set& set, unit_system u, bool si
 
 void append_exact(std::string& out, double value) {
     char buf[32];
-    const auto res = std::to_chars(buf, buf + sizeof buf, value);
+    const auto res = std::to_chars(buf, buf + sizeof buf, unsigned_zero(value));
     out.append(buf, res.ptr);
 }
 
@@ -111,7 +111,7 @@ std::string exact_text(double value) {
 
 std::string rounded_text(double value) {
     char buf[32];
-    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 6);
+    const auto res = std::to_chars(buf, buf + sizeof buf, unsigned_zero(value), std::chars_format::general, 6);
     return std::string(buf, res.ptr);
 }
 

@@ -12,6 +12,9 @@
 
 namespace cli {
 
+// 0 for -0: no negative zero is ever printed.
+inline double unsigned_zero(double value) { return value == 0 ? 0.0 : value; }
+
 // The shortest text that reads back as the same double ("." as the point).
 void append_exact(std::string& out, double value);
 std::string exact_text(double value);

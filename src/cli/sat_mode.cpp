@@ -45,7 +45,7 @@ std::vector<double> points_of(const key_value& kv) {
 // conversion (200 K is -73.15 degrees Celsius, not -73.14999999999998).
 std::string limit_text(double v) {
     char buf[32];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 10);
+    const auto r = std::to_chars(buf, buf + sizeof buf, unsigned_zero(v), std::chars_format::general, 10);
     return std::string(buf, r.ptr);
 }
 
@@ -64,6 +64,8 @@ int run_sat(const mode_options& o, std::ostream& out, std::ostream& err) {
     const bool by_T = pos.given[0].key == "T";
     const quantity given_q = by_T ? quantity::temperature : quantity::pressure;
     const std::vector<double> points = points_of(pos.given[0]);
+    std::vector<double> si_points;
+    for (const double value : points) si_points.push_back(checked_si(given_q, u, value, pos.given[0].key));
 
     const vantrel::fluid f = vantrel::fluid::load(data_directory(o.data), pos.fluid);
     const vantrel::fluid_info& info = f.info();
@@ -77,8 +79,8 @@ int run_sat(const mode_options& o, std::ostream& out, std::ostream& err) {
         set.columns.push_back(by_T ? column{"pdew", quantity::pressure} : column{"Tdew", quantity::temperature});
     }
     bool told = false;
-    for (const double value : points) {
-        const double si = to_si(given_q, u, value);
+    for (std::size_t k = 0; k < points.size(); ++k) {
+        const double value = points[k], si = si_points[k];
         const auto sat = (si > 0) ? (by_T ? f.saturation_at_T(si) : f.saturation_at_p(si)) : std::nullopt;
         std::vector<cell> row(set.columns.size());
         row[by_T ? 0 : 1] = value;

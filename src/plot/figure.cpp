@@ -1,20 +1,159 @@
 #include "plot/figure.h"
 
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+
 namespace plot {
 
 namespace {
 
 using json = nlohmann::json;
 
+constexpr int MAX_DEPTH = 6;  // figure, curves, a curve, its points, a point, a number
+
 json point_json(const point& p) { return json::array({p.x, p.y}); }
-point point_of(const json& j) { return {j.at(0).get<double>(), j.at(1).get<double>()}; }
 
 json style_json(const line_style& s) { return {{"color", s.color}, {"width", s.width}, {"dashes", s.dashes}}; }
-line_style style_of(const json& j) {
-    return {j.at("color").get<std::string>(), j.at("width").get<double>(), j.at("dashes").get<int>()};
+
+std::string number_text(double v) {
+    char buf[32];
+    return std::string(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
 }
 
+// Reads a figure and checks each value on the way; where names the value
+// ("curves[3].points[7]") for the message.
+class reader {
+public:
+    figure read(const json& j) {
+        figure f;
+        object(j, "рисунок");
+        f.title = text(j, "title");
+        f.subtitle = text(j, "subtitle");
+        f.source = text(j, "source");
+        f.x_label = text(j, "x_label");
+        f.y_label = text(j, "y_label");
+        f.x_min = number(field(j, "x_min", ""), "x_min");
+        f.x_max = number(field(j, "x_max", ""), "x_max");
+        f.y_min = number(field(j, "y_min", ""), "y_min");
+        f.y_max = number(field(j, "y_max", ""), "y_max");
+        // The figure's values travel as the modes computed them, through a
+        // unit conversion and back: half the width the modes ask for.
+        if (!drawable_range(f.x_min, f.x_max, MIN_RELATIVE_WIDTH / 2) || !(f.y_min > 0) ||
+            !drawable_range(f.y_min, f.y_max, MIN_RELATIVE_WIDTH / 2))
+            throw invalid_figure("Недопустимые пределы осей рисунка: x от " + number_text(f.x_min) + " до " +
+                                 number_text(f.x_max) + ", y от " + number_text(f.y_min) + " до " +
+                                 number_text(f.y_max) + ".");
+        const json& curves = array(field(j, "curves", ""), "curves", MAX_CURVES);
+        std::size_t total = 0;
+        for (std::size_t i = 0; i < curves.size(); ++i) {
+            const std::string at = "curves[" + std::to_string(i) + "]";
+            object(curves[i], at);
+            curve c{{}, style(field(curves[i], "style", at), at + ".style")};
+            const json& pts = array(field(curves[i], "points", at), at + ".points", MAX_CURVE_POINTS);
+            total += pts.size();
+            if (total > MAX_POINTS) bad("curves", "не более " + std::to_string(MAX_POINTS) + " точек во всех кривых");
+            for (std::size_t k = 0; k < pts.size(); ++k)
+                c.points.push_back(point_of(pts[k], at + ".points[" + std::to_string(k) + "]"));
+            f.curves.push_back(std::move(c));
+        }
+        const json& labels = array(field(j, "labels", ""), "labels", MAX_LABELS);
+        for (std::size_t i = 0; i < labels.size(); ++i) {
+            const std::string at = "labels[" + std::to_string(i) + "]";
+            object(labels[i], at);
+            const double size = number(field(labels[i], "size", at), at + ".size");
+            if (!(size > 0 && size <= 5)) bad(at + ".size", "ожидается число больше 0 и не больше 5");
+            f.labels.push_back({point_of(field(labels[i], "at", at), at + ".at"),
+                                point_of(field(labels[i], "towards", at), at + ".towards"), text(labels[i], "text", at),
+                                color(field(labels[i], "color", at), at + ".color"), size});
+        }
+        const json& markers = array(field(j, "markers", ""), "markers", MAX_MARKERS);
+        for (std::size_t i = 0; i < markers.size(); ++i) {
+            const std::string at = "markers[" + std::to_string(i) + "]";
+            object(markers[i], at);
+            const json& left = field(markers[i], "text_left", at);
+            if (!left.is_boolean()) bad(at + ".text_left", "ожидается true или false");
+            f.markers.push_back({point_of(field(markers[i], "at", at), at + ".at"), text(markers[i], "text", at),
+                                 color(field(markers[i], "color", at), at + ".color"), left.get<bool>()});
+        }
+        const json& legend = array(field(j, "legend", ""), "legend", MAX_LEGEND);
+        for (std::size_t i = 0; i < legend.size(); ++i) {
+            const std::string at = "legend[" + std::to_string(i) + "]";
+            object(legend[i], at);
+            f.legend.push_back({text(legend[i], "text", at), style(field(legend[i], "style", at), at + ".style")});
+        }
+        return f;
+    }
+
+private:
+    [[noreturn]] static void bad(const std::string& where, const std::string& expected) {
+        throw invalid_figure("Недопустимое описание рисунка: " + where + ": " + expected + ".");
+    }
+
+    static void object(const json& j, const std::string& where) {
+        if (!j.is_object()) bad(where, "ожидается объект");
+    }
+
+    static const json& field(const json& j, const char* key, const std::string& where) {
+        const auto it = j.find(key);
+        if (it == j.end()) bad(where.empty() ? std::string(key) : where + "." + key, "нет такого поля");
+        return *it;
+    }
+
+    static const json& array(const json& j, const std::string& where, std::size_t most) {
+        if (!j.is_array()) bad(where, "ожидается массив");
+        if (j.size() > most) bad(where, "не более " + std::to_string(most) + " элементов");
+        return j;
+    }
+
+    static double number(const json& j, const std::string& where) {
+        if (!j.is_number() || !std::isfinite(j.get<double>())) bad(where, "ожидается конечное число");
+        return j.get<double>();
+    }
+
+    static std::string text(const json& j, const char* key, const std::string& where = "") {
+        const std::string at = where.empty() ? std::string(key) : where + "." + key;
+        const json& t = field(j, key, where);
+        if (!t.is_string()) bad(at, "ожидается текст");
+        if (t.get_ref<const std::string&>().size() > MAX_TEXT_BYTES)
+            bad(at, "текст не длиннее " + std::to_string(MAX_TEXT_BYTES) + " байт");
+        return t.get<std::string>();
+    }
+
+    // [x, y], y > 0 for the logarithmic axis.
+    static point point_of(const json& j, const std::string& where) {
+        if (!j.is_array() || j.size() != 2 || !j[0].is_number() || !j[1].is_number() ||
+            !std::isfinite(j[0].get<double>()) || !(j[1].get<double>() > 0) || !std::isfinite(j[1].get<double>()))
+            bad(where, "ожидается пара конечных чисел [x, y], y больше 0");
+        return {j[0].get<double>(), j[1].get<double>()};
+    }
+
+    static std::string color(const json& j, const std::string& where) {
+        const auto hex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
+        const std::string text = j.is_string() ? j.get<std::string>() : std::string();
+        if (text.size() != 7 || text[0] != '#' || !std::all_of(text.begin() + 1, text.end(), hex))
+            bad(where, "ожидается цвет #rrggbb");
+        return text;
+    }
+
+    static line_style style(const json& j, const std::string& where) {
+        object(j, where);
+        const double width = number(field(j, "width", where), where + ".width");
+        if (!(width > 0 && width <= 20)) bad(where + ".width", "ожидается число больше 0 и не больше 20");
+        const json& dashes = field(j, "dashes", where);
+        if (!dashes.is_number_integer() || dashes.get<long long>() < 1 || dashes.get<long long>() > 8)
+            bad(where + ".dashes", "ожидается целое число от 1 до 8");
+        return {color(field(j, "color", where), where + ".color"), width, static_cast<int>(dashes.get<long long>())};
+    }
+};
+
 }  // namespace
+
+bool drawable_range(double lo, double hi, double least_width) {
+    return std::isfinite(lo) && std::isfinite(hi) && lo < hi && std::isfinite(hi - lo) &&
+           hi - lo >= least_width * std::max(std::fabs(lo), std::fabs(hi));
+}
 
 json to_json(const figure& f) {
     json curves = json::array(), labels = json::array(), markers = json::array(), legend = json::array();
@@ -35,30 +174,26 @@ json to_json(const figure& f) {
             {"curves", curves},   {"labels", labels},       {"markers", markers},   {"legend", legend}};
 }
 
-figure figure_from_json(const json& j) {
-    figure f;
-    f.title = j.at("title").get<std::string>();
-    f.subtitle = j.at("subtitle").get<std::string>();
-    f.source = j.at("source").get<std::string>();
-    f.x_label = j.at("x_label").get<std::string>();
-    f.y_label = j.at("y_label").get<std::string>();
-    f.x_min = j.at("x_min").get<double>();
-    f.x_max = j.at("x_max").get<double>();
-    f.y_min = j.at("y_min").get<double>();
-    f.y_max = j.at("y_max").get<double>();
-    for (const json& c : j.at("curves")) {
-        curve cv{{}, style_of(c.at("style"))};
-        for (const json& p : c.at("points")) cv.points.push_back(point_of(p));
-        f.curves.push_back(std::move(cv));
+figure figure_from_json(std::string_view text) {
+    if (text.size() > MAX_JSON_BYTES)
+        throw invalid_figure("Недопустимое описание рисунка: больше " + std::to_string(MAX_JSON_BYTES) + " байт.");
+    json j;
+    try {
+        j = json::parse(text, [](int depth, json::parse_event_t, json&) {
+            if (depth > MAX_DEPTH)
+                throw invalid_figure("Недопустимое описание рисунка: вложенность глубже " + std::to_string(MAX_DEPTH) +
+                                     " уровней.");
+            return true;
+        });
+    } catch (const json::parse_error& e) {
+        throw invalid_figure("Недопустимое описание рисунка: JSON повреждён или оборван (байт " +
+                             std::to_string(e.byte) + ").");
+    } catch (const json::out_of_range&) {
+        throw invalid_figure("Недопустимое описание рисунка: число за пределами чисел double.");
+    } catch (const json::exception&) {
+        throw invalid_figure("Недопустимое описание рисунка: JSON не читается.");
     }
-    for (const json& l : j.at("labels"))
-        f.labels.push_back({point_of(l.at("at")), point_of(l.at("towards")), l.at("text").get<std::string>(),
-                            l.at("color").get<std::string>(), l.at("size").get<double>()});
-    for (const json& m : j.at("markers"))
-        f.markers.push_back({point_of(m.at("at")), m.at("text").get<std::string>(), m.at("color").get<std::string>(),
-                             m.at("text_left").get<bool>()});
-    for (const json& e : j.at("legend")) f.legend.push_back({e.at("text").get<std::string>(), style_of(e.at("style"))});
-    return f;
+    return reader().read(j);
 }
 
 }  // namespace plot

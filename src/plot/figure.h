@@ -3,7 +3,10 @@
 // the two it travels as JSON.
 #pragma once
 
+#include <cstddef>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -62,7 +65,34 @@ constexpr int PAGE_WIDTH = 1200, PAGE_HEIGHT = 850;
 // lower left corner.
 constexpr double AREA_LEFT = 0.08, AREA_RIGHT = 0.79, AREA_BOTTOM = 0.08, AREA_TOP = 0.87;
 
+// The least width of an axis's range: this fraction of the larger magnitude
+// of its ends. A narrower one is beyond what the drawing can divide.
+constexpr double MIN_RELATIVE_WIDTH = 1e-6;
+
+// Finite ends, lo < hi, and a finite width of at least least_width times
+// max(|lo|, |hi|).
+bool drawable_range(double lo, double hi, double least_width = MIN_RELATIVE_WIDTH);
+
+// What vantrel_plot takes, at most: bytes of JSON, curves, points of a curve
+// and of the figure, labels, markers, legend entries and bytes of a text.
+constexpr std::size_t MAX_JSON_BYTES = 16 << 20, MAX_CURVES = 2000, MAX_CURVE_POINTS = 20000,
+                      MAX_POINTS = 1000000, MAX_LABELS = 2000, MAX_MARKERS = 200, MAX_LEGEND = 50,
+                      MAX_TEXT_BYTES = 1000;
+
+// A figure that cannot be drawn: its one-line message.
+struct invalid_figure : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
 nlohmann::json to_json(const figure& f);
-figure figure_from_json(const nlohmann::json& j);  // throws nlohmann::json::exception on a malformed one
+
+// The figure of a JSON text, every value checked against the limits above:
+// an invalid_figure naming what is wrong otherwise.
+figure figure_from_json(std::string_view text);
+
+// vantrel_plot's exit status when the picture could not be written; its line
+// is then PICTURE_NOT_WRITTEN and the system's reason.
+constexpr int PICTURE_WRITE_FAILED = 3;
+constexpr std::string_view PICTURE_NOT_WRITTEN = "Не удалось записать рисунок: ";
 
 }  // namespace plot

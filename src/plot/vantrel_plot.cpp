@@ -1,15 +1,21 @@
-// vantrel_plot OUTPUT: draws the figure read as JSON from standard input with
-// PLplot's cairo drivers into OUTPUT (.svg, .png or .pdf). vantrel_cli
-// computes the figure and runs this program to draw it.
+// vantrel_plot FORMAT: draws the figure read as JSON from standard input with
+// PLplot's cairo drivers onto standard output as FORMAT (svg, png or pdf).
+// vantrel_cli computes the figure, opens the picture's file and runs this
+// program with that file as its standard output: PLplot never sees a file
+// name (it would expand "%" in one). Everything read is checked first; any
+// failure is one line on standard error and exit status 1, or
+// plot::PICTURE_WRITE_FAILED when the picture could not be written.
 #include <plplot/plplot.h>
+#include <unistd.h>
 
 #include <array>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
+#include <cstring>
 #include <iostream>
-#include <iterator>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -19,15 +25,52 @@ namespace {
 
 constexpr PLINT SCRATCH = 15;  // the colour map entry each element sets before drawing
 
-std::string device_of(const std::string& path) {
-    const auto ends = [&](const char* ext) {
-        const std::string e(ext);
-        return path.size() > e.size() && path.compare(path.size() - e.size(), e.size(), e) == 0;
-    };
-    if (ends(".svg")) return "svgcairo";
-    if (ends(".png")) return "pngcairo";
-    if (ends(".pdf")) return "pdfcairo";
+std::string device_of(const std::string& format) {
+    if (format == "svg") return "svgcairo";
+    if (format == "png") return "pngcairo";
+    if (format == "pdf") return "pdfcairo";
     return "";
+}
+
+// Standard output as the FILE PLplot writes to: each write goes whole to file
+// descriptor 1, and the first failure's errno is kept (PLplot closes the FILE
+// itself, which would hide it).
+int write_error = 0;
+
+ssize_t write_out(void*, const char* data, std::size_t size) {
+    for (std::size_t done = 0; done < size;) {
+        const ssize_t n = ::write(STDOUT_FILENO, data + done, size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (write_error == 0) write_error = n < 0 ? errno : EIO;
+            errno = write_error;
+            return -1;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return static_cast<ssize_t>(size);
+}
+
+std::FILE* picture_output() {
+    const cookie_io_functions_t io{nullptr, write_out, nullptr, nullptr};
+    return ::fopencookie(nullptr, "w", io);
+}
+
+// Standard input, at most one byte beyond what a figure may hold.
+std::string read_input() {
+    std::string text;
+    std::array<char, 1 << 16> buf;
+    while (text.size() <= plot::MAX_JSON_BYTES) {
+        const std::size_t n = std::fread(buf.data(), 1, buf.size(), stdin);
+        text.append(buf.data(), n);
+        if (n < buf.size()) {
+            if (std::ferror(stdin))
+                throw plot::invalid_figure("Не удалось прочитать описание рисунка: " +
+                                           std::string(std::strerror(errno)) + ".");
+            break;
+        }
+    }
+    return text;
 }
 
 std::array<PLINT, 3> rgb(const std::string& color) {
@@ -185,9 +228,11 @@ void draw_legend(const plot::figure& f) {
              widths.data(), nullptr, nullptr, nullptr, nullptr);
 }
 
-void draw(const plot::figure& f, const std::string& path, const std::string& device) {
+void draw(const plot::figure& f, const std::string& device) {
+    std::FILE* out = picture_output();
+    if (out == nullptr) throw std::bad_alloc();
     plsdev(device.c_str());
-    plsfnam(path.c_str());
+    plsfile(out);  // closed by plend
     plspage(0, 0, plot::PAGE_WIDTH, plot::PAGE_HEIGHT, 0, 0);
     plscolbg(255, 255, 255);
     plscol0(1, 0, 0, 0);
@@ -205,33 +250,27 @@ void draw(const plot::figure& f, const std::string& path, const std::string& dev
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::cerr << "Use: vantrel_plot OUTPUT.svg|png|pdf < FIGURE.json\n";
-        return 2;
-    }
-    const std::string path = argv[1];
-    const std::string device = device_of(path);
+    const std::string device = argc == 2 ? device_of(argv[1]) : "";
     if (device.empty()) {
-        std::cerr << "Недопустимое имя файла рисунка '" << path << "': допустимы расширения .svg, .png, .pdf.\n";
+        std::cerr << "Use: vantrel_plot svg|png|pdf < FIGURE.json > PICTURE\n";
         return 2;
     }
-    plot::figure f;
     try {
-        f = plot::figure_from_json(nlohmann::json::parse(std::cin));
-    } catch (const nlohmann::json::exception& e) {
-        std::cerr << "Недопустимое описание рисунка: " << e.what() << "\n";
+        draw(plot::figure_from_json(read_input()), device);
+    } catch (const plot::invalid_figure& e) {
+        std::cerr << e.what() << "\n";
+        return 1;
+    } catch (const std::bad_alloc&) {
+        std::cerr << "Недостаточно памяти для рисунка.\n";
+        return 1;
+    } catch (...) {
+        std::cerr << "Рисунок не построен: внутренняя ошибка vantrel_plot.\n";
         return 1;
     }
-    if (!(f.x_min < f.x_max && f.y_min > 0 && f.y_min < f.y_max)) {
-        std::cerr << "Недопустимые пределы осей рисунка.\n";
-        return 1;
+    if (write_error == 0 && ::close(STDOUT_FILENO) != 0) write_error = errno;
+    if (write_error != 0) {
+        std::cerr << plot::PICTURE_NOT_WRITTEN << std::strerror(write_error) << "\n";
+        return plot::PICTURE_WRITE_FAILED;
     }
-    // Cairo writes the file at the end; a file that cannot be created is
-    // refused before anything is drawn.
-    if (!std::ofstream(path, std::ios::binary | std::ios::app)) {
-        std::cerr << "Не удалось записать файл " << path << "\n";
-        return 1;
-    }
-    draw(f, path, device);
     return 0;
 }
