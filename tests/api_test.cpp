@@ -53,6 +53,17 @@ TEST(Api, StatesOutsideTheStatedRangeAreComputedWithAWarning) {
     EXPECT_TRUE(std::isfinite(hot.h));
     EXPECT_FALSE(f.at(input_pair::T_p, 263.15, 1e5).warning.empty());
     EXPECT_TRUE(f.at(input_pair::T_p, 300, 1e5).warning.empty());
+    // Below the triple point: supercooled water at -35 C, 1 bar, is the
+    // equation's; at -80 C, 5 bar, Newton's method settles where a term of
+    // the equation is singular (rho = rho_c, h = -3.4e31 J/kg): refused.
+    EXPECT_FALSE(f.at(input_pair::T_p, 238.15, 1e5).warning.empty());
+    try {
+        f.at(input_pair::T_p, 193.15, 5e5);
+        ADD_FAILURE() << "a state at -80 C, 5 bar";
+    } catch (const vantrel::error& e) {
+        EXPECT_STREQ(e.what(), "Состояние с T = 193.15 K и p = 500000 Pa лежит ниже нижней границы уравнения "
+                               "состояния R718 (T = 273.16 K).");
+    }
 }
 
 // The caller's floating-point flags and traps are as they were after every

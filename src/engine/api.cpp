@@ -110,6 +110,21 @@ void check_state(const fluid_data& f, input_pair pair, double first, double seco
                                                 values_text(pair, first, second) + ".");
 }
 
+// The flash of a pair, whose temperature, where it is given, is refused
+// below half the lower limit, and below the limit itself where the equation
+// finds no state: the message then says that it lies below the limit.
+flash_state flash_within_limits(const fluid_data& f, input_pair pair, double first, double second) {
+    const bool by_T = keys_of(pair).first == input_key::T;
+    if (by_T && first < 0.5 * lower_limit(f)) below_lower_limit(f, pair, first, second);
+    try {
+        return flash(f, pair, first, second);
+    } catch (const error& e) {
+        if (!by_T || !(first < lower_limit(f)) || e.kind() != error_kind::no_convergence) throw;
+        clear_fp();
+        below_lower_limit(f, pair, first, second);
+    }
+}
+
 // Every number of a result must be finite, whatever the flags say.
 void check_finite(const state& s) {
     for (double v : {s.T, s.p, s.rho, s.v, s.h, s.s, s.u, s.z}) finite(v);
@@ -231,8 +246,7 @@ state fluid::at(input_pair pair, double first, double second, extras with) const
     fp_guard guard;
     require_pair(pair, first, second);
     const fluid_data& f = *model_;
-    if (keys_of(pair).first == input_key::T && first < 0.5 * lower_limit(f)) below_lower_limit(f, pair, first, second);
-    const flash_state st = flash(f, pair, first, second);
+    const flash_state st = flash_within_limits(f, pair, first, second);
     // A single phase near the critical point, whichever pair found it.
     if (!st.sat) refuse_near_critical(f, st.T, st.p);
     state s = make_state(f, st);

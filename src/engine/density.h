@@ -28,6 +28,13 @@ std::optional<double> solve_density(const residual_at_tau<double>& m, double pi,
                                     double omega_0, branch on);
 double solve_density(const residual_at_tau<double>& m, double pi, double z_d, double delta, double omega_0);
 
+// Refuses (error(no_convergence), as the solver) a density whose pressure by
+// the equation, its derivatives a there, is not pi: to 1e-9 of it, and 1e-12
+// of omega tau / z_d more (the last bits of a liquid's small Z). Newton's
+// steps also settle where a term of the equation is singular (far outside
+// its range), on a jump of the pressure rather than a root.
+void check_density(const residual_derivatives& a, double omega, double pi, double tau, double z_d);
+
 // Start value: below tau = 1, the ideal-gas density on the vapour side
 // (pi < pi_s(), the reduced saturation pressure, evaluated only there) and
 // 3.2 on the liquid side; from tau = 1 on, the ideal-gas density below

@@ -275,6 +275,7 @@ single_phase solve_tp(const fluid_data& f, double T, double p, std::optional<pha
     r.phase = ph.phase;
     r.sat = ph.sat;
     r.a = at(*omega);
+    check_density(r.a, *omega, pi, tau, f.z_d);
     r.rho = c.rho_div * *omega;
     return r;
 }
