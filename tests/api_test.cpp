@@ -7,7 +7,9 @@
 #include <cfenv>
 #include <cmath>
 #include <functional>
+#include <string>
 #include <thread>
+#include <tuple>
 
 #include "engine/fpu.h"
 #include "test_support.h"
@@ -54,15 +56,22 @@ TEST(Api, StatesOutsideTheStatedRangeAreComputedWithAWarning) {
     EXPECT_FALSE(f.at(input_pair::T_p, 263.15, 1e5).warning.empty());
     EXPECT_TRUE(f.at(input_pair::T_p, 300, 1e5).warning.empty());
     // Below the triple point: supercooled water at -35 C, 1 bar, is the
-    // equation's; at -80 C, 5 bar, Newton's method settles where a term of
-    // the equation is singular (rho = rho_c, h = -3.4e31 J/kg): refused.
+    // equation's. Refused: at -80 C, 5 bar, Newton's method settles where a
+    // term of the equation is singular (rho = rho_c, h = -3.4e31 J/kg); at
+    // 200 K, 200 MPa the equation's root is unstable (c_p < 0); at 176 K,
+    // 1.7 GPa its sound speed is imaginary.
     EXPECT_FALSE(f.at(input_pair::T_p, 238.15, 1e5).warning.empty());
-    try {
-        f.at(input_pair::T_p, 193.15, 5e5);
-        ADD_FAILURE() << "a state at -80 C, 5 bar";
-    } catch (const vantrel::error& e) {
-        EXPECT_STREQ(e.what(), "Состояние с T = 193.15 K и p = 500000 Pa лежит ниже нижней границы уравнения "
-                               "состояния R718 (T = 273.16 K).");
+    for (const auto& [T, p, text] : {std::tuple{193.15, 5e5, "T = 193.15 K и p = 500000 Pa"},
+                                     std::tuple{200.0, 2e8, "T = 200 K и p = 200000000 Pa"},
+                                     std::tuple{176.14197955475686, 1706580523.8522041,
+                                                "T = 176.14197955475686 K и p = 1706580523.852204 Pa"}}) {
+        try {
+            f.at(input_pair::T_p, T, p);
+            ADD_FAILURE() << "a state at " << T << " K, " << p << " Pa";
+        } catch (const vantrel::error& e) {
+            EXPECT_EQ(e.what(), "Состояние с " + std::string(text) +
+                                    " лежит ниже нижней границы уравнения состояния R718 (T = 273.16 K).");
+        }
     }
 }
 

@@ -60,11 +60,14 @@ bool reproduces(input_key k, double v, const state& s) {
 }
 
 // Whether a state lies on its side of the saturation dome: a two-phase one
-// with 0 <= x <= 1, a gas or liquid below T_cr with a density outside the
-// saturated ones (to 1e-9 of them), where saturation comes from the
-// expansions or the phase decision solved it.
+// with 0 <= x <= 1; a single phase stable, and for a gas or liquid below
+// T_cr with a density outside the saturated ones (to 1e-9 of them), where
+// saturation comes from the expansions or the phase decision solved it.
 bool on_its_side(const fluid_data& f, const flash_state& st, const state& s) {
     if (st.sat) return *s.x >= 0 && *s.x <= 1;
+    // Stable: c_v > 0, c_p > 0 and a rising isotherm (w > 0 with c_p/c_v >
+    // 0). Far below the lower limit the equation has states that are not.
+    if (!(*s.cv > 0 && *s.cp > 0 && *s.w > 0)) return false;
     const bool gas = s.phase == phase_kind::gas, liquid = s.phase == phase_kind::liquid;
     if (!(gas || liquid) || !(s.T < f.cfg.T_cr) || !f.cfg.maxwell_rule) return true;
     std::optional<sat_solution> sat = st.sat_at_T;
@@ -110,21 +113,6 @@ void check_state(const fluid_data& f, input_pair pair, double first, double seco
                                                 values_text(pair, first, second) + ".");
 }
 
-// The flash of a pair, whose temperature, where it is given, is refused
-// below half the lower limit, and below the limit itself where the equation
-// finds no state: the message then says that it lies below the limit.
-flash_state flash_within_limits(const fluid_data& f, input_pair pair, double first, double second) {
-    const bool by_T = keys_of(pair).first == input_key::T;
-    if (by_T && first < 0.5 * lower_limit(f)) below_lower_limit(f, pair, first, second);
-    try {
-        return flash(f, pair, first, second);
-    } catch (const error& e) {
-        if (!by_T || !(first < lower_limit(f)) || e.kind() != error_kind::no_convergence) throw;
-        clear_fp();
-        below_lower_limit(f, pair, first, second);
-    }
-}
-
 // Every number of a result must be finite, whatever the flags say.
 void check_finite(const state& s) {
     for (double v : {s.T, s.p, s.rho, s.v, s.h, s.s, s.u, s.z}) finite(v);
@@ -160,6 +148,28 @@ state make_state(const fluid_data& f, const flash_state& st) {
     s.w = q.c;
     s.jt = q.adiab_eff;
     return s;
+}
+
+// The checked state of a pair and its flash. Where its temperature is
+// given, refused below half the lower limit, and below the limit itself
+// where the equation has no state there (no convergence, a floating-point
+// fault): the message then says that it lies below the limit.
+std::pair<flash_state, state> checked_state(const fluid_data& f, input_pair pair, double first, double second) {
+    const bool by_T = keys_of(pair).first == input_key::T;
+    if (by_T && first < 0.5 * lower_limit(f)) below_lower_limit(f, pair, first, second);
+    try {
+        const flash_state st = flash(f, pair, first, second);
+        // A single phase near the critical point, whichever pair found it.
+        if (!st.sat) refuse_near_critical(f, st.T, st.p);
+        const state s = make_state(f, st);
+        check_state(f, pair, first, second, st, s);
+        return {st, s};
+    } catch (const error& e) {
+        const bool failed = e.kind() == error_kind::no_convergence || e.kind() == error_kind::floating_point;
+        if (!by_T || !(first < lower_limit(f)) || !failed) throw;
+        clear_fp();
+        below_lower_limit(f, pair, first, second);
+    }
 }
 
 bubble_dew lines_at_T(const fluid_data& f, double T) {
@@ -246,11 +256,7 @@ state fluid::at(input_pair pair, double first, double second, extras with) const
     fp_guard guard;
     require_pair(pair, first, second);
     const fluid_data& f = *model_;
-    const flash_state st = flash_within_limits(f, pair, first, second);
-    // A single phase near the critical point, whichever pair found it.
-    if (!st.sat) refuse_near_critical(f, st.T, st.p);
-    state s = make_state(f, st);
-    check_state(f, pair, first, second, st, s);
+    auto [st, s] = checked_state(f, pair, first, second);
     if (with != extras::none) add_saturation(f, st, s);
     if (with == extras::glide) add_glide(f, s);
     s.warning = range_warning(f.info, s.T, s.p);
