@@ -34,7 +34,6 @@ namespace cli {
 namespace {
 
 constexpr rlim_t CPU_SECONDS = 60;
-constexpr rlim_t ADDRESS_SPACE = rlim_t{1} << 30;  // 1 GiB
 constexpr auto WALL_CLOCK = std::chrono::seconds(120);
 constexpr std::size_t MESSAGE_BYTES = 1 << 16;  // of the renderer's standard error, kept
 
@@ -92,6 +91,7 @@ void limit(pid_t pid) {
     const rlimit cpu{CPU_SECONDS, CPU_SECONDS + 1};
     ::prlimit(pid, RLIMIT_CPU, &cpu, nullptr);
 #ifndef VANTREL_SANITIZED  // the sanitizers reserve far more address space than they use
+    constexpr rlim_t ADDRESS_SPACE = rlim_t{1} << 30;  // 1 GiB
     const rlimit memory{ADDRESS_SPACE, ADDRESS_SPACE};
     ::prlimit(pid, RLIMIT_AS, &memory, nullptr);
 #endif
