@@ -5,7 +5,7 @@
 # in-memory (T, p) state benchmark in the same run.
 # Arguments: BUILD_DIR (configured with -DVANTREL_BENCH=ON), SOURCE_DIR
 set -euo pipefail
-build="$1"
+build="$(cd "$1" && pwd)"
 source="$2"
 rows="$(mktemp)"
 trap 'rm -f "$rows"' EXIT
@@ -15,10 +15,22 @@ awk 'BEGIN { srand(1); print "T,p";
     else printf "%.3f,%.4f\n", -60 + 40 * rand(), 20 + 10 * rand() }' > "$rows"
 
 cd "$source"
+# The median wall time of 5 runs of a command, output discarded.
+median_wall() {
+  python3 - "$@" <<'PY'
+import statistics, subprocess, sys, time
+walls = []
+for _ in range(5):
+    t0 = time.monotonic()
+    subprocess.run(sys.argv[1:], stdout=subprocess.DEVNULL, check=True)
+    walls.append(time.monotonic() - t0)
+print(statistics.median(walls))
+PY
+}
 run() {  # label, then the command
   local label="$1"; shift
   local wall
-  wall="$(farm-bench -n 5 -- "$@" | awk '$1 == "A" && $2 == "wall" { print $5 }')"
+  wall="$(median_wall "$@")"
   awk -v l="$label" -v w="$wall" 'BEGIN { printf "%-40s %6.3f s  %8.0f rows/s\n", l, w, 1e6 / w }'
 }
 run "default properties, --threads 1" "$build/vantrel_cli" batch --in T,p --threads 1 "$rows"
