@@ -221,16 +221,6 @@ TEST(Cli, ErrorAfterTheFirstLinesKeepsThemAndWritesNoCsv) {
     EXPECT_EQ(test::read_file(d.csv()), "earlier\n");
 }
 
-// Far below the triple point the equation's density solve settles on a
-// singular term (h = -3.4e31 J/kg at -80 C, 5 bar): no state, no result file.
-TEST(Cli, DensityThatDoesNotGiveBackThePressureFails) {
-    cli_dir d;
-    const auto r = d.run({"-80", "5", "water"});
-    EXPECT_EQ(r.exit_code, 1);
-    EXPECT_EQ(r.out, "Расчёт плотности не сошёлся за 200 итераций.\n");
-    EXPECT_FALSE(fs::exists(d.csv()));
-}
-
 TEST(Cli, FloatingPointFaultIsOneLine) {
     cli_dir d;
     // Absolute zero: the reduced temperature 0 divides.
