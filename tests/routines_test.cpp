@@ -195,7 +195,7 @@ TEST_F(Routines, EachGivesTheEnginesNumbers) {
     EXPECT_EQ(calc_phase_state(T, 1e5, DIM_STD, "water"), "gas");
 }
 
-// What the specification fixes of the records, identifiers and units.
+// What the program's records, identifiers and units must be.
 TEST_F(Routines, KeepTheirContracts) {
     // Paths under the current directory; a fluid or file name is one name.
     const std::string root = fs::current_path().string();
