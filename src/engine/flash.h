@@ -18,7 +18,7 @@ struct flash_state {
     residual_derivatives a;
     std::optional<double> x;
     std::optional<saturated_pair> sat;  // two-phase
-    std::optional<sat_solution> sat_at_T;  // solved by the phase decision of a (T, p) state
+    std::optional<sat_solution> sat_at_T;  // solved by the phase decision or the (h, s) stability check
 };
 
 // The state named by pair (SI values in the pair's order).

@@ -117,6 +117,7 @@ std::optional<flash_state> stable(const fluid_data& f, std::optional<flash_state
     st->phase = decide_phase(f, st->T, st->p).phase;
     if (st->phase != phase_kind::gas && st->phase != phase_kind::liquid) return st;
     const auto sat = st->T < f.cfg.T_cr ? solve_saturation(f, given::T, st->T) : std::nullopt;
+    st->sat_at_T = sat;  // not solved again by the state's own check
     if (sat && sat->omega_1) {
         const double omega = st->rho / f.cfg.rho_div;
         if (omega < *sat->omega_1 && omega > *sat->omega_2) return std::nullopt;
@@ -125,30 +126,39 @@ std::optional<flash_state> stable(const fluid_data& f, std::optional<flash_state
     return st;
 }
 
-// The root of G between a and b (of opposite signs) by regula falsi with
-// the Illinois halving, to 1e-14 of T; the point of smaller |G| of the last
-// bracket.
+// A root between the points a and b, whose values (the member value) have
+// opposite signs, by regula falsi with the Illinois halving (a step that
+// would leave the bracket bisects it), until the bracket's width in the
+// member arg is at most rel |arg| + abs: the end of smaller |value|, or a
+// point of value 0. at(arg) gives the point there (nothing: no root);
+// nothing after MAX_STEPS steps.
 template <class Point, class At>
-Point root_of_G(Point a, Point b, const At& at) {
-    if (a.G == 0 || b.G == 0) return a.G == 0 ? a : b;
-    double Ga = a.G, Gb = b.G;
+std::optional<Point> illinois(Point a, Point b, double Point::*arg, double Point::*value, const At& at, double rel,
+                              double abs) {
+    if (a.*value == 0 || b.*value == 0) return a.*value == 0 ? a : b;
+    double va = a.*value, vb = b.*value;
     int side = 0;
-    for (int i = 0; i < MAX_STEPS && std::fabs(b.T - a.T) > 1e-14 * b.T; ++i) {
-        double T = (a.T * Gb - b.T * Ga) / (Gb - Ga);
-        if (!(T > std::min(a.T, b.T) && T < std::max(a.T, b.T))) T = 0.5 * (a.T + b.T);
-        const Point m = *at(T);
-        if (m.G == 0) return m;
-        if ((m.G < 0) == (a.G < 0)) {
-            a = m, Ga = m.G;
-            if (side == -1) Gb /= 2;
+    for (int i = 0; i < MAX_STEPS; ++i) {
+        const double lo = std::min(a.*arg, b.*arg), hi = std::max(a.*arg, b.*arg);
+        if (hi - lo <= rel * std::max(std::fabs(lo), std::fabs(hi)) + abs)
+            return std::fabs(a.*value) < std::fabs(b.*value) ? a : b;
+        double x = (a.*arg * vb - b.*arg * va) / (vb - va);
+        if (!(x > lo && x < hi)) x = 0.5 * (lo + hi);
+        const std::optional<Point> next = at(x);
+        if (!next) return std::nullopt;
+        const Point& m = *next;
+        if (m.*value == 0) return m;
+        if ((m.*value < 0) == (a.*value < 0)) {
+            a = m, va = m.*value;
+            if (side == -1) vb /= 2;
             side = -1;
         } else {
-            b = m, Gb = m.G;
-            if (side == 1) Ga /= 2;
+            b = m, vb = m.*value;
+            if (side == 1) va /= 2;
             side = 1;
         }
     }
-    return std::fabs(a.G) < std::fabs(b.G) ? a : b;
+    return std::nullopt;
 }
 
 // Inside the dome each saturation temperature's states lie on a straight
@@ -182,9 +192,9 @@ std::optional<flash_state> two_phase(const fluid_data& f, double h, double s) {
         if (k == 0 && std::fabs(next->G) <= 1e-12 * next->ds && next->x >= 0 && next->x <= 1)
             return with_quality(next->sat, next->x, c.rho_div);
         if (last && (last->G <= 0) != (next->G <= 0)) {
-            const point r = root_of_G(*last, *next, at);
-            if (r.x < 0 || r.x > 1) return std::nullopt;
-            return with_quality(r.sat, r.x, c.rho_div);
+            const std::optional<point> r = illinois(*last, *next, &point::T, &point::G, at, 1e-14, 0.0);
+            if (!r || r->x < 0 || r->x > 1) return std::nullopt;
+            return with_quality(r->sat, r->x, c.rho_div);
         }
         last = next;
     }
@@ -197,28 +207,6 @@ double entropy_at(const fluid_data& f, double p, double h) {
     if (!st.sat) return real_properties(f, st.T, st.p, st.rho, st.a).s;
     const saturated_properties sp = saturated_phases(f, *st.sat);
     return (1 - *st.x) * sp.liquid.s + *st.x * sp.vapour.s;
-}
-
-// The root in ln p of excess, between a (excess <= 0) and b (> 0), by
-// regula falsi with the Illinois halving; the (p, h) state there.
-template <class F>
-flash_state regula_falsi(const fluid_data& f, double h, double a, double fa, double b, double fb, const F& excess) {
-    int side = 0;
-    for (int i = 0; i < MAX_STEPS; ++i) {
-        const double m = (a * fb - b * fa) / (fb - fa), fm = excess(m);
-        if (fm == 0 || std::fabs(a - b) <= 1e-13 * std::max(1.0, std::fabs(m)))
-            return flash(f, input_pair::p_h, std::exp(m), h);
-        if (fm < 0) {
-            a = m, fa = fm;
-            if (side == -1) fb /= 2;
-            side = -1;
-        } else {
-            b = m, fb = fm;
-            if (side == 1) fa /= 2;
-            side = 1;
-        }
-    }
-    no_convergence("h, s");
 }
 
 // At constant h the entropy falls with the pressure (ds = -v/T dp), so ln p
@@ -257,7 +245,13 @@ flash_state by_pressure(const fluid_data& f, double h, double s) {
     double b = a, fb = *fa;
     for (int k = 0; k < 20 && fb <= 0; ++k) fb = excess(b -= decade);
     if (!(fb > 0)) no_state(given);
-    return regula_falsi(f, h, a, *fa, b, fb, excess);
+    struct probe {
+        double ln_p, excess;
+    };
+    const auto at = [&](double ln_p) { return std::optional<probe>(probe{ln_p, excess(ln_p)}); };
+    const auto r = illinois(probe{a, *fa}, probe{b, fb}, &probe::ln_p, &probe::excess, at, 1e-13, 1e-13);
+    if (!r) no_convergence("h, s");
+    return flash(f, input_pair::p_h, std::exp(r->ln_p), h);
 }
 
 }  // namespace
