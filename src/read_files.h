@@ -26,6 +26,8 @@ struct const_list {
     double s_0 = 0;
     double h_0_0 = 0;
     double s_0_0 = 0;
+    double h_shift = 0;  // published reference state to the program's, J/kg
+    double s_shift = 0;  // J/(kg K)
     double e_k = 0;      // not read from the file
     double b_0 = 0;      // not read from the file
     double k_term = 0;   // reducing temperature of the ideal-gas data, K

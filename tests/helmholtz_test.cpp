@@ -70,6 +70,8 @@ TEST(Helmholtz, ReorderingRowsChangesNothingBeyondRounding) {
 double alpha_of_row(const std::vector<double>& r, double dd, double x) {
     const double base = r[1] * std::pow(dd, r[2]) * std::pow(x, r[3]);
     if (r[0] == 0) return base * std::exp(r[4] * std::pow(dd, r[5]));
+    if (r[0] == 3) return base * (r[4] == 0 ? 1 : std::exp(-std::pow(dd, r[4]))) * (r[5] == 0 ? 1 : std::exp(-std::pow(x, r[5])));
+    if (r[0] == 4) return base * std::exp(r[4] * (dd - r[7]) * (dd - r[7]) + 1 / (r[5] * (x - r[6]) * (x - r[6]) + r[8]));
     const double gauss = std::exp(-r[6] * (dd - r[8]) * (dd - r[8]) - r[7] * (x - r[9]) * (x - r[9]));
     if (r[0] == 1) return base * gauss;
     const double s2 = (dd - 1) * (dd - 1);
@@ -113,6 +115,14 @@ TEST(Helmholtz, EveryElementAgreesWithFiniteDifferencesForEachKind) {
         {"kind 1 off centre", {1, 2.5, 2, 0.5, 0, 0, 3, 5, 0.8, 1.1, 0, 0, 0, 0, 0}, 1.4, 0.8},
         {"kind 2", {2, -0.1487, 1, 0, 0, 0, 28, 700, 1, 1, 0.85, 3.5, 0.3, 0.32, 0.2}, 1.2, 1 / 1.05},
         {"kind 2 other side", {2, 0.318, 1, 0, 0, 0, 32, 800, 1, 1, 0.95, 3.5, 0.3, 0.32, 0.2}, 0.85, 1 / 0.97},
+        // R125's terms with a factor of x (m = 1.7, 7) and without one.
+        {"kind 3 m = 1.7", {3, -1.532005, 2, 4.5, 2, 1.7}, 1.2, 1 / 1.1},
+        {"kind 3 m = 7", {3, -0.05883649, 3, 29, 3, 7}, 0.9, 1 / 1.05},
+        {"kind 3 l = 0", {3, 0.6, 2, 1.5, 0, 2}, 1.3, 1 / 0.9},
+        {"kind 3 m = 0", {3, 4.777189, 1, 2, 1, 0}, 0.7, 0.8},
+        // Ammonia's first term, either side of its centres.
+        {"kind 4", {4, -1.6909858, 1, 4.3315, -2.8452, 0.3696, 1.108, 0.4478, 1.244}, 1.1, 1 / 1.2},
+        {"kind 4 other side", {4, 0.93739074, 1, 4.015, -2.8342, 0.2962, 1.313, 0.44689, 0.6826}, 0.3, 1 / 0.8},
     };
     for (const auto& c : cases) {
         d::clear_fp();
@@ -157,9 +167,16 @@ TEST(Helmholtz, TableRowsAreCheckedAsTheyLoad) {
         const char* content;
         std::string message;
     } cases[] = {
-        {"2 6 0\n0 1 1 0 0 0\n3 1 1 0 0 0\n", "Недопустимое значение kind = '3' в файле eos.txt, строка 2"},
+        {"2 6 0\n0 1 1 0 0 0\n5 1 1 0 0 0\n", "Недопустимое значение kind = '5' в файле eos.txt, строка 2"},
+        {"1 6 0\n3 1 1 0 -1 1\n", "Недопустимое значение l = '-1' в файле eos.txt, строка 1"},
+        {"1 6 0\n3 1 1 0 1 -0.5\n", "Недопустимое значение m = '-0.5' в файле eos.txt, строка 1"},
+        {"1 9 0\n4 1 1 1 2.8 0.4 1.1 0.4 1.2\n", "Недопустимое значение eta = '2.8' в файле eos.txt, строка 1"},
+        {"1 9 0\n4 1 1 1 -2.8 -0.4 1.1 0.4 1.2\n", "Недопустимое значение beta = '-0.4' в файле eos.txt, строка 1"},
+        {"1 9 0\n4 1 1 1 -2.8 0.4 1.1 0.4 0\n", "Недопустимое значение b = '0' в файле eos.txt, строка 1"},
+        {"1 8 0\n4 1 1 1 -2.8 0.4 1.1 0.4\n", test::msg::unreadable("eos.txt")},
+        {"1 5 0\n3 1 1 1 1\n", test::msg::unreadable("eos.txt")},
         {"1 6 0\n-1 1 1 0 0 0\n", "Недопустимое значение kind = '-1' в файле eos.txt, строка 1"},
-        {"1 6 0\n2.7 1 1 0 0 0\n", "Недопустимое значение kind = '2.7' в файле eos.txt, строка 1"},
+        {"1 6 0\n4.7 1 1 0 0 0\n", "Недопустимое значение kind = '4.7' в файле eos.txt, строка 1"},
         {"1 6 0\n1 1 1 0 0 0\n", test::msg::unreadable("eos.txt")},
         {"1 10 0\n2 1 1 0 0 0 1 1 1 1\n", test::msg::unreadable("eos.txt")},
         {"1 0 0\n", test::msg::unreadable("eos.txt")},
@@ -170,6 +187,13 @@ TEST(Helmholtz, TableRowsAreCheckedAsTheyLoad) {
     const d::residual_model m =
         d::residual_model::from_table(d::parse_table("2 10 0\n0 1 1 0 0 0 9 9 9 9\n1.4 1 1 0 0 0 1 1 1 1\n", "e"), "e");
     EXPECT_EQ(m.power_.size() + m.gaussian_.size(), 2u);
+    // A kind-3 row without its factor of x joins the power terms, sharing
+    // exp(-d) with a kind-0 row.
+    const d::residual_model r = d::residual_model::from_table(
+        d::parse_table("3 6 0\n3 1 1 0 1 0\n0 2 1 0 -1 1\n3 1 1 0 1 2\n", "e"), "e");
+    EXPECT_EQ(r.power_.size(), 2u);
+    EXPECT_EQ(r.shared_g_.size(), 1u);
+    EXPECT_EQ(r.lemmon_.size(), 1u);
 }
 
 }  // namespace

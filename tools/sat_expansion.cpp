@@ -91,12 +91,20 @@ struct coexistence {
 // method: the engine's equations and Newton correction, in 50 digits.
 coexistence equal_area(const fluid& f, const real& tau, coexistence s) {
     const residual_at_tau<real> at(f.m, tau);
-    for (int i = 0; i < 100; ++i) {
-        const auto d = newton_correction(equal_area_at(at, s.omega_1, s.omega_2));
-        s.omega_1 -= d[0];
-        s.omega_2 -= d[1];
+    for (int i = 0; i < 200; ++i) {
+        auto d = newton_correction(equal_area_at(at, s.omega_1, s.omega_2));
+        // A step that would leave the densities' order, or change one by more
+        // than a factor of 3 (the vapour's, far below the critical point,
+        // from a rough start), is shortened to one that does not.
+        real k = 1;
+        for (int j = 0; j < 60; ++j, k /= 2) {
+            const real w1 = s.omega_1 - k * d[0], w2 = s.omega_2 - k * d[1];
+            if (w2 > s.omega_2 / 3 && w2 < 3 * s.omega_2 && w1 > s.omega_1 / 3 && w1 < 3 * s.omega_1 && w1 > w2) break;
+        }
+        s.omega_1 -= k * d[0];
+        s.omega_2 -= k * d[1];
         if (!(s.omega_2 > 0 && s.omega_1 > s.omega_2)) break;
-        if (abs(d[0] / s.omega_1) + abs(d[1] / s.omega_2) < real("1e-40")) return s;
+        if (k == 1 && abs(d[0] / s.omega_1) + abs(d[1] / s.omega_2) < real("1e-40")) return s;
     }
     throw std::runtime_error("no equal-area solution at T = " + (tau * f.tau_div).str(12));
 }

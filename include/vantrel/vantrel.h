@@ -70,6 +70,8 @@ struct fluid_info {
     std::string description;
     std::string source;           // citation of the equation of state
     std::string reference_state;  // e.g. "IIR"
+    std::string safety_class;     // ANSI/ASHRAE 34, e.g. "A2L"
+    std::vector<std::string> aliases;  // other names of the fluid
     std::optional<double> T_min;  // stated range of validity: K
     std::optional<double> T_max;  // K
     std::optional<double> p_max;  // Pa

@@ -13,6 +13,12 @@ namespace {
 
 cell text_cell(const std::string& text) { return text.empty() ? cell{} : cell{text}; }
 
+std::string joined(const std::vector<std::string>& items) {
+    std::string out;
+    for (const auto& i : items) out += (out.empty() ? "" : ", ") + i;
+    return out;
+}
+
 }  // namespace
 
 int run_fluids(const mode_options& o, std::ostream& out, std::ostream&) {
@@ -24,9 +30,13 @@ int run_fluids(const mode_options& o, std::ostream& out, std::ostream&) {
     set.columns = {{"fluid", std::nullopt},   {"name", std::nullopt},        {"description", std::nullopt},
                    {"T_min", quantity::temperature}, {"T_max", quantity::temperature}, {"p_max", quantity::pressure},
                    {"T_cr", quantity::temperature},  {"p_cr", quantity::pressure},     {"T_tp", quantity::temperature},
-                   {"p_tp", quantity::pressure},     {"reference_state", std::nullopt}};
-    // The citation is long: in CSV and JSON only.
-    if (format != output_format::table) set.columns.push_back({"source", std::nullopt});
+                   {"p_tp", quantity::pressure},     {"reference_state", std::nullopt},
+                   {"safety_class", std::nullopt}};
+    // The citation and the other names are long: in CSV and JSON only.
+    if (format != output_format::table) {
+        set.columns.push_back({"aliases", std::nullopt});
+        set.columns.push_back({"source", std::nullopt});
+    }
     for (const vantrel::fluid_info& i : infos) {
         std::vector<cell> row{text_cell(i.agent),
                               text_cell(i.name),
@@ -38,8 +48,12 @@ int run_fluids(const mode_options& o, std::ostream& out, std::ostream&) {
                               number_cell(quantity::pressure, u, i.p_cr),
                               number_cell(quantity::temperature, u, i.T_tp),
                               number_cell(quantity::pressure, u, i.p_tp),
-                              text_cell(i.reference_state)};
-        if (format != output_format::table) row.push_back(text_cell(i.source));
+                              text_cell(i.reference_state),
+                              text_cell(i.safety_class)};
+        if (format != output_format::table) {
+            row.push_back(text_cell(joined(i.aliases)));
+            row.push_back(text_cell(i.source));
+        }
         set.rows.push_back(std::move(row));
     }
     write_records(out, set, format, u, false);

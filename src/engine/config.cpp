@@ -1,5 +1,7 @@
 #include "engine/config.h"
 
+#include <set>
+
 #include "engine/text.h"
 
 namespace vantrel::detail {
@@ -96,6 +98,8 @@ void check_ranges(const config& c, const info_config& i, const ini_file& ini) {
     if (!(c.T_tp < c.T_cr)) reject_value(c.path, "T_tp", written(ini, "conf_real", "T_tp", c.T_tp));
     if (!(c.p_tp < c.p_cr)) reject_value(c.path, "p_tp", written(ini, "conf_real", "p_tp", c.p_tp));
     if (i.T_min && i.T_max && !(*i.T_min < *i.T_max)) reject_value(c.path, "T_max", written(ini, "info", "T_max", *i.T_max));
+    static const std::set<std::string> classes{"", "A1", "A2L", "A2", "A3", "B1", "B2L", "B2", "B3"};
+    if (!classes.count(i.safety_class)) reject_value(c.path, "safety_class", i.safety_class);
     if (is_helmholtz_form(c.ideal.type_calc) && !(c.rho_cr > 0)) reject_value(c.path, "rho_cr", written(ini, "conf_real", "rho_cr", c.rho_cr));
 }
 

@@ -45,7 +45,9 @@ inline constexpr key_range MARGIN{0, 0.1};          // a relative bound
     X(conf_ideal, h_0, real, 0, ANY, ideal.h_0)                \
     X(conf_ideal, s_0, real, 0, ANY, ideal.s_0)                \
     X(conf_ideal, h_0_0, real, 0, ANY, ideal.h_0_0)            \
-    X(conf_ideal, s_0_0, real, 0, ANY, ideal.s_0_0)
+    X(conf_ideal, s_0_0, real, 0, ANY, ideal.s_0_0)            \
+    X(conf_ideal, h_shift, real, 0, ANY, ideal.h_shift)        \
+    X(conf_ideal, s_shift, real, 0, ANY, ideal.s_shift)
 
 #define VANTREL_REAL_KEYS(X)                                            \
     X(conf_real, maxwell_rule, boolean, true, ANY, maxwell_rule)        \
@@ -90,7 +92,9 @@ inline constexpr key_range MARGIN{0, 0.1};          // a relative bound
     X(info, reference_state, whole_text, "", ANY, reference_state) \
     X(info, T_min, optional_real, std::nullopt, POSITIVE, T_min)   \
     X(info, T_max, optional_real, std::nullopt, POSITIVE, T_max)   \
-    X(info, p_max, optional_real, std::nullopt, POSITIVE, p_max)
+    X(info, p_max, optional_real, std::nullopt, POSITIVE, p_max)   \
+    X(info, safety_class, whole_text, "", ANY, safety_class)       \
+    X(info, aliases, whole_text, "", ANY, aliases)
 
 // Ideal-gas part, section [conf_ideal].
 struct ideal_config {
@@ -100,6 +104,9 @@ struct ideal_config {
     double k_term = 0;      // reducing temperature, K
     double c_0 = 0, h_0 = 0, s_0 = 0;
     double h_0_0 = 0, s_0_0 = 0;  // offsets of the tabulated form
+    // Shift of the published reference state to the program's (IIR), J/kg
+    // and J/(kg K), added to h and s of every form.
+    double h_shift = 0, s_shift = 0;
 };
 
 // Whether the ideal-gas form is one of the Helmholtz forms "f_exp",
@@ -148,6 +155,8 @@ struct config {
 
 struct info_config {
     std::string name, description, source, reference_state;
+    std::string safety_class;  // ANSI/ASHRAE 34: A1, A2L, A2, A3, B1, B2L, B2, B3
+    std::string aliases;       // other names, separated by commas
     std::optional<double> T_min, T_max, p_max;
 };
 

@@ -8,6 +8,11 @@
 //   2  n d^dd x^t DELTA^b exp(-alpha (d - eps)^2 - beta (x - gamma)^2)
 //      with THETA = (1 - x) + A (SIGMA^2)^(1/(2 lambda)),
 //      DELTA = THETA^2 + B (SIGMA^2)^a, SIGMA = d - 1           (non-analytic)
+//   3  n d^dd x^t exp(-d^l) exp(-x^m), a factor absent where l or m is 0
+//   4  n d^dd x^t exp(eta (d - eps)^2 + 1 / (beta (x - gamma)^2 + b))
+//      (eta <= 0, beta >= 0, b > 0: a Gaussian in d, a bounded bump in x)
+// Kinds 3 and 4 are products of a factor of d and a factor of x, so the
+// factor of x and its derivatives are computed once per temperature.
 // The evaluation is written once for any number type S (double here, an
 // extended-precision type in the tools).
 #pragma once
@@ -31,6 +36,14 @@ struct gaussian_term {
     double n, dd, t, alpha, beta, eps, gamma;
 };
 
+struct lemmon_term {
+    double n, dd, t, l, m;
+};
+
+struct gao_term {
+    double n, dd, t, eta, beta, gamma, eps, b;
+};
+
 struct nonanalytic_term {
     double n, dd, t, alpha, beta, eps, gamma;
     double b, a, lambda, A, B;
@@ -38,19 +51,25 @@ struct nonanalytic_term {
 
 class residual_model {
 public:
-    // Rows (kind, n, dd, t, g, l[, alpha, beta, eps, gamma[, b, a, lambda, A, B]]);
-    // a kind other than 0, 1 or 2 is refused, a row shorter than its kind
-    // reads is a read error of path.
+    // Rows (kind, n, dd, t, g, l[, alpha, beta, eps, gamma[, b, a, lambda, A, B]]),
+    // (3, n, dd, t, l, m) and (4, n, dd, t, eta, beta, gamma, eps, b); a kind
+    // other than 0 to 4 is refused, and so are l or m below 0, eta above 0,
+    // beta below 0 and b not above 0; a row shorter than its kind reads is a
+    // read error of path.
     static residual_model from_table(const table& rows, const std::string& path);
 
     residual_derivatives at(double omega, double tau) const;
 
-    bool empty() const { return power_.empty() && gaussian_.empty() && nonanalytic_.empty(); }
+    bool empty() const {
+        return power_.empty() && gaussian_.empty() && nonanalytic_.empty() && lemmon_.empty() && gao_.empty();
+    }
 
     std::vector<power_term> power_;
     std::vector<double> shared_g_, shared_l_;  // distinct (g, l) of the power terms with g != 0
     std::vector<gaussian_term> gaussian_;
     std::vector<nonanalytic_term> nonanalytic_;
+    std::vector<lemmon_term> lemmon_;
+    std::vector<gao_term> gao_;
 };
 
 // Logarithmic derivatives of one term f: X = d ln f/d ln OMEGA, U = OMEGA
@@ -109,6 +128,30 @@ term_value<S> nonanalytic_value(const nonanalytic_term& k, const S& omega, const
     return t;
 }
 
+// The factor of x = 1/TAU of a separable term with its logarithmic
+// derivatives Y and Q (term_value's), n included.
+template <class S>
+struct tau_factor {
+    S c{}, y{}, q{};
+};
+
+template <class S>
+tau_factor<S> lemmon_tau(const lemmon_term& k, const S& x) {
+    using std::exp;
+    if (k.m == 0) return {k.n * power(x, k.t), S(-k.t), S(0)};
+    const S xm = power(x, k.m);
+    return {k.n * power(x, k.t) * exp(-xm), -k.t + k.m * xm, -k.m * k.m * xm};
+}
+
+template <class S>
+tau_factor<S> gao_tau(const gao_term& k, const S& x) {
+    using std::exp;
+    const S dx = x - k.gamma, den = k.beta * dx * dx + k.b;
+    const S slope = 2 * k.beta * x * dx / (den * den);  // -d ln(bump)/d ln x
+    const S d_slope = 2 * k.beta * ((2 * x - k.gamma) / (den * den) - 4 * k.beta * x * dx * dx / (den * den * den));
+    return {k.n * power(x, k.t) * exp(1 / den), -k.t + slope, -x * d_slope};
+}
+
 // The model at one temperature: the factors of TAU are computed once, for
 // the many densities of a solver at that temperature.
 template <class S>
@@ -119,6 +162,8 @@ public:
         for (const auto& k : m.power_) power_tau_.push_back(power(tau, -k.t));
         for (const auto& k : m.gaussian_) gaussian_tau_.push_back(power(tau, -k.t));
         for (const auto& k : m.nonanalytic_) nonanalytic_tau_.push_back(power(tau, -k.t));
+        for (const auto& k : m.lemmon_) lemmon_tau_.push_back(lemmon_tau(k, inv_tau_));
+        for (const auto& k : m.gao_) gao_tau_.push_back(gao_tau(k, inv_tau_));
     }
 
     basic_residual_derivatives<S> operator()(const S& omega) const {
@@ -129,6 +174,7 @@ public:
             const auto& k = m_.nonanalytic_[i];
             accumulate(a, nonanalytic_value(k, omega, tau_, S(power(omega, k.dd) * nonanalytic_tau_[i])));
         }
+        add_separable_terms(a, omega);
         return a;
     }
 
@@ -177,9 +223,38 @@ private:
         }
     }
 
+    void add_separable_terms(basic_residual_derivatives<S>& a, const S& omega) const {
+        using std::exp;
+        for (std::size_t i = 0; i < m_.lemmon_.size(); ++i) {
+            const auto& k = m_.lemmon_[i];
+            const tau_factor<S>& x = lemmon_tau_[i];
+            const S w = k.l == 0 ? S(0) : power(omega, k.l);
+            term_value<S> t;
+            t.f = x.c * power(omega, k.dd) * (k.l == 0 ? S(1) : S(exp(-w)));
+            t.x = k.dd - k.l * w;
+            t.u = -k.l * k.l * w;
+            t.y = x.y;
+            t.q = x.q;
+            accumulate(a, t);
+        }
+        for (std::size_t i = 0; i < m_.gao_.size(); ++i) {
+            const auto& k = m_.gao_[i];
+            const tau_factor<S>& x = gao_tau_[i];
+            const S dw = omega - k.eps;
+            term_value<S> t;
+            t.f = x.c * power(omega, k.dd) * exp(k.eta * dw * dw);
+            t.x = k.dd + 2 * k.eta * omega * dw;
+            t.u = 2 * k.eta * omega * (2 * omega - k.eps);
+            t.y = x.y;
+            t.q = x.q;
+            accumulate(a, t);
+        }
+    }
+
     const residual_model& m_;
     S tau_, inv_tau_;
     std::vector<S> power_tau_, gaussian_tau_, nonanalytic_tau_;
+    std::vector<tau_factor<S>> lemmon_tau_, gao_tau_;
 };
 
 extern template class residual_at_tau<double>;

@@ -138,7 +138,7 @@ ideal_values ideal_model::at(double T) const {
         h = h * 1000;
         s = s * 1000;
     }
-    return {cp * k, h * k, s * k};
+    return {cp * k, h * k + c_.h_shift, s * k + c_.s_shift};
 }
 
 }  // namespace vantrel::detail

@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "engine/text.h"
+
 
 namespace vantrel::detail {
 
@@ -16,6 +18,8 @@ fluid_info make_info(const std::string& dir, const config& c, const info_config&
     f.description = i.description;
     f.source = i.source;
     f.reference_state = i.reference_state;
+    f.safety_class = i.safety_class;
+    f.aliases = split_list(i.aliases);
     f.T_min = i.T_min;
     f.T_max = i.T_max;
     f.p_max = i.p_max;

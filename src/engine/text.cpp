@@ -44,6 +44,19 @@ std::optional<std::int32_t> parse_int(std::string_view text) {
     return value;
 }
 
+std::vector<std::string> split_list(std::string_view text) {
+    std::vector<std::string> items;
+    while (!text.empty()) {
+        const std::size_t comma = text.find(',');
+        std::string_view item = text.substr(0, comma);
+        text = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
+        while (!item.empty() && (item.front() == ' ' || item.front() == '\t')) item.remove_prefix(1);
+        while (!item.empty() && (item.back() == ' ' || item.back() == '\t')) item.remove_suffix(1);
+        if (!item.empty()) items.emplace_back(item);
+    }
+    return items;
+}
+
 std::string number_text(double value) {
     // Plain digits where they are readable, an exponent beyond.
     char buf[400];

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vantrel::detail {
 
@@ -21,6 +22,10 @@ std::optional<double> parse_number_raising(std::string_view text);
 
 // The whole text as a decimal 32-bit signed integer with an optional sign.
 std::optional<std::int32_t> parse_int(std::string_view text);
+
+// The items of a comma-separated list, without the spaces around them;
+// empty items are left out.
+std::vector<std::string> split_list(std::string_view text);
 
 // The shortest decimal text that reads back as value.
 std::string number_text(double value);

@@ -15,7 +15,11 @@ ln(delta) to g/RT, plus terms that cancel.
 
 Term types evaluated (all of EOS[0].alphar):
   ResidualHelmholtzPower        n delta^d tau^t [exp(-delta^l) if l > 0]
+  ResidualHelmholtzLemmon2005   n delta^d tau^t [exp(-delta^l) if l > 0] [exp(-tau^m) if m > 0]
+                                (m need not be an integer)
   ResidualHelmholtzGaussian     n delta^d tau^t exp(-eta (delta-epsilon)^2 - beta (tau-gamma)^2)
+  ResidualHelmholtzGaoB         n delta^d tau^t exp(eta (delta-epsilon)^2 + 1/(beta (tau-gamma)^2 + b))
+                                (fields with their signs as stored: eta < 0, beta > 0, b > 0)
   ResidualHelmholtzNonAnalytic  n Delta^b delta psi,
                                 theta = (1 - tau) + A ((delta-1)^2)^(1/(2 beta)),
                                 Delta = theta^2 + B ((delta-1)^2)^a,
@@ -26,7 +30,8 @@ is involved.
 
 Methods: critical point = the temperature at which the minimum of (dp/drho)_T
 on the isotherm (its inflection, d2p/drho2 = 0) is zero, by nested bracketed
-root finding; saturation at T = Newton on (rho_liq, rho_vap) with the exact
+root finding, then a scan of the critical isotherm (0.3 .. 1.7 rho_c) for any
+negative (dp/drho)_T left elsewhere; saturation at T = Newton on (rho_liq, rho_vap) with the exact
 Jacobian, started from a Maxwell construction between the spinodals near the
 critical point and then by continuation in 1 - T/T_c; saturation at p = secant
 in (1/T, ln p).  Every saturation record is checked for exactly three roots of
@@ -121,18 +126,26 @@ class HelmholtzEOS:
         self.R = mpf(eos["gas_constant"])           # J/(mol K)
         self.M = mpf(eos["molar_mass"])             # kg/mol
         self.hs_anchor = eos["STATES"].get("hs_anchor")
-        self.power = []        # (n, d, t, l)
+        self.power = []        # (n, d, t, l, m): m = 0 for no exp(-tau^m) factor
         self.gauss = []        # (n, d, t, eta, epsilon, beta, gamma)
+        self.gaob = []         # (n, d, t, eta, epsilon, beta, gamma, b)
         self.nonan = []        # (n, a, b, beta, A, B, C, D)
         for term in eos["alphar"]:
             typ = term["type"]
             if typ == "ResidualHelmholtzPower":
                 for n, d, t, l in zip(term["n"], term["d"], term["t"], term["l"]):
-                    self.power.append((mpf(n), mpf(d), mpf(t), mpf(l)))
+                    self.power.append((mpf(n), mpf(d), mpf(t), mpf(l), mpf(0)))
+            elif typ == "ResidualHelmholtzLemmon2005":
+                for n, d, t, l, m in zip(term["n"], term["d"], term["t"], term["l"], term["m"]):
+                    self.power.append((mpf(n), mpf(d), mpf(t), mpf(l), mpf(m)))
             elif typ == "ResidualHelmholtzGaussian":
                 for i in range(len(term["n"])):
                     self.gauss.append(tuple(mpf(term[k][i]) for k in
                                             ("n", "d", "t", "eta", "epsilon", "beta", "gamma")))
+            elif typ == "ResidualHelmholtzGaoB":
+                for i in range(len(term["n"])):
+                    self.gaob.append(tuple(mpf(term[k][i]) for k in
+                                           ("n", "d", "t", "eta", "epsilon", "beta", "gamma", "b")))
             elif typ == "ResidualHelmholtzNonAnalytic":
                 for i in range(len(term["n"])):
                     self.nonan.append(tuple(mpf(term[k][i]) for k in
@@ -141,8 +154,8 @@ class HelmholtzEOS:
                 raise NotImplementedError("term type %s" % typ)
         # group power terms by l (shared exp(-delta^l) factor)
         self.power_by_l = {}
-        for n, d, t, l in self.power:
-            self.power_by_l.setdefault(l, []).append((n, d, t))
+        for n, d, t, l, m in self.power:
+            self.power_by_l.setdefault(l, []).append((n, d, t, m))
         self._tau_cache = None
 
     # tau-dependent factors, cached for the last tau
@@ -151,9 +164,12 @@ class HelmholtzEOS:
             return self._tau_cache[1]
         pw = {}
         for l, lst in self.power_by_l.items():
-            pw[l] = [(n * tau ** t, d) for n, d, t in lst]
-        gs = [(n * tau ** t * mpmath.exp(-beta * (tau - gamma) ** 2), d, eta, eps)
+            pw[l] = [(n * tau ** t * (mpmath.exp(-tau ** m) if m != 0 else 1), d) for n, d, t, m in lst]
+        # Gaussian-like terms: (tau factor, d, c, epsilon) with delta factor exp(c (delta - epsilon)^2)
+        gs = [(n * tau ** t * mpmath.exp(-beta * (tau - gamma) ** 2), d, -eta, eps)
               for n, d, t, eta, eps, beta, gamma in self.gauss]
+        gs += [(n * tau ** t * mpmath.exp(1 / (beta * (tau - gamma) ** 2 + b)), d, eta, eps)
+               for n, d, t, eta, eps, beta, gamma, b in self.gaob]
         fac = (pw, gs)
         self._tau_cache = (tau, fac)
         return fac
@@ -177,9 +193,9 @@ class HelmholtzEOS:
             if l > 0:
                 s = j_mul(s, j_exp(j_scale(dp(l), -1)))
             total = j_add(total, s)
-        for c, d, eta, eps in gs:
+        for c, d, ce, eps in gs:
             x = [delta - eps, mpf(1)] + [mpf(0)] * (n1 - 2)
-            e = j_exp(j_scale(j_mul(x, x), -eta))
+            e = j_exp(j_scale(j_mul(x, x), ce))
             total = j_add(total, j_scale(j_mul(dp(d), e), c))
         for n, a, b, beta, A, B, C, D in self.nonan:
             x0 = delta - 1
@@ -290,12 +306,17 @@ def root_bracket(f, a, b, fa=None, fb=None, rtol=None, maxit=500):
 # ---------------------------------------------------------------------------
 
 def inflection_delta(eos, tau, guess, span=mpf("0.05")):
-    """delta near 'guess' where d2ptil/ddelta2 = 0 (minimum of dptil/ddelta)."""
+    """delta near 'guess' where d2ptil/ddelta2 = 0 at a minimum of dptil/ddelta.
+    The bracket is widened until d2ptil/ddelta2 is negative at its lower end and
+    positive at its upper end; the root finder keeps that orientation, so the
+    root is a local minimum of dptil/ddelta, never a local maximum (isotherms
+    with two loops below the critical temperature, as in the ammonia equation
+    of Gao et al., have one between their two minima)."""
     g = lambda d: eos.state(d, tau, 2)["ptil_dd"]
     lo, hi = guess - span, guess + span
     glo, ghi = g(lo), g(hi)
     k = 0
-    while (glo > 0) == (ghi > 0):
+    while not (glo < 0 < ghi):
         k += 1
         if k > 40:
             raise RuntimeError("no inflection bracket")
@@ -303,7 +324,6 @@ def inflection_delta(eos, tau, guess, span=mpf("0.05")):
         if lo <= 0:
             lo = guess / 4
         glo, ghi = g(lo), g(hi)
-    # we want ptil_dd: negative below, positive above (minimum of ptil_d)
     return root_bracket(g, lo, hi, glo, ghi)
 
 
@@ -329,6 +349,14 @@ def critical_point(eos):
     tau = eos.T_r / Tc
     dc = inflection_delta(eos, tau, d_guess[0])
     st = eos.state(dc, tau, 2)
+    # the critical isotherm must be mechanically stable everywhere: a negative
+    # dp/drho away from delta_c would mean the minimum followed above was not
+    # the isotherm's lowest one
+    lim = -mpf(10) ** (-(mp.dps // 2))
+    for k in range(141):
+        d = dc * (mpf("0.3") + mpf(k) / 100)
+        if eos.state(d, tau, 1)["ptil_d"] < lim:
+            raise RuntimeError("critical isotherm has dp/drho < 0 at delta = %s" % mpmath.nstr(d, 8))
     rhoc = dc * eos.rho_r
     pc = rhoc * eos.R * Tc * st["ptil"] / dc
     return {"T": Tc, "delta": dc, "rhomolar": rhoc, "p": pc,
