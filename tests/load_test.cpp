@@ -72,6 +72,8 @@ TEST(Load, EveryBadValueGivesItsMessage) {
         {"config.txt", "T_max=500", "T_max=150", test::msg::bad_value("T_max", "150", "config.txt")},
         {"config.txt", "p_max=5e7", "p_max=-1", test::msg::bad_value("p_max", "-1", "config.txt")},
         {"config.txt", "T_min=200", "T_min=abc", test::msg::bad_value("T_min", "abc", "config.txt")},
+        {"config.txt", "safety_class=A1", "safety_class=A2l", test::msg::bad_value("safety_class", "A2l", "config.txt")},
+        {"config.txt", "safety_class=A1", "safety_class=C1", test::msg::bad_value("safety_class", "C1", "config.txt")},
         {"config.txt", "eos_coeff=eos_coeff.txt", "eos_coeff=../x.txt", test::msg::not_a_name("../x.txt")},
         {"eos_coeff.txt", "0 6.24982 1 0.692 0 0", "7 6.24982 1 0.692 0 0",
          "Недопустимое значение kind = '7' в файле eos_coeff.txt, строка 1"},
@@ -148,6 +150,8 @@ TEST(Load, InfoIsWhatTheConfigurationStates) {
     EXPECT_EQ(*i.T_min, 273.16);
     EXPECT_EQ(*i.T_max, 1273);
     EXPECT_EQ(*i.p_max, 1e9);
+    EXPECT_EQ(i.safety_class, "A1");
+    EXPECT_EQ(i.aliases, (std::vector<std::string>{"water", "H2O"}));
     EXPECT_EQ(i.T_cr, 647.096);
     EXPECT_EQ(i.p_cr, 22064000);
     // Missing keys are "not stated".

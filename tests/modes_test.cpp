@@ -1066,12 +1066,18 @@ TEST(ModesFluids, EveryFormatListsTheLibraryAsTheEngineReadsIt) {
     fs::create_directory(edited.path / "notes");
     std::string config;
     for (const auto& line : test::lines(test::read_file(edited.path / "R507A" / "config.txt"))) {
-        if (line.starts_with("T_max=") || line.starts_with("reference_state=")) continue;
-        config += line.starts_with("T_min=")         ? "T_min=210\n"
+        if (line.starts_with("T_max=") || line.starts_with("reference_state=") || line.starts_with("safety_class="))
+            continue;
+        config += line.starts_with("T_min=")         ? "aliases= blend A ,, B\nT_min=210\n"
                   : line.starts_with("description=") ? "description=a \"blend\", edited\n"
                                                      : line + "\n";
     }
     test::write_file(edited.path / "R507A" / "config.txt", config);
+
+    const auto edited_infos = vantrel::list_fluids(edited.path);
+    ASSERT_EQ(edited_infos.size(), 1u);
+    EXPECT_EQ(edited_infos[0].aliases, (std::vector<std::string>{"blend A", "B"}));
+    EXPECT_EQ(edited_infos[0].safety_class, "");
 
     for (const fs::path& library : {DATA, edited.path}) {
         const auto infos = vantrel::list_fluids(library);
@@ -1080,15 +1086,24 @@ TEST(ModesFluids, EveryFormatListsTheLibraryAsTheEngineReadsIt) {
             expected_set set{"", {{"fluid", dim::text}, {"name", dim::text}, {"description", dim::text},
                                   {"T_min", dim::temperature}, {"T_max", dim::temperature}, {"p_max", dim::pressure},
                                   {"T_cr", dim::temperature}, {"p_cr", dim::pressure}, {"T_tp", dim::temperature},
-                                  {"p_tp", dim::pressure}, {"reference_state", dim::text}}, {}};
-            if (!table) set.columns.push_back({"source", dim::text});  // too long for a table
+                                  {"p_tp", dim::pressure}, {"reference_state", dim::text},
+                                  {"safety_class", dim::text}}, {}};
+            if (!table) {  // too long for a table
+                set.columns.push_back({"aliases", dim::text});
+                set.columns.push_back({"source", dim::text});
+            }
             for (const auto& i : infos) {
                 set.rows.push_back({txt(i.agent), txt(i.name), txt(i.description),
                                     num(dim::temperature, false, i.T_min), num(dim::temperature, false, i.T_max),
                                     num(dim::pressure, false, i.p_max), num(dim::temperature, false, i.T_cr),
                                     num(dim::pressure, false, i.p_cr), num(dim::temperature, false, i.T_tp),
-                                    num(dim::pressure, false, i.p_tp), txt(i.reference_state)});
-                if (!table) set.rows.back().push_back(txt(i.source));
+                                    num(dim::pressure, false, i.p_tp), txt(i.reference_state), txt(i.safety_class)});
+                if (!table) {
+                    std::string aliases;
+                    for (const auto& a : i.aliases) aliases += (aliases.empty() ? "" : ", ") + a;
+                    set.rows.back().push_back(txt(aliases));
+                    set.rows.back().push_back(txt(i.source));
+                }
             }
             std::vector<std::string> args{"fluids", "--data", library.string()};
             if (!format.empty()) args.insert(args.end(), {"--format", format});

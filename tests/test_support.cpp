@@ -4,6 +4,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -18,6 +20,21 @@ const fs::path& source() {
 }
 
 fs::path data() { return source() / "data"; }
+
+std::string test_name(const std::string& agent) {
+    std::string out = agent;
+    for (char& c : out)
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+    return out;
+}
+
+std::vector<std::string> library_fluids() {
+    std::vector<std::string> out;
+    for (const auto& e : fs::directory_iterator(data()))
+        if (e.is_directory()) out.push_back(e.path().filename().string());
+    std::sort(out.begin(), out.end());
+    return out;
+}
 
 fs::path test_fluid(const std::string& name) { return source() / "tests" / "fluids" / name; }
 

@@ -15,6 +15,10 @@ namespace fs = std::filesystem;
 // The source tree, its fluid library (data/) and its test fluids (tests/fluids).
 const fs::path& source();
 fs::path data();
+// The fluids of the shipped library (the directories of data/), sorted.
+std::vector<std::string> library_fluids();
+// A fluid's name as a test's name: "R1234ze(E)" becomes "R1234ze_E_".
+std::string test_name(const std::string& agent);
 fs::path test_fluid(const std::string& name);
 
 // |a/b - 1|, or |a| where b is 0.

@@ -5,6 +5,8 @@ those of the publication the fluid's entry below cites).
 
     import_fluid.py SOURCES_DIR AGENT [--data DATA_DIR] [--expansion-tool BIN]
 
+(BIN defaults to build/vantrel_sat_expansion.)
+
 What it writes into DATA_DIR/AGENT (default data/AGENT):
   eos_coeff.txt   the residual part, one term a row in the program's kinds:
                   0 power, 1 Gaussian, 3 the terms of Lemmon and Jacobsen
@@ -16,13 +18,14 @@ What it writes into DATA_DIR/AGENT (default data/AGENT):
   sat_line*.txt   the ancillary equations of the saturation pressure and the
                   saturated densities (refitted in y = 1 - T/tau_div where the
                   ancillary reduces by another temperature)
-  config.txt      with the equation's own critical point and its equal-area
-                  pressure at the triple point (from the 50-digit evaluation
-                  in tools/reference/), and the IIR shift h_shift, s_shift:
+  config.txt      with the equation's own critical point (from the 50-digit
+                  evaluation in tools/reference/), its equal-area pressure at
+                  the triple point, and the IIR shift h_shift, s_shift:
                   what moves the publication's reference state to h = 200
                   kJ/kg, s = 1 kJ/(kg K) on the equal-area saturated liquid at
                   0 C (tools/reference/states_mpmath.py iir)
-Then, with --expansion-tool, runs the generator of sat_expansion.txt.
+  sat_expansion.txt  by the generator (vantrel_sat_expansion), whose
+                  pressure at the triple point then becomes p_tp
 
 Numbers are written as the shortest text that reads back as the same double,
 so the tables hold the file's numbers exactly.
@@ -257,17 +260,33 @@ def density_line(anc, M, tau_div, T_lo, agent, side):
 # the equation's own numbers, from the 50-digit evaluation
 # ---------------------------------------------------------------------------
 
-def own_numbers(path, T_tp):
-    """Critical point (T, p) and equal-area pressure at T_tp, and the IIR shift."""
+def own_numbers(path):
+    """The equation's critical point (T, p) and the IIR shift (h, s)."""
     import saturation_mpmath as sm
-    eos = sm.HelmholtzEOS(path)
-    crit = sm.critical_point(eos)
-    sat = sm.Saturation(eos, crit)
-    p_tp = sat.at_T(sm.mpf(repr(T_tp)))["p"]
+    crit = sm.critical_point(sm.HelmholtzEOS(path))
     out = subprocess.run([sys.executable, os.path.join(HERE, "reference", "states_mpmath.py"), "iir", path],
                          check=True, capture_output=True, text=True).stdout
     shift = dict(re.findall(r"(h_shift|s_shift)=(\S+)", out))
-    return float(crit["T"]), float(crit["p"]), float(p_tp), float(shift["h_shift"]), float(shift["s_shift"])
+    return float(crit["T"]), float(crit["p"]), float(shift["h_shift"]), float(shift["s_shift"])
+
+
+def expansion_pressure(path, T):
+    """p_s(T) from the expansions the generator wrote (kind 1 rows: x_lo,
+    x_hi, Chebyshev coefficients of ln(p_s/p_c) in x = sqrt(1 - T/T_c))."""
+    with open(path) as fh:
+        lines = [l.split() for l in fh if l.strip() and not l.startswith(";")][1:]
+    crit = [float(v) for v in lines[0][1:3]]
+    x = math.sqrt(1 - T / crit[0])
+    for r in lines:
+        lo, hi = float(r[1]), float(r[2])
+        if r[0] == "1" and lo <= x <= hi:
+            u = (2 * x - lo - hi) / (hi - lo)
+            c = [float(v) for v in r[3:]]
+            b1 = b2 = 0.0
+            for ck in reversed(c[1:]):
+                b1, b2 = 2 * u * b1 - b2 + ck, b1
+            return crit[1] * math.exp(u * b1 - b2 + c[0])
+    raise SystemExit("%s has no expansion at T = %s" % (path, T))
 
 
 def sig(x, n):
@@ -284,7 +303,7 @@ def main():
     ap.add_argument("sources")
     ap.add_argument("agent", choices=sorted(FLUIDS))
     ap.add_argument("--data", default=os.path.join(HERE, "..", "data"))
-    ap.add_argument("--expansion-tool")
+    ap.add_argument("--expansion-tool", default=os.path.join(HERE, "..", "build", "vantrel_sat_expansion"))
     a = ap.parse_args()
     src, desc, safety, aliases, citation = FLUIDS[a.agent]
     path = os.path.join(a.sources, src + ".json")
@@ -342,7 +361,10 @@ def main():
         ids[side] = form
         write(os.path.join(out, "sat_line_%s.txt" % side), table_text(rows_d, heading))
 
-    T_c, p_c, p_tp, h_shift, s_shift = own_numbers(path, T_tp)
+    T_c, p_c, h_shift, s_shift = own_numbers(path)
+    # The triple point's pressure from the ancillary equation first; the
+    # equation's own once the expansions exist.
+    p_tp = ancillary(ps, T_tp)
     cfg = """; {title}
 ; Equation of state: {citation}.
 ; Range of validity: {T_tp} K to {T_max} K, up to {p_max_mpa} MPa.
@@ -414,10 +436,11 @@ p_max={p_max}
            p_s_0=num(ps["reducing_value"]), liq=ids["liq"], gas=ids["gas"], sat_rho=num(sat_rho), agent=a.agent,
            desc=desc, safety=safety, aliases=aliases, p_max=num(eos["p_max"]))
     write(os.path.join(out, "config.txt"), cfg)
+    subprocess.run([a.expansion_tool, out], check=True, stdout=subprocess.DEVNULL)
+    p_tp_own = expansion_pressure(os.path.join(out, "sat_expansion.txt"), T_tp)
+    write(os.path.join(out, "config.txt"), cfg.replace("\np_tp=%s\n" % sig(p_tp, 10), "\np_tp=%s\n" % sig(p_tp_own, 10)))
     print("%s: T_c = %s K, p_c = %s Pa, p_tp = %s Pa, h_shift = %s, s_shift = %s" %
-          (a.agent, sig(T_c, 12), sig(p_c, 12), sig(p_tp, 10), sig(h_shift, 17), sig(s_shift, 17)))
-    if a.expansion_tool:
-        subprocess.run([a.expansion_tool, out], check=True)
+          (a.agent, sig(T_c, 12), sig(p_c, 12), sig(p_tp_own, 10), sig(h_shift, 17), sig(s_shift, 17)))
 
 
 if __name__ == "__main__":

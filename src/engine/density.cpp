@@ -1,5 +1,6 @@
 #include "engine/density.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "engine/fpu.h"
@@ -37,6 +38,10 @@ std::optional<double> solve_density(const residual_at_tau<double>& m, double pi,
         if (on == branch::vapour && !(slope > 0)) return std::nullopt;
         double next = omega + r / slope;
         if (!(slope > 0) || !(next >= lo && next <= hi)) next = std::isfinite(hi) ? 0.5 * (lo + hi) : 2 * omega;
+        // Without a density above the root, at most a doubling: a longer
+        // step can pass the maximum of an isotherm that turns over far above
+        // the liquid (R152a's), into pressures below the root again.
+        if (!std::isfinite(hi)) next = std::min(next, 2 * omega);
         check_fp();
         if (std::fabs(next - omega) < delta) return next;
         omega = next;

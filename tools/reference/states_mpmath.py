@@ -63,7 +63,10 @@ Commands:
       with it (the file's own values include it).  The last line, "agree",
       holds the largest relative difference in the file's convention.
   states_mpmath.py point FILE.json T_K rho_kgm3 [T_K rho_kgm3 ...] [--with-offset]
-      one line per state: T=.. rho=.. p=.. h=.. s=.. cv=.. cp=.. w=.. (17 digits)
+      one line per state: T=.. rho=.. p=.. h=.. s=.. cv=.. cp=.. w=.. (17 digits);
+      the equation at (T, rho) as given, with no phase check (inside the
+      two-phase region the values are those of the metastable or unstable
+      single-phase state)
   states_mpmath.py iir FILE.json
       equal-area saturated liquid at 273.15 K (saturation_mpmath's solver), its h
       and s in the publication's reference state, and h_shift = 200000 - h,
@@ -71,23 +74,25 @@ Commands:
       s = 1 kJ/(kg K) for the saturated liquid at 0 C):
       iir T=273.15 p=.. rho_liq=.. h=.. s=.. h_shift=.. s_shift=..
   states_mpmath.py validation FILE.json AGENT [--T-sat T_K ...] [--states T_K:rho_kgm3 ...]
-                              [--shift H S] [--with-offset] [--out OUT.txt]
+                              [--tol REL] [--with-offset] [--out OUT.txt]
       records for a validation file (see below) on stdout (and in OUT.txt).
   options: --dps N (working digits, default 50)
 
 Validation records (one per line; '#' starts a comment line; a record is its
-kind, then space-separated name=value pairs, SI units, 17 significant digits):
-  mp_sat T=<K> p=<Pa> rho_liq=<kg/m3> rho_vap=<kg/m3>
+kind, then space-separated name=value pairs, SI units, 17 significant digits),
+the kinds the program's validation test reads:
+  sat_T d=none T=<K> p=<Pa> rho_liq=<kg/m3> rho_vap=<kg/m3>
       equal-area saturation of the equation at T (pressure and the two
       coexisting densities), one per --T-sat value;
-  mp_state T=<K> rho=<kg/m3> p=<Pa> h=<J/kg> s=<J/(kg K)> cv=<J/(kg K)> cp=<J/(kg K)> w=<m/s>
-      single-phase state at (T, rho), one per --states value; h and s are those
-      of the publication's reference state (with the offset term if
-      --with-offset) plus H and S of --shift (default 0 0), so that with the
-      shifts printed by 'iir' they are on the IIR reference state.
+  point name=mpmath T=<K> rho=<kg/m3> p=<Pa> h=<J/kg> s=<J/(kg K)> cv=<J/(kg K)> cp=<J/(kg K)> w=<m/s>
+        frame=published tol=<relative>
+      single-phase state at (T, rho), one per --states value; h and s in the
+      publication's own reference state (frame=published: the test removes
+      the fluid's shift to IIR before comparing; with --with-offset the
+      file's offset term is included and the frame is "offset").
   The comment header names the method, the file, the equation (BibTeX_EOS),
-  the date, the command and the shifts; the equation's critical point is
-  given in a comment.
+  the date and the command; the equation's critical point is given in a
+  comment.
 """
 
 import argparse
@@ -166,8 +171,9 @@ def b_pow(f, r):
 # residual part: alphar and its derivatives to second order in delta and tau
 # ---------------------------------------------------------------------------
 
-def _tau_lin(tau, shift):
-    return [tau - shift, mpf(1), mpf(0)]
+def _lin(x, shift):
+    """series of (x + h) - shift"""
+    return [x - shift, mpf(1), mpf(0)]
 
 
 def alphar_derivs(eos, delta, tau):
@@ -199,21 +205,21 @@ def alphar_derivs(eos, delta, tau):
             tj = j_mul(tj, j_exp(j_scale(tp(m), -1)))
         total = b_add(total, b_outer(dj, tj))
     for n, d, t, eta, eps, beta, gamma in eos.gauss:
-        x = _tau_lin(delta, eps)
+        x = _lin(delta, eps)
         dj = j_mul(dp(d), j_exp(j_scale(j_mul(x, x), -eta)))
-        y = _tau_lin(tau, gamma)
+        y = _lin(tau, gamma)
         tj = j_mul(j_scale(tp(t), n), j_exp(j_scale(j_mul(y, y), -beta)))
         total = b_add(total, b_outer(dj, tj))
     for n, d, t, eta, eps, beta, gamma, b in eos.gaob:
-        x = _tau_lin(delta, eps)
+        x = _lin(delta, eps)
         dj = j_mul(dp(d), j_exp(j_scale(j_mul(x, x), eta)))
-        y = _tau_lin(tau, gamma)
+        y = _lin(tau, gamma)
         q = j_scale(j_mul(y, y), beta)
         q[0] += b
         tj = j_mul(j_scale(tp(t), n), j_exp(j_pow(q, -1)))
         total = b_add(total, b_outer(dj, tj))
     for n, a, b, beta, A, B, C, D in eos.nonan:
-        x = _tau_lin(delta, 1)
+        x = _lin(delta, 1)
         sq = j_mul(x, x)
         if x[0] == 0:
             # |delta-1|^(1/beta) and |delta-1|^(2a): their first two derivatives vanish at delta = 1
@@ -235,7 +241,7 @@ def alphar_derivs(eos, delta, tau):
         if Delta[0][0] <= 0:
             raise ValueError("non-analytic term: Delta = 0 (delta = tau = 1), cv is infinite there")
         Db = b_pow(Delta, b)
-        y = _tau_lin(tau, 1)
+        y = _lin(tau, 1)
         psi = b_outer(j_exp(j_scale(sq, -C)), j_exp(j_scale(j_mul(y, y), -D)))
         dl = b_outer([delta, mpf(1), mpf(0)], [mpf(1), mpf(0), mpf(0)])
         term = b_mul(b_mul(Db, dl), psi)
@@ -441,7 +447,6 @@ def cmd_validation(fl, args):
     t0 = time.time()
     e = fl.eos
     M = e.M
-    H, S = (mpf(args.shift[0]), mpf(args.shift[1])) if args.shift else (mpf(0), mpf(0))
     fname = os.path.basename(args.file)
     lines = []
     lines.append("# %s: independent extended-precision (python3-mpmath, %d digits) evaluation of the published "
@@ -451,12 +456,9 @@ def cmd_validation(fl, args):
                  % (e.bibtex, e.R, e.M, e.T_r, e.rho_r))
     lines.append("# date: %s" % datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%d %H:%M:%S UTC"))
     lines.append("# command: %s" % " ".join([os.path.abspath(sys.argv[0])] + sys.argv[1:]))
-    lines.append("# mp_sat: equal-area saturation of the equation at T (saturation_mpmath.py's solver)")
-    off = ""
-    if fl.ideal.offset is not None:
-        off = " with the file's offset term" if args.with_offset else " without the file's offset term"
-    lines.append("# mp_state: h and s = the publication's reference state%s, plus h_shift = %s J/kg and "
-                 "s_shift = %s J/(kg K)" % (off, fmt(H), fmt(S)))
+    lines.append("# sat_T d=none: equal-area saturation of the equation at T (saturation_mpmath.py's solver)")
+    lines.append("# point name=mpmath: the equation at (T, rho); h and s in the publication's reference state%s"
+                 % (" with the file's offset term" if args.with_offset else ""))
     if args.T_sat:
         crit = critical_point(e)
         lines.append("# eos_critical T=%s p=%s rho=%s" % (fmt(crit["T"]), fmt(crit["p"]), fmt(crit["rhomolar"] * M)))
@@ -466,16 +468,15 @@ def cmd_validation(fl, args):
             try:
                 s = sat.at_T(T)
             except SatFailure as ex:
-                lines.append("# mp_sat T=%s omitted: %s" % (fmt(T), ex))
+                lines.append("# sat_T T=%s omitted: %s" % (fmt(T), ex))
                 continue
-            lines.append("mp_sat T=%s p=%s rho_liq=%s rho_vap=%s" % (
+            lines.append("sat_T d=none T=%s p=%s rho_liq=%s rho_vap=%s" % (
                 fmt(T), fmt(s["p"]), fmt(s["dL"] * e.rho_r * M), fmt(s["dV"] * e.rho_r * M)))
     for item in args.states or []:
         Tx, rx = item.split(":")
         st = fl.props(mpf(Tx), mpf(rx), args.with_offset)
-        st["h"] += H
-        st["s"] += S
-        lines.append(state_line(st, "mp_state "))
+        lines.append(state_line(st, "point name=mpmath ") + " frame=%s tol=%s"
+                     % ("offset" if args.with_offset else "published", args.tol))
     lines.append("# run time %.1f s" % (time.time() - t0))
     text = "\n".join(lines) + "\n"
     if args.out:
@@ -493,7 +494,7 @@ def main():
     ap.add_argument("--with-offset", action="store_true")
     ap.add_argument("--T-sat", nargs="*", dest="T_sat")
     ap.add_argument("--states", nargs="*")
-    ap.add_argument("--shift", nargs=2)
+    ap.add_argument("--tol", default="1e-12")
     ap.add_argument("--out")
     args = ap.parse_args()
     mp.dps = args.dps
