@@ -2,6 +2,8 @@
 // would use, and every failure is error(data) with the program's message.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include <sys/stat.h>
 
 #include <string>
@@ -168,10 +170,23 @@ TEST(Load, ListsTheFluidsOfADataDirectory) {
     const auto list = vantrel::list_fluids(test::data());
     std::vector<std::string> agents;
     for (const auto& i : list) agents.push_back(i.agent);
-    EXPECT_EQ(agents, (std::vector<std::string>{"R134a", "R32", "R404A", "R407C", "R410A", "R507A", "R718", "R744"}));
+    // Sorted by name, as the directory names compare.
+    EXPECT_EQ(agents, (std::vector<std::string>{"R1233zd(E)", "R1234yf", "R1234ze(E)", "R125", "R1270",
+                                                "R1336mzz(Z)", "R134a", "R143a", "R152a", "R22", "R227ea", "R23",
+                                                "R245fa", "R290", "R32", "R404A", "R407C", "R410A", "R507A", "R600",
+                                                "R600a", "R717", "R718", "R744"}));
+    // ANSI/ASHRAE 34-2022.
+    const std::map<std::string, std::string> safety{
+        {"R1233zd(E)", "A1"}, {"R1234yf", "A2L"}, {"R1234ze(E)", "A2L"}, {"R125", "A1"},   {"R1270", "A3"},
+        {"R1336mzz(Z)", "A1"}, {"R134a", "A1"},   {"R143a", "A2L"},      {"R152a", "A2"},  {"R22", "A1"},
+        {"R227ea", "A1"},     {"R23", "A1"},      {"R245fa", "B1"},      {"R290", "A3"},   {"R32", "A2L"},
+        {"R404A", "A1"},      {"R407C", "A1"},    {"R410A", "A1"},       {"R507A", "A1"},  {"R600", "A3"},
+        {"R600a", "A3"},      {"R717", "B2L"},    {"R718", "A1"},        {"R744", "A1"}};
     for (const auto& i : list) {
         EXPECT_FALSE(i.source.empty()) << i.agent;
         EXPECT_TRUE(i.T_min && i.T_max && i.p_max) << i.agent;
+        EXPECT_EQ(i.safety_class, safety.at(i.agent)) << i.agent;
+        EXPECT_EQ(i.reference_state, i.agent == "R718" ? "IAPWS-95" : "IIR") << i.agent;
     }
     EXPECT_EQ(test::error_of([] { vantrel::list_fluids(test::data() / "Nope"); }),
               "Каталог данных " + (test::data() / "Nope").string() + " не найден!");

@@ -3,9 +3,9 @@
 its reference equation (CoolProp's dev/fluids/<file>.json, whose numbers are
 those of the publication the fluid's entry below cites).
 
-    import_fluid.py SOURCES_DIR AGENT [--data DATA_DIR] [--expansion-tool BIN]
+    import_fluid.py SOURCES_DIR AGENT [--data DATA_DIR] [--expansion-tool BIN] [--cli BIN]
 
-(BIN defaults to build/vantrel_sat_expansion.)
+(the programs default to build/vantrel_sat_expansion and build/vantrel_cli.)
 
 What it writes into DATA_DIR/AGENT (default data/AGENT):
   eos_coeff.txt   the residual part, one term a row in the program's kinds:
@@ -24,8 +24,9 @@ What it writes into DATA_DIR/AGENT (default data/AGENT):
                   what moves the publication's reference state to h = 200
                   kJ/kg, s = 1 kJ/(kg K) on the equal-area saturated liquid at
                   0 C (tools/reference/states_mpmath.py iir)
-  sat_expansion.txt  by the generator (vantrel_sat_expansion), whose
-                  pressure at the triple point then becomes p_tp
+  sat_expansion.txt  by the generator (vantrel_sat_expansion); the
+                  program's pressure at the triple point from them then
+                  becomes p_tp
 
 Numbers are written as the shortest text that reads back as the same double,
 so the tables hold the file's numbers exactly.
@@ -270,23 +271,14 @@ def own_numbers(path):
     return float(crit["T"]), float(crit["p"]), float(shift["h_shift"]), float(shift["s_shift"])
 
 
-def expansion_pressure(path, T):
-    """p_s(T) from the expansions the generator wrote (kind 1 rows: x_lo,
-    x_hi, Chebyshev coefficients of ln(p_s/p_c) in x = sqrt(1 - T/T_c))."""
-    with open(path) as fh:
-        lines = [l.split() for l in fh if l.strip() and not l.startswith(";")][1:]
-    crit = [float(v) for v in lines[0][1:3]]
-    x = math.sqrt(1 - T / crit[0])
-    for r in lines:
-        lo, hi = float(r[1]), float(r[2])
-        if r[0] == "1" and lo <= x <= hi:
-            u = (2 * x - lo - hi) / (hi - lo)
-            c = [float(v) for v in r[3:]]
-            b1 = b2 = 0.0
-            for ck in reversed(c[1:]):
-                b1, b2 = 2 * u * b1 - b2 + ck, b1
-            return crit[1] * math.exp(u * b1 - b2 + c[0])
-    raise SystemExit("%s has no expansion at T = %s" % (path, T))
+def program_pressure(cli, data, agent, T):
+    """p_s(T) as the program computes it from the expansions just written, to
+    the last bit: the triple point's pressure must be the lower end of the
+    program's own saturation line, or its saturated states there would lie
+    a hair below it."""
+    out = subprocess.run([cli, "sat", agent, "T=%r" % T, "--units", "si", "--format", "json", "--data", data],
+                         check=True, capture_output=True, text=True).stdout
+    return json.loads(out)[0]["p"]
 
 
 def sig(x, n):
@@ -304,6 +296,7 @@ def main():
     ap.add_argument("agent", choices=sorted(FLUIDS))
     ap.add_argument("--data", default=os.path.join(HERE, "..", "data"))
     ap.add_argument("--expansion-tool", default=os.path.join(HERE, "..", "build", "vantrel_sat_expansion"))
+    ap.add_argument("--cli", default=os.path.join(HERE, "..", "build", "vantrel_cli"))
     a = ap.parse_args()
     src, desc, safety, aliases, citation = FLUIDS[a.agent]
     path = os.path.join(a.sources, src + ".json")
@@ -437,8 +430,8 @@ p_max={p_max}
            desc=desc, safety=safety, aliases=aliases, p_max=num(eos["p_max"]))
     write(os.path.join(out, "config.txt"), cfg)
     subprocess.run([a.expansion_tool, out], check=True, stdout=subprocess.DEVNULL)
-    p_tp_own = expansion_pressure(os.path.join(out, "sat_expansion.txt"), T_tp)
-    write(os.path.join(out, "config.txt"), cfg.replace("\np_tp=%s\n" % sig(p_tp, 10), "\np_tp=%s\n" % sig(p_tp_own, 10)))
+    p_tp_own = program_pressure(a.cli, a.data, a.agent, T_tp)
+    write(os.path.join(out, "config.txt"), cfg.replace("\np_tp=%s\n" % sig(p_tp, 10), "\np_tp=%s\n" % num(p_tp_own)))
     print("%s: T_c = %s K, p_c = %s Pa, p_tp = %s Pa, h_shift = %s, s_shift = %s" %
           (a.agent, sig(T_c, 12), sig(p_c, 12), sig(p_tp_own, 10), sig(h_shift, 17), sig(s_shift, 17)))
 

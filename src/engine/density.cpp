@@ -55,7 +55,7 @@ double solve_density(const residual_at_tau<double>& m, double pi, double z_d, do
 
 void check_density(const residual_derivatives& a, double omega, double pi, double tau, double z_d) {
     const double omega_id = z_d * pi / tau;
-    if (!(std::fabs((1 + a.z_minus_1) * omega - omega_id) <= 1e-9 * omega_id + 1e-12 * omega)) not_converged();
+    if (!(std::fabs((1 + a.z_minus_1) * omega - omega_id) <= 1e-9 * omega_id + 1e-10 * omega)) not_converged();
 }
 
 }  // namespace vantrel::detail

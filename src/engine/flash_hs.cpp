@@ -191,6 +191,14 @@ std::optional<flash_state> two_phase(const fluid_data& f, double h, double s) {
         // A state on the triple point's line: no sign change brackets it.
         if (k == 0 && std::fabs(next->G) <= 1e-12 * next->ds && next->x >= 0 && next->x <= 1)
             return with_quality(next->sat, next->x, c.rho_div);
+        if (last && (last->G <= 0) == (next->G <= 0) && last->x >= 0 && next->x < 0) {
+            // The liquid's end of the lines passes (h, s) in this step: a
+            // state a hair inside the dome has G > 0 where x = 0, and its
+            // line lies between (the lines of the step's ends nearly
+            // coincide with it, and G of both may have one sign).
+            const std::optional<point> edge = illinois(*last, *next, &point::T, &point::x, at, 1e-14, 0.0);
+            if (edge && (edge->G <= 0) != (last->G <= 0)) next = edge;
+        }
         if (last && (last->G <= 0) != (next->G <= 0)) {
             const std::optional<point> r = illinois(*last, *next, &point::T, &point::G, at, 1e-14, 0.0);
             if (!r || r->x < 0 || r->x > 1) return std::nullopt;
