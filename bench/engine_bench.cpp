@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -187,5 +188,35 @@ BENCHMARK_CAPTURE(engine_grid, R744_Tp, "R744", vantrel::input_pair::T_p);
 BENCHMARK_CAPTURE(engine_grid, R744_hs, "R744", vantrel::input_pair::h_s);
 BENCHMARK_CAPTURE(engine_grid, R718_Tp, "R718", vantrel::input_pair::T_p);
 BENCHMARK_CAPTURE(engine_grid, R718_hs, "R718", vantrel::input_pair::h_s);
+
+// Every fluid of the library (library/FLUID/...): a (T, p) state with every
+// property but the saturation values at 0.8 T_c and half and twice the
+// saturation pressure there (gas, liquid), saturation at 0.8 T_c and at
+// 0.3 p_c from the expansions, and loading the fluid. The counter "terms" is
+// the number of terms of the residual part.
+void library_tp(benchmark::State& state, const std::string& agent, double p_factor) {
+    const vantrel::fluid f = load(agent.c_str());
+    const double T = 0.8 * f.info().T_cr, p = p_factor * f.saturation_at_T(T)->p;
+    for (auto _ : state) benchmark::DoNotOptimize(f.at(vantrel::input_pair::T_p, T, p, vantrel::extras::none));
+    const auto& m = f.data().residual;
+    state.counters["terms"] = static_cast<double>(m.power_.size() + m.gaussian_.size() + m.nonanalytic_.size() +
+                                                  m.lemmon_.size() + m.gao_.size());
+}
+
+const bool library_registered = [] {
+    static std::vector<std::string> agents;  // the benchmarks keep pointers to the names
+    for (const auto& e : std::filesystem::directory_iterator(std::string(VANTREL_SOURCE_DIR) + "/data"))
+        if (e.is_directory()) agents.push_back(e.path().filename().string());
+    std::sort(agents.begin(), agents.end());
+    for (const std::string& a : agents) {
+        const std::string name = "library/" + a + "/";
+        benchmark::RegisterBenchmark((name + "Tp_gas").c_str(), library_tp, a, 0.5);
+        benchmark::RegisterBenchmark((name + "Tp_liquid").c_str(), library_tp, a, 2.0);
+        benchmark::RegisterBenchmark((name + "sat_T").c_str(), saturation_T, a.c_str(), true);
+        benchmark::RegisterBenchmark((name + "sat_p").c_str(), saturation_p, a.c_str(), true);
+        benchmark::RegisterBenchmark((name + "load").c_str(), engine_load, a.c_str());
+    }
+    return true;
+}();
 
 }  // namespace

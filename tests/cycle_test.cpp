@@ -108,6 +108,16 @@ TEST(Cycle, IdentitiesOnEveryFluid) {
         {"R32", subcritical(0, 45, 5, 3, 0.7)},     {"R744", subcritical(-30, 10, 5, 2, 0.8)},
         {"R744", transcritical(-5, 35, 90, 5, 1)},  {"R744", transcritical(5, 40, 110, 0, 0.7)},
         {"R718", subcritical(10, 60, 5, 3, 1)},
+        // The fluids of today: low-GWP, natural and the HFCs of the blends.
+        {"R1234yf", subcritical(-10, 40, 5, 3, 0.7)},     {"R1234ze(E)", subcritical(0, 45, 5, 3, 0.75)},
+        {"R1233zd(E)", subcritical(5, 60, 3, 2, 0.8)},    {"R1336mzz(Z)", subcritical(10, 80, 3, 2, 0.8)},
+        {"R290", subcritical(-25, 40, 8, 3, 0.7)},        {"R600a", subcritical(-25, 45, 10, 0, 0.65)},
+        {"R600", subcritical(0, 60, 5, 3, 1)},            {"R1270", subcritical(-30, 35, 5, 3, 0.75)},
+        {"R717", subcritical(-35, 35, 5, 5, 0.75)},       {"R717", subcritical(120, 121, 0, 0, 1)},
+        {"R22", subcritical(-10, 40, 5, 3, 0.7)},         {"R125", subcritical(-40, 30, 5, 2, 0.7)},
+        {"R143a", subcritical(-30, 40, 5, 3, 0.7)},       {"R152a", subcritical(-10, 45, 5, 3, 0.7)},
+        {"R227ea", subcritical(10, 70, 5, 3, 0.8)},       {"R245fa", subcritical(20, 100, 5, 5, 0.75)},
+        {"R23", subcritical(-80, -20, 5, 2, 0.7)},        {"R23", transcritical(-40, 35, 60, 5, 0.8)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.agent);

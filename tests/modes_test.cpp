@@ -1053,6 +1053,52 @@ TEST(ModesSat, TriplePointGivenInCelsiusIsOnTheCurve) {
 // The shipped library, and a copy of a fluid whose [info] section was
 // edited (a range and the reference state left out, a description with a
 // quote and a comma) beside a directory that holds no fluid.
+// Every mode, and the legacy form, on every fluid of the library: a
+// two-phase and a gas state, a saturation table, a batch, a cycle between
+// temperatures its range allows, its diagram with the cycle.
+TEST(ModesLibrary, EveryModeWorksForEveryFluid) {
+    test::temp_dir bin;
+    for (const std::string& agent : test::library_fluids()) {
+        SCOPED_TRACE(agent);
+        const vantrel::fluid f = vantrel::fluid::load(DATA / agent);
+        const double t_c = f.info().T_cr - 273.15, t_tp = f.info().T_tp - 273.15;
+        const double evap = std::round(std::max(t_tp + 15, std::min(-10.0, t_c - 60)));
+        const double cond = std::round(std::min(40.0, t_c - 12));
+        const double p_evap = f.saturation_at_T(evap + 273.15)->p / 1e5;
+        const std::string e = text_of(evap), c = text_of(cond), p = text_of(p_evap);
+        const std::vector<std::pair<std::vector<std::string>, std::string>> runs{
+            {{"state", agent, "T=" + c, "x=0.5", "--format", "json"}, "\"two-phase\""},
+            {{"state", agent, "T=" + text_of(cond + 20), "p=" + p, "--props", "phase,h,s,cp,w"}, "gas"},
+            {{"sat", agent, "T=" + e + ":" + c + ":" + text_of(cond - evap), "--format", "csv"}, "\n" + c + ","},
+            {{"cycle", agent, "evap=" + e, "cond=" + c, "superheat=5", "--format", "json"}, "\"cop_cooling\""},
+            {{"fluids", "--format", "csv"}, "\n" + agent + ","},
+        };
+        for (const auto& [args, expected] : runs) {
+            const auto r = run(args);
+            EXPECT_EQ(r.exit_code, 0) << command(args) << "\n" << r.err;
+            EXPECT_NE(r.out.find(expected), std::string::npos) << command(args) << "\n" << r.out;
+        }
+        const auto batch = run({"batch", agent, "--in", "T,p", "--props", "T,p,phase,h"},
+                               "T,p\n" + c + "," + p + "\n" + e + "," + text_of(2 * p_evap) + "\n");
+        EXPECT_EQ(batch.exit_code, 0) << batch.err;
+        const auto rows = test::lines(batch.out);
+        ASSERT_EQ(rows.size(), 3u) << batch.out;
+        // Gas, then liquid; no warning and no error.
+        EXPECT_TRUE(rows[1].find(",gas,") != std::string::npos && rows[1].ends_with(",,")) << rows[1];
+        EXPECT_TRUE(rows[2].find(",liquid,") != std::string::npos && rows[2].ends_with(",,")) << rows[2];
+        test::temp_dir out;
+        const std::vector<std::string> diagram{"diagram", agent, "-o", (out.path / "d.svg").string(),
+                                               "--cycle", "evap=" + e, "cond=" + c};
+        const auto d = run(diagram);
+        EXPECT_EQ(d.exit_code, 0) << d.err;
+        EXPECT_GT(fs::file_size(out.path / "d.svg"), 10000u);
+        // The legacy form: its report, in its own units (°C, bar).
+        const auto legacy = test::run_cli(bin.path, test::source(), {c, text_of(2 * p_evap), agent});
+        EXPECT_EQ(legacy.exit_code, 0) << legacy.out << legacy.err;
+        EXPECT_NE(legacy.out.find("Phase State = gas"), std::string::npos) << legacy.out;
+    }
+}
+
 TEST(ModesFluids, EveryFormatListsTheLibraryAsTheEngineReadsIt) {
     std::vector<std::string> directories, listed;
     for (const auto& e : fs::directory_iterator(DATA))

@@ -101,6 +101,11 @@ FLUIDS = {
 }
 
 
+# Ranges of validity the publication states where the coefficient file's
+# T_max and p_max (the limits of that library) go beyond them.
+STATED_RANGE = {"R143a": (450.0, 50e6)}  # the title of Lemmon and Jacobsen (2000)
+
+
 def num(x):
     """The shortest text that reads back as the double x (repr), without a trailing '.0'."""
     t = repr(float(x))
@@ -308,6 +313,7 @@ def main():
     red = eos["STATES"]["reducing"]
     T_red, rho_red = red["T"], red["rhomolar"] * M
     T_tp = eos["Ttriple"]
+    eos["T_max"], eos["p_max"] = STATED_RANGE.get(a.agent, (eos["T_max"], eos["p_max"]))
     out = os.path.join(a.data, a.agent)
     os.makedirs(out, exist_ok=True)
     title = "%s, %s" % (a.agent, desc)

@@ -1,7 +1,7 @@
 # Sourced by run.sh and test.sh: installs the missing Debian packages (as root)
 # and builds the Release tree in build/.
 # What the build needs; a caller may add more in test_packages.
-packages=(cmake g++ pkg-config libgtest-dev libeigen3-dev libboost-dev nlohmann-json3-dev libcli11-dev
+packages=(cmake g++ pkg-config libgtest-dev libeigen3-dev libboost-dev zlib1g-dev nlohmann-json3-dev libcli11-dev
           libplplot-dev plplot-driver-cairo fonts-dejavu-core "${test_packages[@]}")
 missing=()
 for p in "${packages[@]}"; do

@@ -30,19 +30,22 @@ std::optional<double> solve_density(const residual_at_tau<double>& m, double pi,
     for (int i = 0; i < MAX_CORRECTIONS; ++i) {
         const residual_derivatives a = m(omega);
         const double r = omega_id - (1 + a.z_minus_1) * omega, slope = 1 + a.p_rho;
-        check_fp();
+        // Only a NaN or an infinity could steer the steps below; a fault
+        // that left finite numbers is reported by the next check after the
+        // solve, as the flags stay raised.
+        if (!std::isfinite(r) || !std::isfinite(slope)) check_fp();
         if (r == 0) return omega;
         (r > 0 ? lo : hi) = omega;
         // The vapour's branch ends where the isotherm stops rising: no gas
         // state there.
         if (on == branch::vapour && !(slope > 0)) return std::nullopt;
-        double next = omega + r / slope;
+        double next = slope > 0 ? omega + r / slope : omega;
         if (!(slope > 0) || !(next >= lo && next <= hi)) next = std::isfinite(hi) ? 0.5 * (lo + hi) : 2 * omega;
         // Without a density above the root, at most a doubling: a longer
         // step can pass the maximum of an isotherm that turns over far above
         // the liquid (R152a's), into pressures below the root again.
         if (!std::isfinite(hi)) next = std::min(next, 2 * omega);
-        check_fp();
+        if (!std::isfinite(next)) check_fp();
         if (std::fabs(next - omega) < delta) return next;
         omega = next;
     }

@@ -1,5 +1,7 @@
 #include "engine/helmholtz.h"
 
+#include <algorithm>
+
 #include "engine/text.h"
 
 namespace vantrel::detail {
@@ -49,6 +51,17 @@ void add_gao(residual_model& m, const table::value_type& r, const std::string& p
     m.gao_.push_back(k);
 }
 
+// Marks the whole density exponents up to MAX_WHOLE_D.
+template <class Term>
+void mark_whole(std::vector<Term>& terms, int& max) {
+    for (Term& k : terms) {
+        if (k.dd >= 0 && k.dd <= MAX_WHOLE_D && std::nearbyint(k.dd) == k.dd) {
+            k.d_int = static_cast<int>(k.dd);
+            max = std::max(max, k.d_int);
+        }
+    }
+}
+
 }  // namespace
 
 residual_model residual_model::from_table(const table& rows, const std::string& path) {
@@ -71,6 +84,11 @@ residual_model residual_model::from_table(const table& rows, const std::string& 
             add_gao(m, r, path, i);
         }
     }
+    mark_whole(m.power_, m.max_d_int);
+    mark_whole(m.gaussian_, m.max_d_int);
+    mark_whole(m.nonanalytic_, m.max_d_int);
+    mark_whole(m.lemmon_, m.max_d_int);
+    mark_whole(m.gao_, m.max_d_int);
     return m;
 }
 

@@ -27,26 +27,35 @@
 
 namespace vantrel::detail {
 
+// d_int: dd where it is a whole number up to MAX_WHOLE_D (d^dd is then
+// taken from the powers of d computed once per density), -1 otherwise.
+inline constexpr int MAX_WHOLE_D = 16;
+
 struct power_term {
     double n, dd, t, g, l;
     int shared = -1;  // index of exp(g d^l) among the model's distinct (g, l); -1 when g = 0
+    int d_int = -1;
 };
 
 struct gaussian_term {
     double n, dd, t, alpha, beta, eps, gamma;
+    int d_int = -1;
 };
 
 struct lemmon_term {
     double n, dd, t, l, m;
+    int d_int = -1;
 };
 
 struct gao_term {
     double n, dd, t, eta, beta, gamma, eps, b;
+    int d_int = -1;
 };
 
 struct nonanalytic_term {
     double n, dd, t, alpha, beta, eps, gamma;
     double b, a, lambda, A, B;
+    int d_int = -1;
 };
 
 class residual_model {
@@ -70,6 +79,18 @@ public:
     std::vector<nonanalytic_term> nonanalytic_;
     std::vector<lemmon_term> lemmon_;
     std::vector<gao_term> gao_;
+    int max_d_int = 0;  // the largest d_int of the terms
+};
+
+// d^k for k = 0 ... max, as power() gives them (repeated squaring).
+template <class S>
+struct whole_powers {
+    S p[MAX_WHOLE_D + 1];
+    whole_powers(const S& d, int max) {
+        p[0] = S(1);
+        for (int k = 1; k <= max; ++k) p[k] = integral_power(d, k);
+    }
+    S operator()(const S& d, double dd, int d_int) const { return d_int >= 0 ? p[d_int] : power(d, dd); }
 };
 
 // Logarithmic derivatives of one term f: X = d ln f/d ln OMEGA, U = OMEGA
@@ -168,20 +189,21 @@ public:
 
     basic_residual_derivatives<S> operator()(const S& omega) const {
         basic_residual_derivatives<S> a;
-        add_power_terms(a, omega);
-        add_gaussian_terms(a, omega);
+        const whole_powers<S> dp(omega, m_.max_d_int);
+        add_power_terms(a, omega, dp);
+        add_gaussian_terms(a, omega, dp);
         for (std::size_t i = 0; i < m_.nonanalytic_.size(); ++i) {
             const auto& k = m_.nonanalytic_[i];
-            accumulate(a, nonanalytic_value(k, omega, tau_, S(power(omega, k.dd) * nonanalytic_tau_[i])));
+            accumulate(a, nonanalytic_value(k, omega, tau_, S(dp(omega, k.dd, k.d_int) * nonanalytic_tau_[i])));
         }
-        add_separable_terms(a, omega);
+        add_separable_terms(a, omega, dp);
         return a;
     }
 
     const S& tau() const { return tau_; }
 
 private:
-    void add_power_terms(basic_residual_derivatives<S>& a, const S& omega) const {
+    void add_power_terms(basic_residual_derivatives<S>& a, const S& omega, const whole_powers<S>& dp) const {
         using std::exp;
         const std::size_t n_shared = m_.shared_g_.size();
         S wl[8], e[8];  // exp(g d^l) of the distinct (g, l); few per equation
@@ -195,7 +217,7 @@ private:
         }
         for (std::size_t i = 0; i < m_.power_.size(); ++i) {
             const auto& k = m_.power_[i];
-            const S phi0 = power(omega, k.dd) * power_tau_[i];
+            const S phi0 = dp(omega, k.dd, k.d_int) * power_tau_[i];
             term_value<S> t;
             const S w = (k.shared < 0) ? S(0) : wls[k.shared];
             t.f = k.n * ((k.shared < 0) ? phi0 : S(phi0 * es[k.shared]));
@@ -206,7 +228,7 @@ private:
         }
     }
 
-    void add_gaussian_terms(basic_residual_derivatives<S>& a, const S& omega) const {
+    void add_gaussian_terms(basic_residual_derivatives<S>& a, const S& omega, const whole_powers<S>& dp) const {
         using std::exp;
         for (std::size_t i = 0; i < m_.gaussian_.size(); ++i) {
             const auto& k = m_.gaussian_[i];
@@ -214,7 +236,7 @@ private:
             term_value<S> t;
             // One exponential of the whole (negative) exponent: far from the
             // centre it underflows to 0 instead of overflowing.
-            t.f = k.n * (power(omega, k.dd) * gaussian_tau_[i]) * exp(-k.beta * dt * dt - k.alpha * dw * dw);
+            t.f = k.n * (dp(omega, k.dd, k.d_int) * gaussian_tau_[i]) * exp(-k.beta * dt * dt - k.alpha * dw * dw);
             t.x = k.dd - 2 * k.alpha * omega * dw;
             t.u = -2 * k.alpha * omega * (2 * omega - k.eps);
             t.y = 2 * k.beta * inv_tau_ * dt - k.t;
@@ -223,14 +245,14 @@ private:
         }
     }
 
-    void add_separable_terms(basic_residual_derivatives<S>& a, const S& omega) const {
+    void add_separable_terms(basic_residual_derivatives<S>& a, const S& omega, const whole_powers<S>& dp) const {
         using std::exp;
         for (std::size_t i = 0; i < m_.lemmon_.size(); ++i) {
             const auto& k = m_.lemmon_[i];
             const tau_factor<S>& x = lemmon_tau_[i];
             const S w = k.l == 0 ? S(0) : power(omega, k.l);
             term_value<S> t;
-            t.f = x.c * power(omega, k.dd) * (k.l == 0 ? S(1) : S(exp(-w)));
+            t.f = x.c * dp(omega, k.dd, k.d_int) * (k.l == 0 ? S(1) : S(exp(-w)));
             t.x = k.dd - k.l * w;
             t.u = -k.l * k.l * w;
             t.y = x.y;
@@ -242,7 +264,7 @@ private:
             const tau_factor<S>& x = gao_tau_[i];
             const S dw = omega - k.eps;
             term_value<S> t;
-            t.f = x.c * power(omega, k.dd) * exp(k.eta * dw * dw);
+            t.f = x.c * dp(omega, k.dd, k.d_int) * exp(k.eta * dw * dw);
             t.x = k.dd + 2 * k.eta * omega * dw;
             t.u = 2 * k.eta * omega * (2 * omega - k.eps);
             t.y = x.y;

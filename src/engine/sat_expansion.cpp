@@ -1,6 +1,6 @@
 #include "engine/sat_expansion.h"
 
-#include <boost/crc.hpp>
+#include <zlib.h>
 #include <cmath>
 #include <limits>
 
@@ -38,9 +38,10 @@ std::optional<std::uint32_t> hex_word(std::string_view hex) {
 }  // namespace
 
 std::uint32_t text_checksum(std::string_view text) {
-    boost::crc_32_type crc;
-    crc.process_bytes(text.data(), text.size());
-    return crc.checksum();
+    // CRC-32 (ISO-HDLC, as zip and PNG), by zlib: a data file's size fits
+    // its length type, as files over 16 MiB are refused unread.
+    return static_cast<std::uint32_t>(
+        crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(text.data()), static_cast<uInt>(text.size())));
 }
 
 sat_expansion sat_expansion::from_table(const table& rows, const std::string& path) {
