@@ -261,7 +261,14 @@ single_phase solve_tp(const fluid_data& f, double T, double p, std::optional<pha
     // from there, also close to the critical point.
     const std::optional<double> liquid = ph.phase == phase_kind::liquid ? saturated_liquid(f, T, ph) : std::nullopt;
     check_fp();
-    const double start = liquid ? *liquid : density_start(tau, pi, f.z_d, pi_s);
+    double start = liquid ? *liquid : density_start(tau, pi, f.z_d, pi_s);
+    // A gas below its saturation pressure: Z taken linear in p from 1 at
+    // zero pressure to the saturated vapour's (the second virial
+    // coefficient's approximation), a Newton step closer than the ideal gas.
+    if (ph.phase == phase_kind::gas && ph.sat && ph.sat->omega_2 && *ph.sat->omega_2 > 0 && ph.sat->p > p) {
+        const double z_sat = (f.z_d * (ph.sat->p / c.p_cr) / tau) / *ph.sat->omega_2;
+        start = (f.z_d * pi / tau) / (1 - (1 - z_sat) * (p / ph.sat->p));
+    }
     const residual_at_tau<double> at(f.residual, tau);
     // A gas below the critical temperature is on the vapour's branch of its
     // isotherm, which may end below p where saturation comes from correlations.
