@@ -734,9 +734,14 @@ def cmd_table(args):
     lines.append("# largest residuals of the saturation records: |p_liq/p_vap - 1| = %s, |g_liq - g_vap|/(RT) = %s"
                  % (fmte(worst[0]), fmte(worst[1])))
     lines.append("# run time %.1f s" % (time.time() - t0))
+    emit(lines, args.out)
+
+
+def emit(lines, out):
+    """The lines on stdout, and in the file out when given."""
     text = "\n".join(lines) + "\n"
-    if args.out:
-        with open(args.out, "w") as fh:
+    if out:
+        with open(out, "w") as fh:
             fh.write(text)
     sys.stdout.write(text)
 

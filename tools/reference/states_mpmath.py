@@ -107,7 +107,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import mpmath
 from mpmath import mp, mpf
 
-from saturation_mpmath import (HelmholtzEOS, Saturation, SatFailure, critical_point, fmt, fmte,
+from saturation_mpmath import (HelmholtzEOS, Saturation, SatFailure, critical_point, emit, fmt, fmte,
                                j_exp, j_mul, j_pow, j_scale, j_varpow)
 
 DEFAULT_DPS = 50
@@ -478,11 +478,7 @@ def cmd_validation(fl, args):
         lines.append(state_line(st, "point name=mpmath ") + " frame=%s tol=%s"
                      % ("offset" if args.with_offset else "published", args.tol))
     lines.append("# run time %.1f s" % (time.time() - t0))
-    text = "\n".join(lines) + "\n"
-    if args.out:
-        with open(args.out, "w") as fh:
-            fh.write(text)
-    sys.stdout.write(text)
+    emit(lines, args.out)
 
 
 def main():

@@ -89,7 +89,7 @@ def main():
     liq = dens[float(sat_T[0])][0]
     vap = dens[float(sat_T[1])][1]
     rho_c = float(crit["rho"])
-    T_top = min(eos["T_max"], 2 * T_c)
+    T_top = min(float(config_value(a.agent, "T_max")), 2 * T_c)
     states = ["%s:%.6g" % (sat_T[0], 1.02 * liq), "%s:%.6g" % (sat_T[1], 0.5 * vap),
               "%.2f:%.6g" % (1.05 * T_c, rho_c), "%.2f:%.6g" % (1.3 * T_c, 0.3 * rho_c),
               "%.2f:%.6g" % (T_top, 0.5 * rho_c)]
@@ -121,7 +121,7 @@ def main():
            "# eos_critical, sat_T, sat_p: independent extended-precision evaluation (tools/reference/saturation_mpmath.py,",
            "# python3-mpmath; see its header below): the equation's own critical point, and equal-area states at",
            "# T = T_cr (1 - d) and p = p_cr (1 - d) with T_cr, p_cr of data/%s/config.txt, and at 0.7, 0.85, 0.95 T_c." % a.agent]
-    out += [l for l in table.splitlines() if not l.startswith("# command:")]
+    out += [l for l in table.splitlines() if not l.startswith("# command:") and not l.startswith("# run time")]
     out += ["", "# point name=mpmath: independent extended-precision single-phase states (tools/reference/states_mpmath.py)."]
     out += [l for l in points.splitlines() if not l.startswith("# command:") and not l.startswith("# run time")]
     text = "\n".join(out) + "\n"
