@@ -11,6 +11,11 @@ namespace {
 
 constexpr int MAX_CORRECTIONS = 200;
 
+double checked(double omega) {
+    check_fp();
+    return omega;
+}
+
 [[noreturn]] void not_converged() {
     throw error(error_kind::no_convergence, "Расчёт плотности не сошёлся за 200 итераций.");
 }
@@ -31,14 +36,17 @@ std::optional<double> solve_density(const residual_at_tau<double>& m, double pi,
         const residual_derivatives a = m(omega);
         const double r = omega_id - (1 + a.z_minus_1) * omega, slope = 1 + a.p_rho;
         // Only a NaN or an infinity could steer the steps below; a fault
-        // that left finite numbers is reported by the next check after the
-        // solve, as the flags stay raised.
+        // that left finite numbers stays raised in the flags and is reported
+        // on the way out.
         if (!std::isfinite(r) || !std::isfinite(slope)) check_fp();
-        if (r == 0) return omega;
+        if (r == 0) return checked(omega);
         (r > 0 ? lo : hi) = omega;
         // The vapour's branch ends where the isotherm stops rising: no gas
         // state there.
-        if (on == branch::vapour && !(slope > 0)) return std::nullopt;
+        if (on == branch::vapour && !(slope > 0)) {
+            check_fp();
+            return std::nullopt;
+        }
         double next = slope > 0 ? omega + r / slope : omega;
         if (!(slope > 0) || !(next >= lo && next <= hi)) next = std::isfinite(hi) ? 0.5 * (lo + hi) : 2 * omega;
         // Without a density above the root, at most a doubling: a longer
@@ -46,7 +54,7 @@ std::optional<double> solve_density(const residual_at_tau<double>& m, double pi,
         // the liquid (R152a's), into pressures below the root again.
         if (!std::isfinite(hi)) next = std::min(next, 2 * omega);
         if (!std::isfinite(next)) check_fp();
-        if (std::fabs(next - omega) < delta) return next;
+        if (std::fabs(next - omega) < delta) return checked(next);
         omega = next;
     }
     not_converged();
