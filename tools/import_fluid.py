@@ -347,8 +347,9 @@ def main():
     write(os.path.join(out, "sat_line.txt"), table_text([[t, n] for t, n in zip(ps["t"], ps["n"])], [
         "; %s: saturation pressure, form 1 (sat_id = 1):" % title,
         "; p = p_s_0 exp(sum n_i (1 - x)^t_i / x), x = T/sat_tau",
-        "; ancillary equation pS (CoolProp), within %s %% of the equation" %
-        ("%.3g" % ps["max_abserror_percentage"] if "max_abserror_percentage" in ps else "an unstated margin"),
+        "; ancillary equation pS (CoolProp), %s" %
+        ("within %.3g %% of the equation" % ps["max_abserror_percentage"]
+         if ps.get("max_abserror_percentage", -1) > 0 else "its accuracy not stated"),
         "; t_i n_i"]))
     sat_rho = None
     ids = {}
