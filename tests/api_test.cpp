@@ -33,6 +33,39 @@ vantrel::error_kind kind_of(const std::function<void()>& f) {
     return vantrel::error_kind::data;
 }
 
+// The names users give fluids: directory names, any case, with or without
+// the hyphen after "R", and the aliases of [info].
+TEST(Api, FluidsAreFoundByTheNamesUsersGiveThem) {
+    const struct {
+        const char* name;
+        const char* agent;  // "" where no fluid has the name
+    } cases[] = {
+        {"R134a", "R134a"},       {"r134a", "R134a"},     {"R-134a", "R134a"},  {"R134A", "R134a"},
+        {"CO2", "R744"},          {"co2", "R744"},        {"carbon dioxide", "R744"}, {"Carbon Dioxide", "R744"},
+        {"water", "R718"},        {"steam", "R718"},      {"propane", "R290"},  {"isobutane", "R600a"},
+        {"butane", "R600"},       {"propylene", "R1270"}, {"ammonia", "R717"},  {"NH3", "R717"},
+        {"R1234ze(E)", "R1234ze(E)"}, {"r-1234ze(e)", "R1234ze(E)"}, {"R1234zeE", "R1234ze(E)"},
+        {"HFO-1234yf", "R1234yf"}, {"R-1234yf", "R1234yf"}, {"r-32", "R32"},     {"R507a", "R507A"},
+        {"R134", ""},             {"R-", ""},             {"", ""},             {"../R134a", ""},
+        {"R 134a", ""},           {"-134a", ""},
+    };
+    for (const auto& c : cases) {
+        const auto found = vantrel::find_fluid(test::data(), c.name);
+        EXPECT_EQ(found.value_or(""), c.agent) << c.name;
+        if (*c.agent) {
+            EXPECT_EQ(vantrel::fluid::by_name(test::data(), c.name).info().agent, c.agent) << c.name;
+        }
+    }
+    // An unknown name lists the closest known names.
+    EXPECT_EQ(test::error_of([] { vantrel::fluid::by_name(test::data(), "R134"); }),
+              "Вещество 'R134' не найдено в каталоге " + test::data().string() + "! Ближайшие: R134a, R125, R143a.");
+    EXPECT_EQ(test::error_of([] { vantrel::fluid::by_name(test::data(), "amonia"); }),
+              "Вещество 'amonia' не найдено в каталоге " + test::data().string() + "! Ближайшие: R717, R134a, R143a.");
+    // A path is no name.
+    EXPECT_EQ(test::error_of([] { vantrel::fluid::by_name(test::data(), "../R134a"); }),
+              "Недопустимое имя '../R134a': имя вещества или файла данных не может быть путём");
+}
+
 TEST(Api, ErrorsCarryTheirKind) {
     const vantrel::fluid f = load("R718");
     const auto at = [&](double T, double p) { return [&f, T, p] { f.at(input_pair::T_p, T, p); }; };

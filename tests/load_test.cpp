@@ -153,7 +153,7 @@ TEST(Load, InfoIsWhatTheConfigurationStates) {
     EXPECT_EQ(*i.T_max, 1273);
     EXPECT_EQ(*i.p_max, 1e9);
     EXPECT_EQ(i.safety_class, "A1");
-    EXPECT_EQ(i.aliases, (std::vector<std::string>{"water", "H2O"}));
+    EXPECT_EQ(i.aliases, (std::vector<std::string>{"water", "steam", "H2O"}));
     EXPECT_EQ(i.T_cr, 647.096);
     EXPECT_EQ(i.p_cr, 22064000);
     // Missing keys are "not stated".

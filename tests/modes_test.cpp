@@ -1099,6 +1099,32 @@ TEST(ModesLibrary, EveryModeWorksForEveryFluid) {
     }
 }
 
+// The modes take the names users give fluids, and report the fluid by its
+// name in the library; a batch's one argument that names a fluid is no file.
+TEST(ModesLibrary, NamesAsUsersGiveThem) {
+    const struct {
+        std::vector<std::string> args;
+        std::string input, expected;
+    } cases[] = {
+        {{"state", "co2", "T=20", "x=0", "--format", "json"}, "", "\"fluid\": \"R744\""},
+        {{"sat", "R-134a", "T=0", "--format", "json"}, "", "\"fluid\": \"R134a\""},
+        {{"cycle", "propane", "evap=-10", "cond=40", "--format", "json"}, "", "\"fluid\": \"R290\""},
+        {{"batch", "r134a", "--in", "T,p", "--props", "T,phase"}, "20,1\n", "\n20,gas,,\n"},
+        {{"batch", "water", "--in", "T,p", "--props", "T,phase"}, "20,1\n", "\n20,liquid,,\n"},
+    };
+    for (const auto& c : cases) {
+        const auto r = run(c.args, c.input);
+        EXPECT_EQ(r.exit_code, 0) << command(c.args) << "\n" << r.err;
+        EXPECT_NE(r.out.find(c.expected), std::string::npos) << command(c.args) << "\n" << r.out;
+    }
+}
+
+std::string aliases_of(const vantrel::fluid_info& i) {
+    std::string out;
+    for (const auto& a : i.aliases) out += (out.empty() ? "" : ", ") + a;
+    return out;
+}
+
 TEST(ModesFluids, EveryFormatListsTheLibraryAsTheEngineReadsIt) {
     std::vector<std::string> directories, listed;
     for (const auto& e : fs::directory_iterator(DATA))
@@ -1133,23 +1159,16 @@ TEST(ModesFluids, EveryFormatListsTheLibraryAsTheEngineReadsIt) {
                                   {"T_min", dim::temperature}, {"T_max", dim::temperature}, {"p_max", dim::pressure},
                                   {"T_cr", dim::temperature}, {"p_cr", dim::pressure}, {"T_tp", dim::temperature},
                                   {"p_tp", dim::pressure}, {"reference_state", dim::text},
-                                  {"safety_class", dim::text}}, {}};
-            if (!table) {  // too long for a table
-                set.columns.push_back({"aliases", dim::text});
-                set.columns.push_back({"source", dim::text});
-            }
+                                  {"safety_class", dim::text}, {"aliases", dim::text}}, {}};
+            if (!table) set.columns.push_back({"source", dim::text});  // too long for a table
             for (const auto& i : infos) {
                 set.rows.push_back({txt(i.agent), txt(i.name), txt(i.description),
                                     num(dim::temperature, false, i.T_min), num(dim::temperature, false, i.T_max),
                                     num(dim::pressure, false, i.p_max), num(dim::temperature, false, i.T_cr),
                                     num(dim::pressure, false, i.p_cr), num(dim::temperature, false, i.T_tp),
-                                    num(dim::pressure, false, i.p_tp), txt(i.reference_state), txt(i.safety_class)});
-                if (!table) {
-                    std::string aliases;
-                    for (const auto& a : i.aliases) aliases += (aliases.empty() ? "" : ", ") + a;
-                    set.rows.back().push_back(txt(aliases));
-                    set.rows.back().push_back(txt(i.source));
-                }
+                                    num(dim::pressure, false, i.p_tp), txt(i.reference_state), txt(i.safety_class),
+                                    txt(aliases_of(i))});
+                if (!table) set.rows.back().push_back(txt(i.source));
             }
             std::vector<std::string> args{"fluids", "--data", library.string()};
             if (!format.empty()) args.insert(args.end(), {"--format", format});
@@ -1246,9 +1265,9 @@ TEST(ModesErrors, FailuresExitWithStatusOneAndOneLine) {
         std::vector<std::string> args;
         std::string message, input = "";
     } cases[] = {
-        {{"state", "R999", "T=20", "p=5"}, "Вещество 'R999' не найдено в каталоге " + data + "!"},
-        {{"sat", "R999", "T=0"}, "Вещество 'R999' не найдено в каталоге " + data + "!"},
-        {{"batch", "R999", "--in", "T,p", "-"}, "Вещество 'R999' не найдено в каталоге " + data + "!"},
+        {{"state", "R999", "T=20", "p=5"}, "Вещество 'R999' не найдено в каталоге " + data + "! Ближайшие: R290, R125, R22."},
+        {{"sat", "R999", "T=0"}, "Вещество 'R999' не найдено в каталоге " + data + "! Ближайшие: R290, R125, R22."},
+        {{"batch", "R999", "--in", "T,p", "-"}, "Вещество 'R999' не найдено в каталоге " + data + "! Ближайшие: R290, R125, R22."},
         {{"state", "../R507A", "T=20", "p=5"},
          "Недопустимое имя '../R507A': имя вещества или файла данных не может быть путём"},
         {{"state", "T=20", "x=1.5"}, "Недопустимая доля пара x = 1.5: она должна быть от 0 до 1."},

@@ -134,6 +134,10 @@ public:
     // a name that is a path is refused.
     static fluid load(const std::filesystem::path& data_dir, const std::string& agent);
 
+    // The fluid a user's name means in a data directory (find_fluid); an
+    // unknown name is an error of kind data listing the closest known names.
+    static fluid by_name(const std::filesystem::path& data_dir, const std::string& name);
+
     const fluid_info& info() const;
 
     // The state named by pair (the values in SI units, in the pair's order).
@@ -200,6 +204,12 @@ cycle_result vapour_compression(const fluid& f, const cycle_input& in);
 // The fluids of a data directory (one sub-directory each, holding
 // config.txt), sorted by agent name, with what their configurations state.
 std::vector<fluid_info> list_fluids(const std::filesystem::path& data_dir);
+
+// The agent a user's name means in a data directory: a fluid's directory
+// name itself, else the fluid whose directory name or one of whose aliases
+// matches it ignoring case and a hyphen after a leading "R" ("r134a",
+// "R-134a", "CO2", "water"); nothing when none does.
+std::optional<std::string> find_fluid(const std::filesystem::path& data_dir, const std::string& name);
 
 // A decimal number of the data files' grammar, the whole text: an optional
 // sign, digits with an optional fraction after "." (".5" and "5." too), an

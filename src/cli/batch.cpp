@@ -179,8 +179,8 @@ std::pair<std::string, std::string> fluid_and_file(const std::vector<std::string
                                                    const std::filesystem::path& data) {
     if (args.size() == 2) return {args[0], args[1]};
     if (args.size() == 1) {
-        std::error_code ec;
-        const bool fluid = args[0] != "-" && std::filesystem::is_regular_file(data / args[0] / "config.txt", ec);
+        // A fluid's name (as find_fluid reads names), otherwise the file.
+        const bool fluid = args[0] != "-" && vantrel::find_fluid(data, args[0]);
         return fluid ? std::pair{args[0], std::string()} : std::pair{std::string("R507A"), args[0]};
     }
     return {"R507A", ""};
@@ -198,7 +198,7 @@ int run_batch(const mode_options& o, std::ostream& out, std::ostream&) {
     const std::filesystem::path data = data_directory(o.data);
     const auto [fluid_name, path] = fluid_and_file(o.args, data);
 
-    const vantrel::fluid f = vantrel::fluid::load(data, fluid_name);
+    const vantrel::fluid f = vantrel::fluid::by_name(data, fluid_name);
     input_file in(path);
     batch_job job{f, a, b, order, u, props, extras_for(props), {}};
 

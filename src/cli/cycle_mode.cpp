@@ -184,13 +184,13 @@ int run_cycle(const mode_options& o, std::ostream& out, std::ostream& err) {
     const vantrel::cycle_input in = cycle_input_of(pos.given, u);
     if (!o.diagram.empty()) check_picture_name(o.diagram);
 
-    const vantrel::fluid f = vantrel::fluid::load(data_directory(o.data), pos.fluid);
+    const vantrel::fluid f = vantrel::fluid::by_name(data_directory(o.data), pos.fluid);
     const vantrel::cycle_result r = vantrel::vapour_compression(f, in);
     for (const std::string& w : r.warnings) err << w << '\n';
     if (format == output_format::json)
-        write_cycle_json(out, pos.fluid, r, u);
+        write_cycle_json(out, f.info().agent, r, u);
     else
-        write_cycle_table(out, pos.fluid, r, u);
+        write_cycle_table(out, f.info().agent, r, u);
     require_written(out, STANDARD_OUTPUT);  // before the picture, which takes its time
     if (!o.diagram.empty()) render(log_ph_diagram(f, {u, std::nullopt, std::nullopt, &r}), o.diagram);
     return 0;
@@ -214,7 +214,7 @@ int run_diagram(const mode_options& o, std::ostream&, std::ostream& err) {
     const std::optional<vantrel::cycle_input> in =
         o.cycle.empty() ? std::nullopt : std::optional(cycle_input_of(cycle_keys, u));
 
-    const vantrel::fluid f = vantrel::fluid::load(data_directory(o.data), pos.fluid);
+    const vantrel::fluid f = vantrel::fluid::by_name(data_directory(o.data), pos.fluid);
     std::optional<vantrel::cycle_result> r;
     if (in) {
         r = vantrel::vapour_compression(f, *in);

@@ -31,12 +31,9 @@ int run_fluids(const mode_options& o, std::ostream& out, std::ostream&) {
                    {"T_min", quantity::temperature}, {"T_max", quantity::temperature}, {"p_max", quantity::pressure},
                    {"T_cr", quantity::temperature},  {"p_cr", quantity::pressure},     {"T_tp", quantity::temperature},
                    {"p_tp", quantity::pressure},     {"reference_state", std::nullopt},
-                   {"safety_class", std::nullopt}};
-    // The citation and the other names are long: in CSV and JSON only.
-    if (format != output_format::table) {
-        set.columns.push_back({"aliases", std::nullopt});
-        set.columns.push_back({"source", std::nullopt});
-    }
+                   {"safety_class", std::nullopt}, {"aliases", std::nullopt}};
+    // The citation is long: in CSV and JSON only.
+    if (format != output_format::table) set.columns.push_back({"source", std::nullopt});
     for (const vantrel::fluid_info& i : infos) {
         std::vector<cell> row{text_cell(i.agent),
                               text_cell(i.name),
@@ -49,11 +46,9 @@ int run_fluids(const mode_options& o, std::ostream& out, std::ostream&) {
                               number_cell(quantity::temperature, u, i.T_tp),
                               number_cell(quantity::pressure, u, i.p_tp),
                               text_cell(i.reference_state),
-                              text_cell(i.safety_class)};
-        if (format != output_format::table) {
-            row.push_back(text_cell(joined(i.aliases)));
-            row.push_back(text_cell(i.source));
-        }
+                              text_cell(i.safety_class),
+                              text_cell(joined(i.aliases))};
+        if (format != output_format::table) row.push_back(text_cell(i.source));
         set.rows.push_back(std::move(row));
     }
     write_records(out, set, format, u, false);

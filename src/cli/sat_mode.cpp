@@ -67,9 +67,9 @@ int run_sat(const mode_options& o, std::ostream& out, std::ostream& err) {
     std::vector<double> si_points;
     for (const double value : points) si_points.push_back(checked_si(given_q, u, value, pos.given[0].key));
 
-    const vantrel::fluid f = vantrel::fluid::load(data_directory(o.data), pos.fluid);
+    const vantrel::fluid f = vantrel::fluid::by_name(data_directory(o.data), pos.fluid);
     const vantrel::fluid_info& info = f.info();
-    record_set set{pos.fluid, {{"T", quantity::temperature}, {"p", quantity::pressure},
+    record_set set{f.info().agent, {{"T", quantity::temperature}, {"p", quantity::pressure},
                                {"rho_liq", quantity::density}, {"rho_vap", quantity::density},
                                {"h_liq", quantity::energy}, {"h_vap", quantity::energy},
                                {"s_liq", quantity::entropy}, {"s_vap", quantity::entropy},

@@ -22,11 +22,11 @@ int run_state(const mode_options& o, std::ostream& out, std::ostream& err) {
     const double vb = argument_number(pos.given[1].value, pos.given[1].key + "=");
     const state_request r = request_of(order, a, va, b, vb, u);
 
-    const vantrel::fluid f = vantrel::fluid::load(data_directory(o.data), pos.fluid);
+    const vantrel::fluid f = vantrel::fluid::by_name(data_directory(o.data), pos.fluid);
     const vantrel::state s = f.at(r.pair, r.first, r.second, extras_for(props));
     if (!s.warning.empty()) err << s.warning << '\n';
 
-    record_set set{pos.fluid, {}, {{}}};
+    record_set set{f.info().agent, {}, {{}}};
     for (const property p : props) {
         set.columns.push_back(column_of(p));
         set.rows[0].push_back(value_of(p, s, u));

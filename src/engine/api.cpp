@@ -1,6 +1,7 @@
 // The public entry points: each runs under its own floating-point
 // environment and checks what it returns.
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <filesystem>
 
@@ -305,6 +306,73 @@ residual_derivatives fluid::derivatives(double rho, double T) const {
     check_fp();
     for (double v : {a.z_minus_1, a.p_rho, a.p_T, a.h, a.s, a.cv}) finite(v);
     return a;
+}
+
+namespace {
+
+// A name as names are compared: lower case, "r-" before a digit read as "r".
+std::string name_key(std::string_view name) {
+    std::string key;
+    for (const char c : name) key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (key.size() > 2 && key[0] == 'r' && key[1] == '-' && std::isdigit(static_cast<unsigned char>(key[2])))
+        key.erase(1, 1);
+    return key;
+}
+
+std::size_t edit_distance(const std::string& a, const std::string& b) {
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+// The three agents whose name or an alias comes closest to name.
+std::string closest_names(const std::vector<fluid_info>& infos, const std::string& name) {
+    std::vector<std::pair<std::size_t, std::string>> ranked;
+    for (const fluid_info& i : infos) {
+        std::size_t d = edit_distance(name_key(name), name_key(i.agent));
+        for (const auto& a : i.aliases) d = std::min(d, edit_distance(name_key(name), name_key(a)));
+        ranked.emplace_back(d, i.agent);
+    }
+    std::sort(ranked.begin(), ranked.end());
+    std::string out;
+    for (std::size_t k = 0; k < ranked.size() && k < 3; ++k) out += (k ? ", " : "") + ranked[k].second;
+    return out;
+}
+
+bool is_fluid_directory(const std::filesystem::path& data_dir, const std::string& name) {
+    if (name.empty() || name == "." || name == ".." || name.find_first_of("/\\") != std::string::npos) return false;
+    std::error_code ec;
+    return std::filesystem::is_regular_file(data_dir / name / "config.txt", ec);
+}
+
+}  // namespace
+
+std::optional<std::string> find_fluid(const std::filesystem::path& data_dir, const std::string& name) {
+    if (is_fluid_directory(data_dir, name)) return name;
+    const std::string key = name_key(name);
+    for (const fluid_info& i : list_fluids(data_dir)) {
+        if (name_key(i.agent) == key) return i.agent;
+        for (const auto& a : i.aliases)
+            if (name_key(a) == key) return i.agent;
+    }
+    return std::nullopt;
+}
+
+fluid fluid::by_name(const std::filesystem::path& data_dir, const std::string& name) {
+    check_plain_name(name);
+    if (const auto agent = find_fluid(data_dir, name)) return load(data_dir, *agent);
+    const auto infos = list_fluids(data_dir);
+    throw error(error_kind::data, "Вещество '" + name + "' не найдено в каталоге " + data_dir.string() + "!" +
+                                      (infos.empty() ? "" : " Ближайшие: " + closest_names(infos, name) + "."));
 }
 
 std::vector<fluid_info> list_fluids(const std::filesystem::path& data_dir) {
