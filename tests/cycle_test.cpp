@@ -245,6 +245,35 @@ TEST(Cycle, CommandLineJsonHoldsEveryKey) {
     EXPECT_TRUE(j["points"][0]["x"].is_null());
 }
 
+// CSV for a spreadsheet: the points' rows, then figure, value and unit, the
+// same exact numbers as JSON.
+TEST(Cycle, CommandLineCsvHoldsWhatJsonHolds) {
+    const std::vector<std::string> args{"cycle", "R407C", "evap=0", "cond=45", "superheat=5", "capacity=10"};
+    auto csv_args = args, json_args = args;
+    csv_args.insert(csv_args.end(), {"--format", "csv"});
+    json_args.insert(json_args.end(), {"--format", "json"});
+    const auto csv = run(csv_args), json = run(json_args);
+    ASSERT_EQ(csv.exit_code, 0) << csv.err;
+    const nlohmann::json j = nlohmann::json::parse(json.out);
+    const auto rows = test::lines(csv.out);
+    ASSERT_GT(rows.size(), 12u);
+    EXPECT_EQ(rows[0], "point,T,p,h,s,rho,x");
+    EXPECT_EQ(rows[1].substr(0, rows[1].find(',', 2)), "1,5");  // 5 K above the dew point at evap
+    EXPECT_EQ(rows[9], "");
+    EXPECT_EQ(rows[10], "figure,value,unit");
+    std::size_t figures = 0;
+    for (std::size_t i = 11; i < rows.size() && !rows[i].empty(); ++i, ++figures) {
+        const auto name = rows[i].substr(0, rows[i].find(','));
+        const auto rest = rows[i].substr(name.size() + 1);
+        const double value = std::stod(rest.substr(0, rest.find(',')));
+        EXPECT_EQ(value, j[name].get<double>()) << rows[i];
+        const std::string unit = rest.substr(rest.find(',') + 1);
+        EXPECT_EQ(unit, j["units"][name].get<std::string>()) << rows[i];
+    }
+    EXPECT_EQ(figures, 10u);  // q0 ... qvol, mass and volume flow
+    EXPECT_NE(csv.out.find("\"Температуры evap и cond"), std::string::npos);
+}
+
 TEST(Cycle, CommandLineErrorsAndExitStatuses) {
     const struct {
         std::vector<std::string> args;
@@ -260,7 +289,7 @@ TEST(Cycle, CommandLineErrorsAndExitStatuses) {
         {{"cycle", "R744", "evap=-5", "gc_out=35", "high=90", "subcool=3"}, 2, "Переохлаждение subcool не применяется к транскритическому циклу: задайте gc_out."},
         {{"cycle", "evap=-10", "cond=40", "sh=5"}, 2, "Неизвестный параметр цикла 'sh': допустимы evap, cond, gc_out, high, superheat, subcool, eta, vol_eff, capacity."},
         {{"cycle", "evap=-10", "cond=4O"}, 2, "Недопустимое число '4O' в cond=."},
-        {{"cycle", "evap=-10", "cond=40", "--format", "csv"}, 2, "Недопустимый формат 'csv' для цикла: допустимы table, json."},
+        {{"cycle", "evap=-10", "cond=40", "--format", "xml"}, 2, "Недопустимый формат 'xml': допустимы table, csv, json."},
         {{"cycle", "evap=-10", "cond=40", "--diagram", "c.gif"}, 2, "Недопустимое имя файла рисунка 'c.gif': допустимы расширения .svg, .png, .pdf."},
         {{"diagram", "R507A"}, 2, "Не задан файл рисунка: -o FILE.svg|png|pdf."},
         {{"diagram", "-o", "d.svg", "--p-range", "5:1"}, 2, "Параметр --p-range: LO должно быть меньше HI."},

@@ -1258,6 +1258,35 @@ TEST(ModesErrors, UsageErrorsExitWithStatusTwo) {
     }
 }
 
+// A word within two edits of a mode's name, followed by KEY=VALUE, is a
+// mistyped mode (exit 2, naming it); without KEY=VALUE it stays the legacy
+// form's temperature.
+TEST(ModesErrors, MistypedModesAreUsageErrors) {
+    const struct {
+        std::vector<std::string> args;
+        std::string meant;  // "" where the legacy form runs
+    } cases[] = {
+        {{"stat", "R134a", "T=1", "p=1"}, "state"}, {{"sate", "T=20"}, "state"},
+        {{"cylce", "evap=-10", "cond=40"}, "cycle"}, {{"Sat", "T=0"}, "sat"},
+        {{"fluid", "--format=csv"}, "fluids"},      {{"bach", "--in=T,p"}, "batch"},
+        {{"stat", "5"}, ""},                        {{"20", "5"}, ""},
+        {{"20", "5", "R134a"}, ""},                 {{"sta", "5", "R507A"}, ""},
+    };
+    for (const auto& c : cases) {
+        const auto r = run(c.args, "", false);
+        if (c.meant.empty()) {
+            EXPECT_NE(r.exit_code, 2) << command(c.args);
+            EXPECT_EQ(r.err.find("Неизвестный режим"), std::string::npos) << command(c.args);
+        } else {
+            EXPECT_EQ(r.exit_code, 2) << command(c.args);
+            EXPECT_EQ(r.out, "") << command(c.args);
+            EXPECT_EQ(r.err, "Неизвестный режим '" + c.args[0] + "': может быть, " + c.meant +
+                                 "?\nПодробнее: vantrel_cli --help\n")
+                << command(c.args);
+        }
+    }
+}
+
 // Errors of the computation and of the data: exit status 1, one line.
 TEST(ModesErrors, FailuresExitWithStatusOneAndOneLine) {
     const std::string data = DATA.string();

@@ -150,6 +150,28 @@ void write_cycle_table(std::ostream& out, const std::string& fluid, const vantre
     if (r.dew_point_convention) out << '\n' << CONVENTION << '\n';
 }
 
+// CSV: the points' table, an empty line, then the figures as rows of
+// figure, value (exact) and unit; the convention's note, if any, last.
+void write_cycle_csv(std::ostream& out, const std::string& fluid, const vantrel::cycle_result& r, unit_system u) {
+    write_records(out, points_table(fluid, r, u), output_format::csv, u, false);
+    std::string text = "\nfigure,value,unit\n";
+    for (const auto& [name, q, value] : figures_of(r)) {
+        if (!value) continue;
+        append_csv_field(text, name);
+        text += ',';
+        append_exact(text, from_si(q, u, *value));
+        text += ',';
+        append_csv_field(text, unit_name(q, u));
+        text += '\n';
+    }
+    if (r.dew_point_convention) {
+        text += '\n';
+        append_csv_field(text, CONVENTION);
+        text += '\n';
+    }
+    out << text;
+}
+
 // LO:HI of an axis in the units u: finite, LO < HI, wide enough to draw, and
 // finite in SI units.
 std::pair<double, double> range_of(const std::string& text, const char* option, quantity q, unit_system u) {
@@ -180,7 +202,6 @@ int run_cycle(const mode_options& o, std::ostream& out, std::ostream& err) {
     const fluid_and_keys pos = split_positionals(o.args);
     const unit_system u = parse_units(o.units);
     const output_format format = parse_format(o.format);
-    if (format == output_format::csv) throw usage_error("Недопустимый формат 'csv' для цикла: допустимы table, json.");
     const vantrel::cycle_input in = cycle_input_of(pos.given, u);
     if (!o.diagram.empty()) check_picture_name(o.diagram);
 
@@ -189,6 +210,8 @@ int run_cycle(const mode_options& o, std::ostream& out, std::ostream& err) {
     for (const std::string& w : r.warnings) err << w << '\n';
     if (format == output_format::json)
         write_cycle_json(out, f.info().agent, r, u);
+    else if (format == output_format::csv)
+        write_cycle_csv(out, f.info().agent, r, u);
     else
         write_cycle_table(out, f.info().agent, r, u);
     require_written(out, STANDARD_OUTPUT);  // before the picture, which takes its time

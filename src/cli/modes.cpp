@@ -1,6 +1,9 @@
 #include "cli/modes.h"
 
+#include <algorithm>
 #include <cstring>
+#include <optional>
+#include <string_view>
 #include <exception>
 #include <filesystem>
 #include <new>
@@ -60,11 +63,46 @@ int usage_failure(std::ostream& err, const std::string& message, const std::stri
 
 }  // namespace
 
+namespace {
+
+// Levenshtein distance, one row of the table at a time.
+std::size_t distance(std::string_view a, std::string_view b) {
+    std::vector<std::size_t> prev(b.size() + 1), cur(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j) prev[j] = j;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        cur[0] = i + 1;
+        for (std::size_t j = 0; j < b.size(); ++j)
+            cur[j + 1] = std::min({prev[j + 1] + 1, cur[j] + 1, prev[j] + (a[i] == b[j] ? 0 : 1)});
+        std::swap(prev, cur);
+    }
+    return prev[b.size()];
+}
+
+// The mode argv[1] was meant to be: a word within two edits of a mode's name,
+// followed by a KEY=VALUE argument (the legacy form has none), is no
+// temperature of the legacy form.
+std::optional<std::string> mistyped_mode(int argc, const char* const* argv) {
+    if (argc < 3) return std::nullopt;
+    bool keyed = false;
+    for (int i = 2; i < argc; ++i) keyed = keyed || std::strchr(argv[i], '=') != nullptr;
+    if (!keyed) return std::nullopt;
+    std::optional<std::string> best;
+    std::size_t best_distance = 3;
+    for (const char* m : MODES) {
+        const std::size_t d = distance(argv[1], m);
+        if (d < best_distance) best = m, best_distance = d;
+    }
+    return best;
+}
+
+}  // namespace
+
 bool is_mode(int argc, const char* const* argv) {
     if (argc < 2) return false;
     for (const char* m : MODES)
         if (std::strcmp(argv[1], m) == 0) return true;
-    return std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "--version") == 0;
+    return std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "--version") == 0 ||
+           mistyped_mode(argc, argv).has_value();
 }
 
 namespace {
@@ -209,6 +247,10 @@ int run_chosen(int argc, const char* const* argv, std::ostream& out, std::ostrea
 }  // namespace
 
 int run_mode(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+    bool exact = false;
+    for (const char* m : MODES) exact = exact || std::strcmp(argv[1], m) == 0;
+    if (const auto meant = exact ? std::nullopt : mistyped_mode(argc, argv))
+        return usage_failure(err, "Неизвестный режим '" + std::string(argv[1]) + "': может быть, " + *meant + "?", "");
     const int status = run_chosen(argc, argv, out, err);
     // Everything written must have arrived; a failed run has said so already.
     if (status == 0) {
