@@ -354,12 +354,10 @@ bool is_fluid_directory(const std::filesystem::path& data_dir, const std::string
     return std::filesystem::is_regular_file(data_dir / name / "config.txt", ec);
 }
 
-}  // namespace
-
-std::optional<std::string> find_fluid(const std::filesystem::path& data_dir, const std::string& name) {
-    if (is_fluid_directory(data_dir, name)) return name;
+// The fluid of infos whose agent or alias matches name as names compare.
+std::optional<std::string> matching(const std::vector<fluid_info>& infos, const std::string& name) {
     const std::string key = name_key(name);
-    for (const fluid_info& i : list_fluids(data_dir)) {
+    for (const fluid_info& i : infos) {
         if (name_key(i.agent) == key) return i.agent;
         for (const auto& a : i.aliases)
             if (name_key(a) == key) return i.agent;
@@ -367,10 +365,19 @@ std::optional<std::string> find_fluid(const std::filesystem::path& data_dir, con
     return std::nullopt;
 }
 
+}  // namespace
+
+std::optional<std::string> find_fluid(const std::filesystem::path& data_dir, const std::string& name) {
+    if (is_fluid_directory(data_dir, name)) return name;
+    return matching(list_fluids(data_dir), name);
+}
+
 fluid fluid::by_name(const std::filesystem::path& data_dir, const std::string& name) {
     check_plain_name(name);
-    if (const auto agent = find_fluid(data_dir, name)) return load(data_dir, *agent);
+    if (is_fluid_directory(data_dir, name)) return load(data_dir, name);
+    // The configurations are read once, for the match or the closest names.
     const auto infos = list_fluids(data_dir);
+    if (const auto agent = matching(infos, name)) return load(data_dir, *agent);
     throw error(error_kind::data, "Вещество '" + name + "' не найдено в каталоге " + data_dir.string() + "!" +
                                       (infos.empty() ? "" : " Ближайшие: " + closest_names(infos, name) + "."));
 }
