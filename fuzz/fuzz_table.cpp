@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "engine/files.h"
+#include "vantrel/vantrel.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
@@ -15,9 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::size_t numbers = 0;
         for (const auto& row : table) numbers += row.size();
         if (numbers > size) std::abort();  // more numbers than characters
-    } catch (const std::runtime_error& e) {
-        if (std::string(e.what()) != "При чтении файла t.txt произошла ошибка. Проверьте синтаксис файла.")
-            std::abort();
+    } catch (const vantrel::error& e) {
+        if (e.id() != vantrel::message_id::file_syntax || e.values().at(0).text != "t.txt") std::abort();
     }
     return 0;
 }

@@ -61,6 +61,8 @@ std::string calc_phase_state(double t, double p, const T_dim_info& dims, const s
 }
 
 std::string calc_range_warning(double t, double p, const T_dim_info& dims, const std::string& agent) {
-    return vantrel::detail::range_warning(vantrel::detail::read_fluid_info(create_path({short_text(agent), ""})),
-                                          standard_units(PR.t, t, dims), standard_units(PR.p, p, dims));
+    const auto warning =
+        vantrel::detail::range_warning(vantrel::detail::read_fluid_info(create_path({short_text(agent), ""})),
+                                       standard_units(PR.t, t, dims), standard_units(PR.p, p, dims));
+    return warning ? warning->text({vantrel::language::ru, std::nullopt}) : "";
 }

@@ -16,8 +16,7 @@ std::string current_directory() {
     std::error_code ec;
     const fs::path cwd = fs::current_path(ec);
     if (ec)
-        throw vantrel::error(vantrel::error_kind::data,
-                             "Текущий каталог недоступен: данные веществ ищутся в его подкаталоге data.");
+        throw vantrel::error(vantrel::error_kind::data, vantrel::message_id::current_directory_unavailable);
     return cwd.string();
 }
 

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "calc_properties.h"
+#include "cli/speech.h"
 #include "cli/written.h"
 #include "engine/fpu.h"
 #include "const_unit.h"
@@ -62,10 +63,13 @@ std::string result_file_path(const char* argv0) {
 }
 
 int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& err, const std::string& csv_path) {
+    // The legacy form's texts are Russian whatever the locale, its numbers
+    // as the library writes them.
+    cli::speak({vantrel::language::ru, std::nullopt});
     // Each line must reach standard output; when one does not, standard error
     // says so and nothing more is done (no result file).
     const auto shown = [&] {
-        const auto failure = cli::output_failure(out, cli::STANDARD_OUTPUT);
+        const auto failure = cli::output_failure(out, cli::standard_output());
         if (failure) err << *failure << "\n" << std::flush;
         return !failure;
     };
@@ -109,8 +113,10 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
                                         "Saturation T;" + saturation_text(t_s) + ";" + dims.t_dim + "\n" +
                                         "Saturation P;" + saturation_text(p_s) + ";" + dims.p_dim + "\n");
     } catch (const std::exception& e) {
-        // One line, whatever names the message quotes.
-        std::string message = e.what();
+        // One line, whatever names the message quotes; the library's
+        // messages in their Russian text, numbers as the library writes them.
+        const auto* library = dynamic_cast<const vantrel::error*>(&e);
+        std::string message = library ? library->message(cli::speech()) : e.what();
         for (char& c : message)
             if (c == '\n' || c == '\r') c = ' ';
         out << message << "\n";

@@ -25,7 +25,7 @@ std::string outcome(const std::function<double()>& f) {
         (void)v;
         d::check_fp();
     } catch (const std::runtime_error& e) {
-        return e.what();
+        return test::russian(e);
     }
     return "";
 }

@@ -20,7 +20,7 @@ std::string load_error(const fs::path& dir) {
         vantrel::fluid::load(dir);
     } catch (const vantrel::error& e) {
         EXPECT_EQ(e.kind(), vantrel::error_kind::data) << e.what();
-        return e.what();
+        return test::russian(e);
     }
     return "no error";
 }

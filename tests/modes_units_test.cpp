@@ -13,6 +13,7 @@
 #include "cli/arguments.h"
 #include "cli/batch_input.h"
 #include "cli/modes.h"
+#include "cli/speech.h"
 #include "cli/output.h"
 #include "cli/properties.h"
 #include "cli/written.h"
@@ -24,6 +25,7 @@ using vantrel::input_pair;
 namespace {
 
 std::string usage_message(const std::function<void()>& f) {
+    cli::speak({vantrel::language::ru, unit_system::eng});
     try {
         f();
     } catch (const usage_error& e) {
@@ -163,7 +165,9 @@ TEST(ModesErrors, EveryExceptionEndsInTheProgramsOwnLine) {
         std::exception_ptr e;
         std::string message;
     } cases[] = {
-        {std::make_exception_ptr(vantrel::error(vantrel::error_kind::input, "Состояния\nнет.")), "Состояния нет."},
+        {std::make_exception_ptr(
+             vantrel::error(vantrel::error_kind::data, vantrel::message_id::file_missing, {vantrel::text_value("a\nb")})),
+         "Файл a b не найден!"},
         {std::make_exception_ptr(usage_error("Величина T задана дважды.")), "Величина T задана дважды."},
         {std::make_exception_ptr(output_error("Не удалось записать файл x.svg: No space left on device")),
          "Не удалось записать файл x.svg: No space left on device"},
@@ -176,10 +180,12 @@ TEST(ModesErrors, EveryExceptionEndsInTheProgramsOwnLine) {
         {json_error, "Внутренняя ошибка программы при записи JSON."},
         {std::make_exception_ptr(std::length_error("basic_string::_M_create")), "Внутренняя ошибка программы."},
     };
+    cli::speak({vantrel::language::ru, unit_system::eng});
     for (const auto& c : cases) EXPECT_EQ(message_of(c.e), c.message);
 }
 
 TEST(ModesBatchRows, DelimiterHeaderAndFields) {
+    cli::speak({vantrel::language::ru, unit_system::eng});
     EXPECT_EQ(detect_format("T;p").delimiter, ';');
     EXPECT_TRUE(detect_format("20;5").decimal_comma);
     EXPECT_EQ(detect_format("20,5").delimiter, ',');

@@ -12,6 +12,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "vantrel/vantrel.h"
+
 namespace test {
 
 const fs::path& source() {
@@ -113,6 +115,9 @@ process_result run_process(const fs::path& exe, const fs::path& cwd, const std::
         dup2(in, 0);
         dup2(out, 1);
         dup2(err, 2);
+        unsetenv("LC_MESSAGES");
+        unsetenv("LANG");
+        setenv("LC_ALL", "ru_RU.UTF-8", 1);
         for (const auto& e : env) putenv(const_cast<char*>(e.c_str()));
         execv(argv[0], argv.data());
         _exit(127);
@@ -137,11 +142,16 @@ process_result run_cli(const fs::path& exe_dir, const fs::path& cwd, const std::
     return run_process(cli_copy(exe_dir), cwd, args, "", {}, true);
 }
 
+std::string russian(const std::exception& e) {
+    const auto* library = dynamic_cast<const vantrel::error*>(&e);
+    return library ? library->message({vantrel::language::ru, std::nullopt}) : e.what();
+}
+
 std::string error_of(const std::function<void()>& f) {
     try {
         f();
     } catch (const std::runtime_error& e) {
-        return e.what();
+        return russian(e);
     }
     return "no error";
 }

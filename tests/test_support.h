@@ -72,7 +72,9 @@ struct process_result {
 
 // Runs exe with the arguments in cwd, with input on its standard input and
 // the extra environment variables env ("NAME=value"), and waits for it. With
-// stdout_to (e.g. /dev/full), its standard output goes there instead.
+// stdout_to (e.g. /dev/full), its standard output goes there instead. The
+// locale is Russian (LC_ALL=ru_RU.UTF-8, the language the modes' tests are
+// written in) unless env sets LC_ALL.
 process_result run_process(const fs::path& exe, const fs::path& cwd, const std::vector<std::string>& args,
                            const std::string& input = "", const std::vector<std::string>& env = {},
                            bool merge_err = false, const fs::path& stdout_to = {});
@@ -84,8 +86,11 @@ fs::path cli_copy(const fs::path& exe_dir);
 // The legacy form: that copy run in cwd, standard error merged into out.
 process_result run_cli(const fs::path& exe_dir, const fs::path& cwd, const std::vector<std::string>& args);
 
-// The message of the std::runtime_error that f raises, "no error" when none.
+// The message of the std::runtime_error that f raises, "no error" when none;
+// the library's messages in Russian with SI numbers as the library writes
+// them (the texts of the legacy form).
 std::string error_of(const std::function<void()>& f);
+std::string russian(const std::exception& e);
 
 // Text lines of an output, without their line breaks.
 std::vector<std::string> lines(const std::string& text);

@@ -5,7 +5,7 @@
 // checked as it loads; it is immutable afterwards and may be shared between
 // threads. States are computed from it in SI units: K, Pa, kg/m3, J/kg,
 // J/(kg K), m/s. Every failure is a vantrel::error with a kind and a one-line
-// message. The caller's floating-point environment (flags and traps) is left
+// message (English from what(), any language of the catalogue on request). The caller's floating-point environment (flags and traps) is left
 // as it was by every call.
 #pragma once
 
@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "vantrel/messages.h"
 #include "vantrel/units.h"
 
 namespace vantrel {
@@ -29,13 +30,28 @@ enum class error_kind {
     floating_point,  // an invalid operation, a division by zero or an overflow
 };
 
+// Every failure of the library: its kind, and its message as an identifier
+// with the values it quotes. what() is the English text in SI units; a front
+// end asks for the text in its own language and units.
 class error : public std::runtime_error {
 public:
-    error(error_kind kind, const std::string& message) : std::runtime_error(message), kind_(kind) {}
+    error(error_kind kind, vantrel::message m);
+    error(error_kind kind, message_id id, std::vector<message_value> values = {})
+        : error(kind, vantrel::message{id, std::move(values)}) {}
+
     error_kind kind() const noexcept { return kind_; }
+    message_id id() const noexcept { return message_.id; }
+    const std::vector<message_value>& values() const noexcept { return message_.values; }
+    const vantrel::message& what_message() const noexcept { return message_; }
+
+    // The text in a language, numbers in SI units; or in the style's
+    // language and units.
+    std::string message(language lang) const;
+    std::string message(const message_style& style) const { return message_.text(style); }
 
 private:
     error_kind kind_;
+    vantrel::message message_;
 };
 
 enum class phase_kind { none, gas, liquid, supercritical, two_phase };
@@ -102,7 +118,7 @@ struct state {
     std::optional<double> p_bubble, p_dew;  // at T, Pa
     std::optional<double> T_bubble, T_dew;  // at p, K
     std::optional<double> glide;            // T_dew - T_bubble at p, K
-    std::string warning;          // one line when the state lies outside the stated range
+    std::optional<message> warning;  // when the state lies outside the stated range
 };
 
 // The saturated liquid and vapour of one saturation state.
@@ -195,7 +211,7 @@ struct cycle_result {
     std::optional<double> mass_flow, volume_flow;  // with a capacity: kg/s, suction m3/s
     std::optional<double> swept_volume_flow;       // with a volumetric efficiency as well: m3/s
     bool dew_point_convention = false;  // the blend's convention above applies
-    std::vector<std::string> warnings;  // states outside the stated range
+    std::vector<message> warnings;  // states outside the stated range, each once
 };
 
 // The cycle's states and figures; an impossible cycle is an error of kind input.

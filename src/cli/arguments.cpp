@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "cli/output.h"
+#include "cli/speech.h"
 
 namespace cli {
 
@@ -54,27 +55,28 @@ std::optional<double> read_number(std::string_view text) {
 
 double argument_number(std::string_view text, std::string_view what) {
     const std::optional<double> v = read_number(text);
-    if (!v) throw usage_error("Недопустимое число '" + std::string(text) + "' в " + std::string(what) + ".");
+    if (!v) throw usage_error(say(message_id::invalid_number, {text_value(std::string(text)), text_value(std::string(what))}));
     return *v;
 }
 
 double checked_si(quantity q, unit_system u, double value, std::string_view what) {
     const double si = to_si(q, u, value);
     if (!std::isfinite(si))
-        throw usage_error("Значение " + std::string(what) + " = " + exact_text(value) + " " +
-                          std::string(unit_name(q, u)) + " в единицах СИ выходит за пределы чисел double.");
+        throw usage_error(say(message_id::value_beyond_double,
+                              {text_value(std::string(what)), text_value(exact_text(value) + " " + std::string(unit_name(q, u)))}));
     return unsigned_zero(si);  // -0 given is 0, also in the engine's messages
 }
 
 input_key parse_key(std::string_view name) {
     if (const vantrel::key_info* k = vantrel::find_key(name)) return k->id;
-    throw usage_error("Неизвестная величина '" + std::string(name) + "': допустимы " + key_names() + ".");
+    throw usage_error(say(message_id::unknown_key, {text_value(std::string(name)), text_value(key_names())}));
 }
 
 pair_order checked_pair(input_key a, input_key b) {
-    if (a == b) throw usage_error("Величина " + name_of(a) + " задана дважды.");
+    if (a == b) throw usage_error(say(message_id::key_twice, {text_value(name_of(a))}));
     if (const auto o = vantrel::pair_of(a, b)) return *o;
-    throw usage_error("Пара (" + name_of(a) + ", " + name_of(b) + ") не поддерживается: допустимы " + pair_names() + ".");
+    throw usage_error(
+        say(message_id::pair_not_supported, {text_value(name_of(a)), text_value(name_of(b)), text_value(pair_names())}));
 }
 
 state_request request_of(const pair_order& order, input_key a, double va, input_key b, double vb, unit_system u) {
@@ -95,7 +97,7 @@ fluid_and_keys split_positionals(const std::vector<std::string>& args) {
         if (auto kv = split_key_value(a)) {
             out.given.push_back(std::move(*kv));
         } else {
-            if (named) throw usage_error("Лишний аргумент '" + a + "': вещество уже задано (" + out.fluid + ").");
+            if (named) throw usage_error(say(message_id::extra_fluid, {text_value(a), text_value(out.fluid)}));
             out.fluid = a;
             named = true;
         }
@@ -103,17 +105,22 @@ fluid_and_keys split_positionals(const std::vector<std::string>& args) {
     return out;
 }
 
-unit_system parse_units(std::string_view name) {
+std::optional<unit_system> find_units(std::string_view name) {
     if (name == "eng") return unit_system::eng;
     if (name == "si") return unit_system::si;
-    throw usage_error("Недопустимая система единиц '" + std::string(name) + "': допустимы eng, si.");
+    return std::nullopt;
+}
+
+unit_system parse_units(std::string_view name) {
+    if (const auto u = find_units(name)) return *u;
+    throw usage_error(say(message_id::unknown_units, {text_value(std::string(name)), text_value("eng, si")}));
 }
 
 output_format parse_format(std::string_view name) {
     if (name == "table") return output_format::table;
     if (name == "csv") return output_format::csv;
     if (name == "json") return output_format::json;
-    throw usage_error("Недопустимый формат '" + std::string(name) + "': допустимы table, csv, json.");
+    throw usage_error(say(message_id::unknown_format, {text_value(std::string(name)), text_value("table, csv, json")}));
 }
 
 }  // namespace cli

@@ -17,6 +17,7 @@
 #include "cli/data_location.h"
 #include "cli/modes.h"
 #include "cli/output.h"
+#include "cli/speech.h"
 #include "cli/written.h"
 
 namespace cli {
@@ -54,7 +55,7 @@ void append_row(std::string& out, const batch_job& job, const input_line& line) 
         const state_request r = request_of(job.order, job.a, v.first, job.b, v.second, job.units);
         s = job.fluid.at(r.pair, r.first, r.second, job.extras);
     } catch (const vantrel::error& e) {
-        return append_failed(out, job, e.what());
+        return append_failed(out, job, e.message(speech()));
     } catch (const usage_error& e) {
         return append_failed(out, job, e.what());
     }
@@ -62,7 +63,7 @@ void append_row(std::string& out, const batch_job& job, const input_line& line) 
         append_csv_cell(out, value_of(p, s, job.units));
         out += ',';
     }
-    append_csv_field(out, s.warning);
+    append_csv_field(out, s.warning ? say(*s.warning) : std::string());
     out += ",\n";
 }
 
@@ -88,7 +89,7 @@ void write_rows(std::ostream& out, const batch_job& job, const std::vector<input
     for (const std::exception_ptr& e : failures)
         if (e) std::rethrow_exception(e);
     for (const auto& p : parts) out.write(p.data(), static_cast<std::streamsize>(p.size()));
-    require_written(out, STANDARD_OUTPUT);
+    require_written(out, standard_output());
 }
 
 // A progress bar on a terminal, from the first second on.
@@ -110,10 +111,11 @@ public:
         if (total_ > 0) {
             const int pct = static_cast<int>(100.0 * static_cast<double>(done_bytes) / static_cast<double>(total_));
             const int bar = pct * 30 / 100;
-            std::fprintf(stderr, "\r[%.*s%.*s] %3d %%  %ju строк", bar, "##############################", 30 - bar,
-                         "..............................", pct, rows);
+            const std::string count = say(message_id::batch_rows, {text_value(std::to_string(rows))});
+            std::fprintf(stderr, "\r[%.*s%.*s] %3d %%  %s", bar, "##############################", 30 - bar,
+                         "..............................", pct, count.c_str());
         } else {
-            std::fprintf(stderr, "\r%ju строк", rows);
+            std::fprintf(stderr, "\r%s", say(message_id::batch_rows, {text_value(std::to_string(rows))}).c_str());
         }
         std::fflush(stderr);
     }
@@ -131,7 +133,7 @@ public:
     explicit input_file(const std::string& path) : name_(path.empty() ? "-" : path) {
         if (name_ == "-") return;
         file_ = std::fopen(path.c_str(), "rb");
-        if (file_ == nullptr) throw vantrel::error(vantrel::error_kind::data, "Файл " + path + " не найден!");
+        if (file_ == nullptr) throw vantrel::error(vantrel::error_kind::data, message_id::file_missing, {text_value(path)});
         struct stat st {};
         if (::fstat(::fileno(file_), &st) == 0 && S_ISREG(st.st_mode)) size_ = static_cast<std::uintmax_t>(st.st_size);
     }
@@ -145,7 +147,7 @@ public:
     std::size_t read(std::vector<char>& buf) {
         const std::size_t got = std::fread(buf.data(), 1, buf.size(), file_);
         if (got < buf.size() && std::ferror(file_))
-            throw vantrel::error(vantrel::error_kind::data, "При чтении файла " + name_ + " произошла ошибка ввода-вывода.");
+            throw vantrel::error(vantrel::error_kind::data, message_id::file_io, {text_value(name_)});
         return got;
     }
     std::uintmax_t size() const { return size_; }  // 0 when unknown
@@ -162,14 +164,14 @@ unsigned thread_count(const std::string& option) {
     unsigned n = 0;
     const auto res = std::from_chars(option.data(), option.data() + option.size(), n);
     if (res.ec != std::errc() || res.ptr != option.data() + option.size() || n < 1 || n > 256)
-        throw usage_error("Недопустимое число потоков '" + option + "': от 1 до 256.");
+        throw usage_error(say(message_id::batch_threads, {text_value(option)}));
     return n;
 }
 
 // The input keys "T,p".
 std::pair<input_key, input_key> keys_of(const std::string& in) {
     const auto parts = split(in, ',');
-    if (parts.size() != 2) throw usage_error("Параметр --in: нужны два ключа через запятую, например --in T,p.");
+    if (parts.size() != 2) throw usage_error(say(message_id::batch_in_keys));
     return {parse_key(trim(parts[0])), parse_key(trim(parts[1]))};
 }
 
@@ -194,7 +196,7 @@ int run_batch(const mode_options& o, std::ostream& out, std::ostream&) {
     const unit_system u = parse_units(o.units);
     const std::vector<property> props = o.props.empty() ? default_properties() : parse_properties(o.props);
     const unsigned threads = thread_count(o.threads);
-    if (o.args.size() > 2) throw usage_error("Лишний аргумент '" + o.args[2] + "': ожидаются [FLUID] [FILE|-].");
+    if (o.args.size() > 2) throw usage_error(say(message_id::batch_extra_argument, {text_value(o.args[2])}));
     const std::filesystem::path data = data_directory(o.data);
     const auto [fluid_name, path] = fluid_and_file(o.args, data);
 
@@ -208,7 +210,7 @@ int run_batch(const mode_options& o, std::ostream& out, std::ostream&) {
         header += ',';
     }
     out << header << "warning,error\n";
-    require_written(out, STANDARD_OUTPUT);
+    require_written(out, standard_output());
 
     progress bar(in.size());
     line_splitter splitter;
@@ -220,12 +222,13 @@ int run_batch(const mode_options& o, std::ostream& out, std::ostream&) {
         const std::size_t got = in.read(buffer);
         eof = got < buffer.size();
         const std::string_view block(buffer.data(), got);
-        if (const char* nul = static_cast<const char*>(std::memchr(block.data(), '\0', block.size())))
-            throw vantrel::error(vantrel::error_kind::data,
-                                 (in.name() == "-" ? std::string("Стандартный ввод") : "Файл " + in.name()) +
-                                     " двоичный: в строке " +
-                                     std::to_string(splitter.lines() + 1 + std::count(block.data(), nul, '\n')) +
-                                     " нулевой байт.");
+        if (const char* nul = static_cast<const char*>(std::memchr(block.data(), '\0', block.size()))) {
+            const std::string line = std::to_string(splitter.lines() + 1 + std::count(block.data(), nul, '\n'));
+            if (in.name() == "-")
+                throw vantrel::error(vantrel::error_kind::data, message_id::batch_binary_input, {text_value(line)});
+            throw vantrel::error(vantrel::error_kind::data, message_id::batch_binary_file,
+                                 {text_value(in.name()), text_value(line)});
+        }
         splitter.feed(block, eof, [&](const input_line& line) {
             if (!line.too_long() && is_blank(line.text)) return;
             if (first) {

@@ -16,6 +16,7 @@
 #include "cli/modes.h"
 #include "cli/output.h"
 #include "cli/properties.h"
+#include "cli/speech.h"
 #include "cli/written.h"
 
 namespace cli {
@@ -45,9 +46,8 @@ std::map<std::string, double> cycle_values(const std::vector<key_value>& given, 
     for (const key_value& kv : given) {
         const auto it = std::find_if(CYCLE_KEYS.begin(), CYCLE_KEYS.end(), [&](const auto& k) { return kv.key == k.name; });
         if (it == CYCLE_KEYS.end())
-            throw usage_error("Неизвестный параметр цикла '" + kv.key +
-                              "': допустимы evap, cond, gc_out, high, superheat, subcool, eta, vol_eff, capacity.");
-        if (v.count(kv.key) != 0) throw usage_error("Параметр цикла " + kv.key + " задан дважды.");
+            throw usage_error(say(message_id::cycle_unknown_key, {text_value(kv.key)}));
+        if (v.count(kv.key) != 0) throw usage_error(say(message_id::cycle_key_twice, {text_value(kv.key)}));
         v[kv.key] = checked_si(it->q, u, argument_number(kv.value, kv.key + "="), kv.key);
     }
     return v;
@@ -60,12 +60,12 @@ vantrel::cycle_input cycle_input_of(const std::vector<key_value>& given, unit_sy
         return it == v.end() ? std::nullopt : std::optional(it->second);
     };
     vantrel::cycle_input in;
-    if (!take("evap")) throw usage_error("Не задана температура кипения evap.");
+    if (!take("evap")) throw usage_error(say(message_id::cycle_evap_missing));
     const bool transcritical = take("gc_out") || take("high");
     if (transcritical ? !(take("gc_out") && take("high")) || take("cond") : !take("cond"))
-        throw usage_error("Задайте cond=T для докритического цикла или gc_out=T и high=p для транскритического.");
+        throw usage_error(say(message_id::cycle_high_side_choice));
     if (transcritical && take("subcool"))
-        throw usage_error("Переохлаждение subcool не применяется к транскритическому циклу: задайте gc_out.");
+        throw usage_error(say(message_id::cycle_subcool_transcritical));
     in.T_evap = *take("evap");
     in.T_cond = take("cond");
     in.T_gc_out = take("gc_out");
@@ -105,10 +105,6 @@ std::vector<std::tuple<const char*, quantity, std::optional<double>>> figures_of
             {"swept_volume_flow", quantity::volume_flow, r.swept_volume_flow}};
 }
 
-const char* const CONVENTION =
-    "Температуры evap и cond — температуры точки росы; перегрев отсчитан от точки росы при давлении кипения, "
-    "переохлаждение — от точки начала кипения при давлении конденсации.";
-
 void write_cycle_json(std::ostream& out, const std::string& fluid, const vantrel::cycle_result& r, unit_system u) {
     nlohmann::ordered_json units = nlohmann::ordered_json::object(), doc = nlohmann::ordered_json::object();
     for (const char* name : {"T", "p", "h", "s", "rho", "x"}) units[name] = std::string(unit_name(*vantrel::find_property(name)->q, u));
@@ -117,7 +113,7 @@ void write_cycle_json(std::ostream& out, const std::string& fluid, const vantrel
         if (value) units[name] = std::string(unit_name(q, u));
     doc["fluid"] = fluid;
     doc["units"] = units;
-    if (r.dew_point_convention) doc["convention"] = CONVENTION;
+    if (r.dew_point_convention) doc["convention"] = say(message_id::cycle_dew_convention);
     nlohmann::ordered_json points = nlohmann::ordered_json::array();
     for (const auto& pt : r.points) {
         nlohmann::ordered_json o{{"name", pt.name}};
@@ -147,7 +143,7 @@ void write_cycle_table(std::ostream& out, const std::string& fluid, const vantre
         if (unit != "-") out << ' ' << unit;
         out << '\n';
     }
-    if (r.dew_point_convention) out << '\n' << CONVENTION << '\n';
+    if (r.dew_point_convention) out << '\n' << say(message_id::cycle_dew_convention) << '\n';
 }
 
 // CSV: the points' table, an empty line, then the figures as rows of
@@ -166,7 +162,7 @@ void write_cycle_csv(std::ostream& out, const std::string& fluid, const vantrel:
     }
     if (r.dew_point_convention) {
         text += '\n';
-        append_csv_field(text, CONVENTION);
+        append_csv_field(text, say(message_id::cycle_dew_convention));
         text += '\n';
     }
     out << text;
@@ -177,14 +173,13 @@ void write_cycle_csv(std::ostream& out, const std::string& fluid, const vantrel:
 std::pair<double, double> range_of(const std::string& text, const char* option, quantity q, unit_system u) {
     const auto parts = split(text, ':');
     const std::string name(option);
-    if (parts.size() != 2) throw usage_error("Параметр " + name + ": задайте LO:HI.");
+    if (parts.size() != 2) throw usage_error(say(message_id::range_format, {text_value(name)}));
     const double lo = argument_number(parts[0], option), hi = argument_number(parts[1], option);
-    if (!(lo < hi)) throw usage_error("Параметр " + name + ": LO должно быть меньше HI.");
+    if (!(lo < hi)) throw usage_error(say(message_id::range_order, {text_value(name)}));
     if (!std::isfinite(hi - lo))
-        throw usage_error("Параметр " + name + ": ширина диапазона " + text + " выходит за пределы чисел double.");
+        throw usage_error(say(message_id::range_width_beyond_double, {text_value(name), text_value(text)}));
     if (!plot::drawable_range(lo, hi))
-        throw usage_error("Параметр " + name + ": диапазон " + text +
-                          " слишком узок, его ширина должна быть не меньше 1e-6 наибольшего по модулю предела.");
+        throw usage_error(say(message_id::range_too_narrow, {text_value(name), text_value(text)}));
     checked_si(q, u, lo, name);
     checked_si(q, u, hi, name);
     return {lo, hi};
@@ -193,7 +188,7 @@ std::pair<double, double> range_of(const std::string& text, const char* option, 
 void check_picture_name(const std::string& path) {
     const std::string ext = std::filesystem::path(path).extension().string();
     if (ext != ".svg" && ext != ".png" && ext != ".pdf")
-        throw usage_error("Недопустимое имя файла рисунка '" + path + "': допустимы расширения .svg, .png, .pdf.");
+        throw usage_error(say(message_id::picture_name, {text_value(path)}));
 }
 
 }  // namespace
@@ -207,31 +202,32 @@ int run_cycle(const mode_options& o, std::ostream& out, std::ostream& err) {
 
     const vantrel::fluid f = vantrel::fluid::by_name(data_directory(o.data), pos.fluid);
     const vantrel::cycle_result r = vantrel::vapour_compression(f, in);
-    for (const std::string& w : r.warnings) err << w << '\n';
+    for (const vantrel::message& w : r.warnings) err << say(w) << '\n';
     if (format == output_format::json)
         write_cycle_json(out, f.info().agent, r, u);
     else if (format == output_format::csv)
         write_cycle_csv(out, f.info().agent, r, u);
     else
         write_cycle_table(out, f.info().agent, r, u);
-    require_written(out, STANDARD_OUTPUT);  // before the picture, which takes its time
+    require_written(out, standard_output());  // before the picture, which takes its time
     if (!o.diagram.empty()) render(log_ph_diagram(f, {u, std::nullopt, std::nullopt, &r}), o.diagram);
     return 0;
 }
 
 int run_diagram(const mode_options& o, std::ostream&, std::ostream& err) {
     const fluid_and_keys pos = split_positionals(o.args);
-    if (!pos.given.empty()) throw usage_error("Лишний аргумент '" + pos.given[0].key + "=" + pos.given[0].value + "'.");
+    if (!pos.given.empty())
+        throw usage_error(say(message_id::extra_argument, {text_value(pos.given[0].key + "=" + pos.given[0].value)}));
     const unit_system u = parse_units(o.units);
     check_picture_name(o.output);
     diagram_request req{u, std::nullopt, std::nullopt, nullptr};
     if (!o.p_range.empty()) req.p_range = range_of(o.p_range, "--p-range", quantity::pressure, u);
     if (!o.h_range.empty()) req.h_range = range_of(o.h_range, "--h-range", quantity::energy, u);
-    if (req.p_range && !(req.p_range->first > 0)) throw usage_error("Параметр --p-range: давление должно быть больше 0.");
+    if (req.p_range && !(req.p_range->first > 0)) throw usage_error(say(message_id::range_pressure_positive));
     std::vector<key_value> cycle_keys;
     for (const std::string& t : o.cycle) {
         const auto kv = split_key_value(t);
-        if (!kv) throw usage_error("Параметр --cycle: ожидается KEY=VALUE, а не '" + t + "'.");
+        if (!kv) throw usage_error(say(message_id::cycle_token, {text_value(t)}));
         cycle_keys.push_back(*kv);
     }
     const std::optional<vantrel::cycle_input> in =
@@ -241,7 +237,7 @@ int run_diagram(const mode_options& o, std::ostream&, std::ostream& err) {
     std::optional<vantrel::cycle_result> r;
     if (in) {
         r = vantrel::vapour_compression(f, *in);
-        for (const std::string& w : r->warnings) err << w << '\n';
+        for (const vantrel::message& w : r->warnings) err << say(w) << '\n';
         req.cycle = &*r;
     }
     render(log_ph_diagram(f, req), o.output);

@@ -13,8 +13,8 @@ namespace {
 fs::path existing(const fs::path& dir, const char* named_by) {
     std::error_code ec;
     if (!fs::is_directory(dir, ec))
-        throw vantrel::error(vantrel::error_kind::data,
-                             "Каталог данных " + dir.string() + " (" + named_by + ") не найден!");
+        throw vantrel::error(vantrel::error_kind::data, vantrel::message_id::data_directory_named_missing,
+                             {vantrel::text_value(dir.string()), vantrel::text_value(named_by)});
     return dir;
 }
 
@@ -35,8 +35,7 @@ fs::path data_directory(const std::string& option) {
     const fs::path bin = executable_directory();
     const fs::path installed = bin.parent_path() / "share" / "vantrel" / "data";
     if (!bin.empty() && fs::is_directory(installed, ec)) return installed;
-    throw vantrel::error(vantrel::error_kind::data,
-                         "Каталог данных не найден: задайте его параметром --data или переменной VANTREL_DATA.");
+    throw vantrel::error(vantrel::error_kind::data, vantrel::message_id::data_directory_unknown);
 }
 
 }  // namespace cli

@@ -246,7 +246,8 @@ void add_cycle(plot::figure& fig, const frame& fr, const vantrel::cycle_result& 
 
 plot::figure log_ph_diagram(const vantrel::fluid& f, const diagram_request& r) {
     const std::vector<vantrel::saturation> dome = saturation_curve(f);
-    if (dome.size() < 2) throw vantrel::error(vantrel::error_kind::data, "Линия насыщения " + f.info().agent + " не рассчитывается.");
+    if (dome.size() < 2) throw vantrel::error(vantrel::error_kind::data, vantrel::message_id::dome_not_computed,
+                                                 {vantrel::text_value(f.info().agent)});
     const frame fr = window_of(f, dome, r);
     const auto& i = f.info();
     plot::figure fig;

@@ -14,6 +14,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/arguments.h"
+#include "cli/speech.h"
 #include "cli/written.h"
 #include "vantrel/vantrel.h"
 
@@ -48,16 +49,17 @@ std::string usage_message(const CLI::ParseError& e) {
     const std::string what = e.what();
     const std::size_t colon = what.find(": ");
     if (dynamic_cast<const CLI::ExtrasError*>(&e) != nullptr)
-        return "Лишний аргумент или неизвестный параметр: " + what.substr(colon == std::string::npos ? 0 : colon + 2) + ".";
+        return say(message_id::extra_argument_or_option,
+                   {text_value(what.substr(colon == std::string::npos ? 0 : colon + 2))});
     if (dynamic_cast<const CLI::ArgumentMismatch*>(&e) != nullptr)
-        return "Параметр" + std::string(what.find("At Most") != std::string::npos ? " " : "у ") + what.substr(0, colon) +
-               (what.find("At Most") != std::string::npos ? " задан больше одного раза." : " не задано значение.");
-    return "Недопустимая командная строка: " + what;
+        return say(what.find("At Most") != std::string::npos ? message_id::option_twice : message_id::option_without_value,
+                   {text_value(what.substr(0, colon))});
+    return say(message_id::invalid_command_line, {text_value(what)});
 }
 
 int usage_failure(std::ostream& err, const std::string& message, const std::string& mode) {
     err << message << "\n"
-        << "Подробнее: vantrel_cli " << (mode.empty() ? "" : mode + " ") << "--help\n";
+        << say(message_id::see_help, {text_value("vantrel_cli " + (mode.empty() ? "" : mode + " ") + "--help")}) << "\n";
     return 2;
 }
 
@@ -164,7 +166,7 @@ std::string chosen_mode(const CLI::App& app) {
         if (!extra.empty()) {
             std::string list;
             for (const std::string& a : extra) list += (list.empty() ? "" : " ") + a;
-            throw usage_error("Лишний аргумент или неизвестный параметр: " + list + ".");
+            throw usage_error(say(message_id::extra_argument_or_option, {text_value(list)}));
         }
     }
     return mode;
@@ -177,22 +179,22 @@ std::string message_of(const std::exception_ptr& e) {
     try {
         std::rethrow_exception(e);
     } catch (const vantrel::error& x) {
-        message = x.what();
+        message = x.message(speech());
     } catch (const usage_error& x) {
         message = x.what();
     } catch (const output_error& x) {
         message = x.what();
     } catch (const std::bad_alloc&) {
-        message = "Недостаточно памяти.";
+        message = say(message_id::out_of_memory);
     } catch (const std::filesystem::filesystem_error& x) {
-        message = "Ошибка файловой системы: " + (x.path1().empty() ? "" : x.path1().string() + ": ") +
-                  x.code().message() + ".";
+        message = say(message_id::filesystem_error,
+                      {text_value((x.path1().empty() ? "" : x.path1().string() + ": ") + x.code().message())});
     } catch (const std::system_error& x) {
-        message = "Системная ошибка: " + x.code().message() + ".";
+        message = say(message_id::system_error, {text_value(x.code().message())});
     } catch (const nlohmann::json::exception&) {
-        message = "Внутренняя ошибка программы при записи JSON.";
+        message = say(message_id::json_internal);
     } catch (...) {
-        message = "Внутренняя ошибка программы.";
+        message = say(message_id::internal_error);
     }
     for (char& c : message)
         if (c == '\n' || c == '\r') c = ' ';
@@ -208,6 +210,7 @@ int run_chosen(int argc, const char* const* argv, std::ostream& out, std::ostrea
     std::string mode;
     try {
         app.parse(argc, argv);
+        if (const auto units = find_units(o.units)) speak_units(*units);
         for (const CLI::App* sub : app.get_subcommands()) mode = sub->get_name();  // for the hint, should it fail
         mode = chosen_mode(app);
         if (mode.empty()) {
@@ -230,9 +233,7 @@ int run_chosen(int argc, const char* const* argv, std::ostream& out, std::ostrea
         return 0;
     } catch (const CLI::RequiredError&) {
         for (const CLI::App* sub : app.get_subcommands()) mode = sub->get_name();
-        return usage_failure(err, mode == "diagram" ? "Не задан файл рисунка: -o FILE.svg|png|pdf."
-                                                    : "Не задан параметр --in: ключи двух входных столбцов, например --in T,p.",
-                             mode);
+        return usage_failure(err, say(mode == "diagram" ? message_id::picture_missing : message_id::batch_in_missing), mode);
     } catch (const CLI::ParseError& e) {
         for (const CLI::App* sub : app.get_subcommands()) mode = sub->get_name();
         return usage_failure(err, usage_message(e), mode);
@@ -247,14 +248,15 @@ int run_chosen(int argc, const char* const* argv, std::ostream& out, std::ostrea
 }  // namespace
 
 int run_mode(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+    speak({language_of_environment(), vantrel::unit_system::eng});
     bool exact = false;
     for (const char* m : MODES) exact = exact || std::strcmp(argv[1], m) == 0;
     if (const auto meant = exact ? std::nullopt : mistyped_mode(argc, argv))
-        return usage_failure(err, "Неизвестный режим '" + std::string(argv[1]) + "': может быть, " + *meant + "?", "");
+        return usage_failure(err, say(message_id::unknown_mode, {text_value(argv[1]), text_value(*meant)}), "");
     const int status = run_chosen(argc, argv, out, err);
     // Everything written must have arrived; a failed run has said so already.
     if (status == 0) {
-        if (const auto failure = output_failure(out, STANDARD_OUTPUT)) {
+        if (const auto failure = output_failure(out, standard_output())) {
             err << *failure << "\n";
             return 1;
         }

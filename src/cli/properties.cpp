@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "cli/arguments.h"
+#include "cli/speech.h"
 
 namespace cli {
 
@@ -21,7 +22,8 @@ std::vector<property> parse_properties(std::string_view list) {
     for (const std::string_view name : split(list, ',')) {
         const vantrel::property_info* e = vantrel::find_property(trim(name));
         if (e == nullptr)
-            throw usage_error("Неизвестное свойство '" + std::string(trim(name)) + "': допустимы " + valid_names() + ".");
+            throw usage_error(
+                say(message_id::unknown_property, {text_value(std::string(trim(name))), text_value(valid_names())}));
         out.push_back(e->id);
     }
     return out;

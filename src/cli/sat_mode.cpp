@@ -8,6 +8,7 @@
 #include "cli/data_location.h"
 #include "cli/modes.h"
 #include "cli/output.h"
+#include "cli/speech.h"
 
 namespace cli {
 
@@ -21,14 +22,14 @@ std::vector<double> points_of(const key_value& kv) {
     const std::vector<std::string_view> parts = split(kv.value, ':');
     const std::string what = kv.key + "=";
     if (parts.size() == 1) return {argument_number(parts[0], what)};
-    if (parts.size() != 3) throw usage_error("Задайте " + kv.key + "=FROM:TO:STEP или " + kv.key + "=VALUE.");
+    if (parts.size() != 3) throw usage_error(say(message_id::sat_range_format, {text_value(kv.key)}));
     const double from = argument_number(parts[0], what), to = argument_number(parts[1], what);
     const double step = argument_number(parts[2], what);
-    if (!(step > 0)) throw usage_error("Шаг таблицы должен быть больше 0: " + std::string(parts[2]) + ".");
-    if (!(from <= to)) throw usage_error("Начало таблицы больше её конца: " + kv.value + ".");
+    if (!(step > 0)) throw usage_error(say(message_id::sat_step, {text_value(std::string(parts[2]))}));
+    if (!(from <= to)) throw usage_error(say(message_id::sat_range_order, {text_value(kv.value)}));
     const double span = (to - from) / step;
     if (!(span < static_cast<double>(MAX_POINTS)))
-        throw usage_error("Слишком много точек в таблице " + kv.value + ": не более 100000.");
+        throw usage_error(say(message_id::sat_too_many, {text_value(kv.value)}));
     const double tolerance = 1e-9 * step;
     std::size_t n = static_cast<std::size_t>(std::floor(span));
     if (from + static_cast<double>(n + 1) * step <= to + tolerance) ++n;
@@ -37,20 +38,8 @@ std::vector<double> points_of(const key_value& kv) {
         const double x = from + static_cast<double>(i) * step;
         pts.push_back(std::fabs(x - to) <= tolerance ? to : x);
     }
-    if (pts.size() > MAX_POINTS) throw usage_error("Слишком много точек в таблице " + kv.value + ": не более 100000.");
+    if (pts.size() > MAX_POINTS) throw usage_error(say(message_id::sat_too_many, {text_value(kv.value)}));
     return pts;
-}
-
-// Ten significant digits: as many as a limit needs, without the noise of a
-// conversion (200 K is -73.15 degrees Celsius, not -73.14999999999998).
-std::string limit_text(double v) {
-    char buf[32];
-    const auto r = std::to_chars(buf, buf + sizeof buf, unsigned_zero(v), std::chars_format::general, 10);
-    return std::string(buf, r.ptr);
-}
-
-std::string range_text(quantity q, unit_system u, double lo, double hi) {
-    return limit_text(from_si(q, u, lo)) + " до " + limit_text(from_si(q, u, hi)) + " " + std::string(unit_name(q, u));
 }
 
 }  // namespace
@@ -58,7 +47,7 @@ std::string range_text(quantity q, unit_system u, double lo, double hi) {
 int run_sat(const mode_options& o, std::ostream& out, std::ostream& err) {
     const fluid_and_keys pos = split_positionals(o.args);
     if (pos.given.size() != 1 || (pos.given[0].key != "T" && pos.given[0].key != "p"))
-        throw usage_error("Задайте одну величину: T=FROM:TO:STEP, p=FROM:TO:STEP, T=VALUE или p=VALUE.");
+        throw usage_error(say(message_id::sat_one_value));
     const unit_system u = parse_units(o.units);
     const output_format format = parse_format(o.format);
     const bool by_T = pos.given[0].key == "T";
@@ -93,11 +82,12 @@ int run_sat(const mode_options& o, std::ostream& out, std::ostream& err) {
             row[by_T ? 0 : 1] = value;  // as given, without the round trip through SI
         } else if (!told) {
             told = true;
-            err << "Состояния насыщения при " << pos.given[0].key << " = " << limit_text(value) << " "
-                << unit_name(given_q, u) << " нет: оно рассчитывается от тройной точки до критической ("
-                << pos.given[0].key << " от "
-                << (by_T ? range_text(given_q, u, info.T_tp, info.T_cr) : range_text(given_q, u, info.p_tp, info.p_cr))
-                << "); значения в таких строках пусты.\n";
+            const std::string& key = pos.given[0].key;
+            const auto at = [&](double v) { return number_value(v, given_q); };
+            err << say(message_id::sat_no_state,
+                       {vantrel::named_value(key, si, given_q), text_value(key), at(by_T ? info.T_tp : info.p_tp),
+                        at(by_T ? info.T_cr : info.p_cr)})
+                << '\n';
         }
         if (info.glide && si > 0) {
             const vantrel::bubble_dew b = by_T ? f.bubble_dew_at_T(si) : f.bubble_dew_at_p(si);

@@ -5,14 +5,14 @@
 #include "cli/data_location.h"
 #include "cli/modes.h"
 #include "cli/output.h"
+#include "cli/speech.h"
 
 namespace cli {
 
 int run_state(const mode_options& o, std::ostream& out, std::ostream& err) {
     const fluid_and_keys pos = split_positionals(o.args);
     if (pos.given.size() != 2)
-        throw usage_error("Нужны ровно две величины состояния, например T=20 p=5; задано " +
-                          std::to_string(pos.given.size()) + ".");
+        throw usage_error(say(message_id::state_needs_two, {text_value(std::to_string(pos.given.size()))}));
     const unit_system u = parse_units(o.units);
     const output_format format = parse_format(o.format);
     const std::vector<property> props = o.props.empty() ? default_properties() : parse_properties(o.props);
@@ -24,7 +24,7 @@ int run_state(const mode_options& o, std::ostream& out, std::ostream& err) {
 
     const vantrel::fluid f = vantrel::fluid::by_name(data_directory(o.data), pos.fluid);
     const vantrel::state s = f.at(r.pair, r.first, r.second, extras_for(props));
-    if (!s.warning.empty()) err << s.warning << '\n';
+    if (s.warning) err << say(*s.warning) << '\n';
 
     record_set set{f.info().agent, {}, {{}}};
     for (const property p : props) {

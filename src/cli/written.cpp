@@ -8,12 +8,17 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "cli/speech.h"
+
 namespace cli {
 
 std::string write_failure(std::string_view name, int error) {
-    return "Не удалось записать " + std::string(name) + ": " +
-           (error != 0 ? std::string(std::strerror(error)) : std::string("неизвестная ошибка"));
+    return say(message_id::write_failed,
+               {text_value(std::string(name)),
+                text_value(error != 0 ? std::string(std::strerror(error)) : say(message_id::unknown_write_error))});
 }
+
+std::string standard_output() { return say(message_id::standard_output); }
 
 std::optional<std::string> output_failure(std::ostream& out, std::string_view name) {
     if (out.good()) {
@@ -46,7 +51,7 @@ replacement_file::~replacement_file() {
     if (!committed_) ::unlink(temporary_.c_str());
 }
 
-void replacement_file::fail(int error) const { throw output_error(write_failure("файл " + path_, error)); }
+void replacement_file::fail(int error) const { throw output_error(write_failure(say(message_id::file_named, {text_value(path_)}), error)); }
 
 void replacement_file::write(std::string_view text) {
     for (std::size_t done = 0; done < text.size();) {

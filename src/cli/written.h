@@ -16,8 +16,8 @@ struct output_error : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// "Не удалось записать NAME: REASON", REASON the system's text for errno
-// error (0: an unknown one).
+// "Could not write NAME: REASON", REASON the system's text for errno error
+// (0: an unknown one).
 std::string write_failure(std::string_view name, int error);
 
 // Flushes out; the message of write_failure when anything written to it did
@@ -29,13 +29,13 @@ std::optional<std::string> output_failure(std::ostream& out, std::string_view na
 void require_written(std::ostream& out, std::string_view name);
 
 // What standard output is called in the messages.
-inline constexpr std::string_view STANDARD_OUTPUT = "стандартный вывод";
+std::string standard_output();
 
 // A file replaced whole: its new content goes to a new temporary file beside
 // it, created exclusively under a unique name (a planted link or FIFO is
 // never followed or opened, as mkstemp does) with the permissions the umask
 // gives a new file, and renamed over it by commit() once complete. Whatever
-// fails is an output_error "Не удалось записать файл PATH: REASON"; the
+// fails is an output_error "Could not write file PATH: REASON"; the
 // temporary file is removed unless committed.
 class replacement_file {
 public:

@@ -21,17 +21,19 @@ namespace {
 
 void require_temperature(double T) {
     if (!(T > 0) || !std::isfinite(T))
-        throw error(error_kind::input, "Недопустимая температура T = " + number_text(T) + " K: она должна быть больше 0 K.");
+        throw error(error_kind::input, message_id::temperature_not_positive,
+                    {number_value(T, quantity::temperature), number_value(0, quantity::temperature)});
 }
 
 void require_pressure(double p) {
     if (!(p > 0) || !std::isfinite(p))
-        throw error(error_kind::input, "Недопустимое давление p = " + number_text(p) + " Pa: оно должно быть больше 0 Pa.");
+        throw error(error_kind::input, message_id::pressure_not_positive,
+                    {number_value(p, quantity::pressure), number_value(0, quantity::pressure)});
 }
 
-void require_finite(const char* name, double value, const char* unit) {
+void require_finite(const char* name, double value, quantity q) {
     if (!std::isfinite(value))
-        throw error(error_kind::input, std::string("Недопустимое значение ") + name + " = " + number_text(value) + unit);
+        throw error(error_kind::input, message_id::value_not_finite, {named_value(name, value, q)});
 }
 
 // The values of a pair, checked: temperatures, pressures and densities
@@ -41,15 +43,13 @@ void require_pair(input_pair pair, double first, double second) {
     if (t_first) require_temperature(first);
     if (pair == input_pair::p_h || pair == input_pair::p_s || pair == input_pair::p_x) require_pressure(first);
     if (pair == input_pair::T_p) require_pressure(second);
-    if (pair == input_pair::h_s) require_finite("h", first, " J/kg.");
-    if (pair == input_pair::p_h) require_finite("h", second, " J/kg.");
-    if (pair == input_pair::p_s || pair == input_pair::h_s) require_finite("s", second, " J/(kg K).");
+    if (pair == input_pair::h_s) require_finite("h", first, quantity::energy);
+    if (pair == input_pair::p_h) require_finite("h", second, quantity::energy);
+    if (pair == input_pair::p_s || pair == input_pair::h_s) require_finite("s", second, quantity::entropy);
     if ((pair == input_pair::T_x || pair == input_pair::p_x) && !(second >= 0 && second <= 1))
-        throw error(error_kind::input,
-                    "Недопустимая доля пара x = " + number_text(second) + ": она должна быть от 0 до 1.");
+        throw error(error_kind::input, message_id::fraction_outside, {number_value(second, quantity::fraction)});
     if (pair == input_pair::T_rho && !(second > 0 && std::isfinite(second)))
-        throw error(error_kind::input,
-                    "Недопустимая плотность rho = " + number_text(second) + " kg/m3: она должна быть больше 0.");
+        throw error(error_kind::input, message_id::density_not_positive, {number_value(second, quantity::density)});
 }
 
 // Whether the state's value of the key k is v: to 1e-9 of it, or within an
@@ -83,23 +83,13 @@ bool on_its_side(const fluid_data& f, const flash_state& st, const state& s) {
     return gas ? omega <= *sat->omega_2 * (1 + 1e-9) : omega >= *sat->omega_1 * (1 - 1e-9);
 }
 
-// "T = 300 K и p = 100000 Pa": the values of a pair in messages.
-std::string values_text(input_pair pair, double first, double second) {
-    const auto named = [](input_key k, double v) {
-        const std::string unit(unit_of(info_of(k).q, unit_system::si).name);
-        return std::string(info_of(k).name) + " = " + number_text(v) + (unit == "-" ? "" : " " + unit);
-    };
-    const auto [a, b] = keys_of(pair);
-    return named(a, first) + " и " + named(b, second);
-}
-
 // The equation's lower limit of temperature: the stated one, or the triple point.
 double lower_limit(const fluid_data& f) { return f.info.T_min.value_or(f.cfg.T_tp); }
 
 [[noreturn]] void below_lower_limit(const fluid_data& f, input_pair pair, double first, double second) {
-    throw error(error_kind::input, "Состояние с " + values_text(pair, first, second) +
-                                       " лежит ниже нижней границы уравнения состояния " + f.info.agent +
-                                       " (T = " + number_text(lower_limit(f)) + " K).");
+    throw error(error_kind::input, message_id::below_lower_limit,
+                {pair_values(pair, first, second), text_value(f.info.agent),
+                 number_value(lower_limit(f), quantity::temperature)});
 }
 
 // A state that does not reproduce the values it was asked for, or lies on
@@ -113,10 +103,9 @@ void check_state(const fluid_data& f, input_pair pair, double first, double seco
     const bool holds = reproduces(a, first, s) && reproduces(b, second, s) && on_its_side(f, st, s);
     if (holds && !(s.T < 0.5 * lower_limit(f))) return;
     if (s.T <= lower_limit(f) * (1 + 1e-9)) below_lower_limit(f, pair, first, second);
-    throw error(error_kind::no_convergence, "Расчёт состояния по (" + std::string(info_of(a).name) + ", " +
-                                                std::string(info_of(b).name) +
-                                                ") не сошёлся: найденное состояние не воспроизводит " +
-                                                values_text(pair, first, second) + ".");
+    throw error(error_kind::no_convergence, message_id::state_not_reproduced,
+                {text_value(std::string(info_of(a).name)), text_value(std::string(info_of(b).name)),
+                 pair_values(pair, first, second)});
 }
 
 // Every number of a result must be finite, whatever the flags say.
@@ -252,7 +241,7 @@ fluid fluid::load(const std::filesystem::path& data_dir, const std::string& agen
     check_plain_name(agent);
     std::error_code ec;
     if (agent.empty() || !std::filesystem::is_directory(data_dir / agent, ec))
-        throw error(error_kind::data, "Вещество '" + agent + "' не найдено в каталоге " + data_dir.string() + "!");
+        throw error(error_kind::data, message_id::fluid_not_found, {text_value(agent), text_value(data_dir.string())});
     return fluid(load_fluid((data_dir / agent).string()));
 }
 
@@ -378,8 +367,10 @@ fluid fluid::by_name(const std::filesystem::path& data_dir, const std::string& n
     // The configurations are read once, for the match or the closest names.
     const auto infos = list_fluids(data_dir);
     if (const auto agent = matching(infos, name)) return load(data_dir, *agent);
-    throw error(error_kind::data, "Вещество '" + name + "' не найдено в каталоге " + data_dir.string() + "!" +
-                                      (infos.empty() ? "" : " Ближайшие: " + closest_names(infos, name) + "."));
+    if (infos.empty())
+        throw error(error_kind::data, message_id::fluid_not_found, {text_value(name), text_value(data_dir.string())});
+    throw error(error_kind::data, message_id::fluid_not_found_closest,
+                {text_value(name), text_value(data_dir.string()), text_value(closest_names(infos, name))});
 }
 
 std::vector<fluid_info> list_fluids(const std::filesystem::path& data_dir) {
@@ -391,7 +382,7 @@ std::vector<fluid_info> list_fluids(const std::filesystem::path& data_dir) {
         std::error_code entry;
         if (e.is_directory(entry) && file_exists((e.path() / "config.txt").string())) dirs.push_back(e.path());
     }
-    if (ec) throw error(error_kind::data, "Каталог данных " + data_dir.string() + " не найден!");
+    if (ec) throw error(error_kind::data, message_id::data_directory_missing, {text_value(data_dir.string())});
     std::sort(dirs.begin(), dirs.end());
     std::vector<fluid_info> out;
     for (const auto& d : dirs) out.push_back(read_fluid_info(d.string()));

@@ -10,25 +10,13 @@ namespace vantrel {
 
 namespace {
 
-[[noreturn]] void invalid(const std::string& message) { throw error(error_kind::input, message); }
-
-// Ten significant digits: 263.15 K, not the 263.14999999999998 of a
-// conversion from degrees Celsius.
-std::string readable(double v) {
-    char buf[32];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 10);
-    return std::string(buf, r.ptr);
+[[noreturn]] void invalid(message_id id, std::vector<message_value> values = {}) {
+    throw error(error_kind::input, id, std::move(values));
 }
 
-// A number as given: the shortest text that reads back as it (1.0000000000000002
-// is not 1).
-std::string exact(double v) {
-    char buf[32];
-    return std::string(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
-}
-
-std::string kelvin(double T) { return readable(T) + " K"; }
-std::string pascal(double p) { return readable(p) + " Pa"; }
+message_value kelvin(double T) { return number_value(T, quantity::temperature); }
+message_value kelvins(double dT) { return number_value(dT, quantity::temperature_difference); }
+message_value pascal(double p) { return number_value(p, quantity::pressure); }
 
 // The lower and upper ends of a range are inclusive to 1e-15 of them: a
 // limit written in other units rounds a hair to either side.
@@ -43,40 +31,35 @@ void check_finite(const cycle_input& in) {
     };
     for (const auto& [name, v] : values)
         if (v && !std::isfinite(*v))
-            invalid(std::string("Недопустимое значение ") + name + " = " + exact(*v) + ": нужно конечное число.");
+            invalid(message_id::cycle_value_not_finite, {text_value(name), number_value(*v)});
 }
 
 void check_input(const fluid_info& i, const cycle_input& in) {
     if (!(in.eta > 0 && in.eta <= 1))
-        invalid("Недопустимый КПД компрессора eta = " + exact(in.eta) + ": он должен быть больше 0 и не больше 1.");
+        invalid(message_id::cycle_eta, {number_value(in.eta)});
     if (in.vol_eff && !(*in.vol_eff > 0 && *in.vol_eff <= 1))
-        invalid("Недопустимый коэффициент подачи vol_eff = " + exact(*in.vol_eff) +
-                ": он должен быть больше 0 и не больше 1.");
-    if (!(in.superheat >= 0)) invalid("Недопустимый перегрев " + kelvin(in.superheat) + ": он не может быть отрицательным.");
-    if (!(in.subcool >= 0)) invalid("Недопустимое переохлаждение " + kelvin(in.subcool) + ": оно не может быть отрицательным.");
+        invalid(message_id::cycle_vol_eff, {number_value(*in.vol_eff)});
+    if (!(in.superheat >= 0)) invalid(message_id::cycle_superheat_negative, {kelvins(in.superheat)});
+    if (!(in.subcool >= 0)) invalid(message_id::cycle_subcool_negative, {kelvins(in.subcool)});
     if (in.capacity && !(*in.capacity > 0))
-        invalid("Недопустимая холодопроизводительность " + readable(*in.capacity) + " W: она должна быть больше 0.");
+        invalid(message_id::cycle_capacity, {number_value(*in.capacity, quantity::power)});
     if (below(in.T_evap, i.T_tp))
-        invalid("Температура кипения " + kelvin(in.T_evap) + " ниже нижней границы уравнения состояния " + kelvin(i.T_tp) + ".");
+        invalid(message_id::cycle_evap_below_limit, {kelvin(in.T_evap), kelvin(i.T_tp)});
     if (!(in.T_evap < i.T_cr))
-        invalid("Температура кипения " + kelvin(in.T_evap) + " не ниже критической " + kelvin(i.T_cr) + ".");
+        invalid(message_id::cycle_evap_not_below_critical, {kelvin(in.T_evap), kelvin(i.T_cr)});
     const bool subcritical = in.T_cond.has_value();
     if (subcritical == (in.T_gc_out || in.p_high) || (!subcritical && !(in.T_gc_out && in.p_high)))
-        invalid("Задайте либо температуру конденсации, либо температуру на выходе из газоохладителя и высокое давление.");
+        invalid(message_id::cycle_high_side_missing);
     if (subcritical) {
         if (!(in.T_evap < *in.T_cond))
-            invalid("Температура кипения " + kelvin(in.T_evap) + " должна быть ниже температуры конденсации " +
-                    kelvin(*in.T_cond) + ".");
+            invalid(message_id::cycle_evap_not_below_cond, {kelvin(in.T_evap), kelvin(*in.T_cond)});
         if (!(*in.T_cond < i.T_cr))
-            invalid("Температура конденсации " + kelvin(*in.T_cond) + " не ниже критической " + kelvin(i.T_cr) +
-                    ": для транскритического цикла задайте температуру на выходе из газоохладителя и высокое давление.");
+            invalid(message_id::cycle_cond_not_below_critical, {kelvin(*in.T_cond), kelvin(i.T_cr)});
     } else {
         if (!(*in.p_high > i.p_cr))
-            invalid("Высокое давление " + pascal(*in.p_high) + " не выше критического " + pascal(i.p_cr) +
-                    ": транскритический цикл невозможен.");
+            invalid(message_id::cycle_high_not_above_critical, {pascal(*in.p_high), pascal(i.p_cr)});
         if (!(*in.T_gc_out > in.T_evap))
-            invalid("Температура на выходе из газоохладителя " + kelvin(*in.T_gc_out) +
-                    " должна быть выше температуры кипения " + kelvin(in.T_evap) + ".");
+            invalid(message_id::cycle_gc_out_not_above_evap, {kelvin(*in.T_gc_out), kelvin(in.T_evap)});
     }
 }
 
@@ -87,7 +70,7 @@ double dew_pressure(const fluid& f, double T) {
         if (const auto d = f.bubble_dew_at_T(T).dew) return *d;
     }
     if (const auto s = f.saturation_at_T(T)) return s->p;
-    invalid("Нет состояния насыщения при T = " + kelvin(T) + ".");
+    invalid(message_id::cycle_no_saturation, {kelvin(T)});
 }
 
 // The bubble temperature at p: the blend's bubble line, or the saturation
@@ -102,13 +85,12 @@ double bubble_temperature(const fluid& f, double p, double T_sat) {
 // The state at (T, p) that must be of the given phase: a saturated one (x)
 // when no difference is asked for, an error otherwise.
 state phase_state(const fluid& f, double T, double p, phase_kind phase, double difference, double x,
-                  const char* what) {
+                  message_id short_of) {
     if (difference == 0 && !f.info().glide) return f.at(input_pair::p_x, p, x, extras::none);
     const state s = f.at(input_pair::T_p, T, p, extras::none);
     if (s.phase == phase) return s;
     if (difference == 0) return f.at(input_pair::p_x, p, x, extras::none);
-    invalid(std::string(what) + " " + kelvin(difference) + " недостаточно: по уравнению состояния точка при T = " +
-            kelvin(T) + " и p = " + pascal(p) + " не " + (phase == phase_kind::gas ? "газ." : "жидкость."));
+    invalid(short_of, {kelvins(difference), kelvin(T), pascal(p)});
 }
 
 void add_figures(cycle_result& r, const cycle_input& in) {
@@ -130,8 +112,8 @@ void add_figures(cycle_result& r, const cycle_input& in) {
         if (in.vol_eff) r.swept_volume_flow = *r.volume_flow / *in.vol_eff;
     }
     for (const cycle_point& p : r.points)
-        if (!p.s.warning.empty() && std::find(r.warnings.begin(), r.warnings.end(), p.s.warning) == r.warnings.end())
-            r.warnings.push_back(p.s.warning);
+        if (p.s.warning && std::find(r.warnings.begin(), r.warnings.end(), *p.s.warning) == r.warnings.end())
+            r.warnings.push_back(*p.s.warning);
 }
 
 }  // namespace
@@ -146,14 +128,15 @@ cycle_result vapour_compression(const fluid& f, const cycle_input& in) {
 
     cycle_result r;
     r.dew_point_convention = f.info().glide;
-    const state s1 = phase_state(f, in.T_evap + in.superheat, p_evap, phase_kind::gas, in.superheat, 1, "Перегрев");
+    const state s1 = phase_state(f, in.T_evap + in.superheat, p_evap, phase_kind::gas, in.superheat, 1,
+                                 message_id::cycle_superheat_short);
     const state s2s = f.at(input_pair::p_s, p_high, s1.s, extras::none);
     const double work = (s2s.h - s1.h) / in.eta;
     if (!std::isfinite(work))
-        invalid("Недопустимый КПД компрессора eta = " + exact(in.eta) + ": работа сжатия не выражается конечным числом.");
+        invalid(message_id::cycle_eta_work, {number_value(in.eta)});
     const state s2 = f.at(input_pair::p_h, p_high, s1.h + work, extras::none);
     const state s3 = subcritical ? phase_state(f, bubble_temperature(f, p_high, *in.T_cond) - in.subcool, p_high,
-                                               phase_kind::liquid, in.subcool, 0, "Переохлаждение")
+                                               phase_kind::liquid, in.subcool, 0, message_id::cycle_subcool_short)
                                  : f.at(input_pair::T_p, *in.T_gc_out, p_high, extras::none);
     const state s4 = f.at(input_pair::p_h, p_evap, s3.h, extras::none);
     r.points = {{"1", s1}, {"2s", s2s}, {"2", s2}, {"3", s3}, {"4", s4},

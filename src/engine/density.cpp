@@ -17,7 +17,7 @@ double checked(double omega) {
 }
 
 [[noreturn]] void not_converged() {
-    throw error(error_kind::no_convergence, "Расчёт плотности не сошёлся за 200 итераций.");
+    throw error(error_kind::no_convergence, message_id::density_no_convergence);
 }
 
 }  // namespace

@@ -34,14 +34,14 @@ struct steps {
 
 void count_pass(int& passes) {
     if (++passes > MAX_PASSES)
-        throw error(error_kind::no_convergence, "Расчёт фазового равновесия не сошёлся за 100 итераций.");
+        throw error(error_kind::no_convergence, message_id::equilibrium_no_convergence);
 }
 
 }  // namespace
 
 void singular_jacobian() {
     clear_fp();
-    throw error(error_kind::no_convergence, "Вырожденная матрица Якоби в расчёте фазового равновесия.");
+    throw error(error_kind::no_convergence, message_id::equilibrium_singular);
 }
 
 Eigen::Vector3d equal_area_residuals_p(const residual_model& m, double omega_1, double omega_2, double tau,

@@ -62,20 +62,19 @@ struct descriptor {
 
 }  // namespace
 
-void missing_file(const std::string& path) { throw error(error_kind::data, "Файл " + path + " не найден!"); }
+void missing_file(const std::string& path) { throw error(error_kind::data, message_id::file_missing, {text_value(path)}); }
 
 void unreadable_file(const std::string& path) {
-    throw error(error_kind::data, "При чтении файла " + path + " произошла ошибка. Проверьте синтаксис файла.");
+    throw error(error_kind::data, message_id::file_syntax, {text_value(path)});
 }
 
 void reject_value(const std::string& config_path, const std::string& key, const std::string& value) {
-    throw error(error_kind::data, "Недопустимое значение " + key + " = '" + value + "' в файле " + config_path);
+    throw error(error_kind::data, message_id::file_value, {text_value(key), text_value(value), text_value(config_path)});
 }
 
 void check_plain_name(const std::string& name) {
     if (name == "." || name == ".." || name.find_first_of(std::string("/\\\0", 3)) != std::string::npos)
-        throw error(error_kind::data,
-                    "Недопустимое имя '" + name + "': имя вещества или файла данных не может быть путём");
+        throw error(error_kind::data, message_id::name_is_path, {text_value(name)});
 }
 
 bool file_exists(const std::string& path) {
@@ -101,7 +100,7 @@ std::string read_data_file(const std::string& path) {
         if (n == 0) break;
         if (n < 0) {
             if (errno == EINTR) continue;
-            throw error(error_kind::data, "При чтении файла " + path + " произошла ошибка ввода-вывода.");
+            throw error(error_kind::data, message_id::file_io, {text_value(path)});
         }
         text.append(buf, static_cast<std::size_t>(n));
         if (text.size() > MAX_DATA_FILE) unreadable_file(path);

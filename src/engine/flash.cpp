@@ -13,22 +13,20 @@ namespace vantrel::detail {
 
 namespace {
 
-std::string quantity(const char* name, double value, const char* unit) {
-    std::string t = std::string(name) + " = " + number_text(value);
-    return *unit ? t + " " + unit : t;
-}
-
 }  // namespace
 
 void no_convergence(const char* pair) {
-    throw error(error_kind::no_convergence,
-                std::string("Расчёт состояния по (") + pair + ") не сошёлся за 100 итераций.");
+    throw error(error_kind::no_convergence, message_id::state_no_convergence, {text_value(pair)});
 }
 
-void no_state(const std::string& given) { throw error(error_kind::input, "Состояния с " + given + " не существует."); }
+message_value pair_values(input_pair pair, double first, double second) {
+    const auto named = [](input_key k, double v) { return named_value(std::string(info_of(k).name), v, info_of(k).q); };
+    const auto [a, b] = keys_of(pair);
+    return nested_value({message{message_id::pair_values, {named(a, first), named(b, second)}}});
+}
 
-std::string given_text(const char* a, double va, const char* ua, const char* b, double vb, const char* ub) {
-    return quantity(a, va, ua) + " и " + quantity(b, vb, ub);
+void no_state(input_pair pair, double first, double second) {
+    throw error(error_kind::input, message_id::no_state, {pair_values(pair, first, second)});
 }
 
 flash_state single(const fluid_data& f, double T, double p, std::optional<phase_kind> known, bool refuse) {
@@ -83,8 +81,7 @@ std::pair<double, double> temperature_span(const fluid_data& f) {
 // An end of the search in T at p: from T0 outward (down by 5 %, or up by 25 %
 // a step) until target lies on the inner side of its value; beyond the
 // stated range a state is computed, with a warning. Nothing there: no state.
-std::pair<double, double> outer_end(const fluid_data& f, caloric q, double p, double T0, bool up, double target,
-                                    const std::string& given) {
+std::pair<double, double> outer_end(const fluid_data& f, caloric q, double p, double T0, bool up, double target) {
     double T = T0;
     for (int i = 0; i < 16; ++i, T *= up ? 1.25 : 0.95) {
         double v = 0;
@@ -96,7 +93,7 @@ std::pair<double, double> outer_end(const fluid_data& f, caloric q, double p, do
         }
         if (up ? v >= target : v <= target) return {T, v};
     }
-    no_state(given);
+    no_state(q == caloric::h ? input_pair::p_h : input_pair::p_s, p, target);
 }
 
 // The single-phase state at p whose h (or s) is target, its T between lo and
@@ -127,30 +124,27 @@ flash_state solve_at_p(const fluid_data& f, caloric q, double p, double target, 
 }
 
 // The single-phase state at p with h (or s) anywhere in T's span.
-flash_state over_span(const fluid_data& f, caloric q, double p, double target, const char* pair,
-                      const std::string& given) {
+flash_state over_span(const fluid_data& f, caloric q, double p, double target, const char* pair) {
     const auto [t_lo, t_hi] = temperature_span(f);
-    const auto [lo, v_lo] = outer_end(f, q, p, t_lo, false, target, given);
-    const auto [hi, v_hi] = outer_end(f, q, p, t_hi, true, target, given);
+    const auto [lo, v_lo] = outer_end(f, q, p, t_lo, false, target);
+    const auto [hi, v_hi] = outer_end(f, q, p, t_hi, true, target);
     return solve_at_p(f, q, p, target, lo, v_lo, hi, v_hi, pair);
 }
 
 flash_state at_p_and(const fluid_data& f, caloric q, double p, double target) {
     const char* pair = q == caloric::h ? "p, h" : "p, s";
-    const std::string given = q == caloric::h ? given_text("p", p, "Pa", "h", target, "J/kg")
-                                              : given_text("p", p, "Pa", "s", target, "J/(kg K)");
     const std::optional<saturated_pair> s = saturated_states(f, given::p, p);
-    if (!s) return over_span(f, q, p, target, pair, given);
+    if (!s) return over_span(f, q, p, target, pair);
     const saturated_properties sp = saturated_phases(f, *s);
     const double v_liq = q == caloric::h ? sp.liquid.h : sp.liquid.s;
     const double v_vap = q == caloric::h ? sp.vapour.h : sp.vapour.s;
     if (target >= v_liq && target <= v_vap) return with_quality(*s, (target - v_liq) / (v_vap - v_liq), f.cfg.rho_div);
     const auto [t_lo, t_hi] = temperature_span(f);
     if (target < v_liq) {
-        const auto [lo, v_lo] = outer_end(f, q, p, std::min(t_lo, s->T), false, target, given);
+        const auto [lo, v_lo] = outer_end(f, q, p, std::min(t_lo, s->T), false, target);
         return solve_at_p(f, q, p, target, lo, v_lo, s->T, v_liq, pair, phase_kind::liquid);
     }
-    const auto [hi, v_hi] = outer_end(f, q, p, std::max(t_hi, s->T), true, target, given);
+    const auto [hi, v_hi] = outer_end(f, q, p, std::max(t_hi, s->T), true, target);
     // Above the saturation temperature at p, a pressure below the critical
     // one: gas, at every temperature (the phase decision could put a state
     // a hair above the line on the liquid's side).
@@ -160,7 +154,7 @@ flash_state at_p_and(const fluid_data& f, caloric q, double p, double target) {
 flash_state at_saturation(const fluid_data& f, given g, double value, double x) {
     const std::optional<saturated_pair> s = saturated_states(f, g, value);
     if (!s)
-        no_state(g == given::T ? given_text("T", value, "K", "x", x, "") : given_text("p", value, "Pa", "x", x, ""));
+        no_state(g == given::T ? input_pair::T_x : input_pair::p_x, value, x);
     return with_quality(*s, x, f.cfg.rho_div);
 }
 
@@ -180,8 +174,7 @@ flash_state at_T_rho(const fluid_data& f, double T, double rho) {
     r.p = (1 + r.a.z_minus_1) * rho * c.R * T;
     check_fp();
     if (std::fabs(T / c.T_cr - 1) <= CRITICAL_BAND && std::fabs(r.p / c.p_cr - 1) <= CRITICAL_BAND)
-        throw error(error_kind::near_critical,
-                    "Состояние слишком близко к критической точке: свойства реального вещества не рассчитываются.");
+        throw error(error_kind::near_critical, message_id::near_critical);
     r.phase = decide_phase(f, T, r.p).phase;
     return r;
 }
@@ -238,7 +231,7 @@ flash_state flash(const fluid_data& f, input_pair pair, double first, double sec
         case input_pair::T_rho: return at_T_rho(f, first, second);
         case input_pair::h_s: return flash_h_s(f, first, second);
     }
-    throw error(error_kind::input, "Недопустимая пара величин.");
+    throw error(error_kind::input, message_id::invalid_pair);
 }
 
 std::optional<double> line_pressure(const fluid_data& f, const pressure_line& line, double T) {
@@ -263,8 +256,7 @@ std::optional<double> line_temperature(const fluid_data& f, const pressure_line&
                                                           boost::math::tools::eps_tolerance<double>(), steps);
     check_fp();
     if (steps >= MAX_STEPS)
-        throw error(error_kind::no_convergence,
-                    "Расчёт температуры на линии кипения или конденсации не сошёлся за 100 итераций.");
+        throw error(error_kind::no_convergence, message_id::bubble_dew_no_convergence);
     return 0.5 * (a + b);
 }
 

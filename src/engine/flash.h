@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "engine/states.h"
+#include "vantrel/properties.h"
 
 namespace vantrel::detail {
 
@@ -34,10 +35,10 @@ flash_state with_quality(const saturated_pair& s, double x, double rho_div);
 // The state of (h, s).
 flash_state flash_h_s(const fluid_data& f, double h, double s);
 
-// The values of a pair in messages ("h = 1000 J/kg и s = 2 J/(kg K)"), and
+// The values of a pair in messages ("h = 1000 J/kg and s = 2 J/(kg K)"), and
 // the errors of a flash: no state with them, no convergence in 100 steps.
-std::string given_text(const char* a, double va, const char* ua, const char* b, double vb, const char* ub);
-[[noreturn]] void no_state(const std::string& given);
+message_value pair_values(input_pair pair, double first, double second);
+[[noreturn]] void no_state(input_pair pair, double first, double second);
 [[noreturn]] void no_convergence(const char* pair);
 
 inline constexpr int MAX_STEPS = 100;

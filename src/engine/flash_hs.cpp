@@ -224,7 +224,6 @@ double entropy_at(const fluid_data& f, double p, double h) {
 // where the equation reaches: halving the step back into that gap), then on
 // down to one where s is above it.
 flash_state by_pressure(const fluid_data& f, double h, double s) {
-    const std::string given = given_text("h", h, "J/kg", "s", s, "J/(kg K)");
     const auto excess = [&](double ln_p) { return entropy_at(f, std::exp(ln_p), h) - s; };
     const auto tried = [&](double ln_p) -> std::optional<double> {
         try {
@@ -239,7 +238,7 @@ flash_state by_pressure(const fluid_data& f, double h, double s) {
     std::optional<double> fa = tried(a);
     double gap = a;  // the last pressure without a state, above a
     for (int k = 0; k < 12 && !fa; ++k) fa = tried(gap = a -= decade);
-    if (!fa) no_state(given);
+    if (!fa) no_state(input_pair::h_s, h, s);
     for (int k = 0; k < 60 && *fa > 0 && gap > a; ++k) {
         const double mid = 0.5 * (gap + a);
         const std::optional<double> fm = tried(mid);
@@ -249,10 +248,10 @@ flash_state by_pressure(const fluid_data& f, double h, double s) {
             a = mid, fa = fm;
         if (gap - a < 1e-12) break;
     }
-    if (*fa > 0) no_state(given);
+    if (*fa > 0) no_state(input_pair::h_s, h, s);
     double b = a, fb = *fa;
     for (int k = 0; k < 20 && fb <= 0; ++k) fb = excess(b -= decade);
-    if (!(fb > 0)) no_state(given);
+    if (!(fb > 0)) no_state(input_pair::h_s, h, s);
     struct probe {
         double ln_p, excess;
     };

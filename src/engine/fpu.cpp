@@ -15,13 +15,13 @@ void check_fp() {
     // A NaN raises nothing further and an infinity usually leads to an invalid
     // operation later, so a division by zero or an overflow, when raised, is
     // the fault that came first.
-    if (raised & FE_DIVBYZERO) throw error(error_kind::floating_point, "Division by zero");
-    if (raised & FE_OVERFLOW) throw error(error_kind::floating_point, "Floating point overflow");
-    throw error(error_kind::floating_point, "Invalid floating point operation");
+    if (raised & FE_DIVBYZERO) throw error(error_kind::floating_point, message_id::division_by_zero);
+    if (raised & FE_OVERFLOW) throw error(error_kind::floating_point, message_id::overflow);
+    throw error(error_kind::floating_point, message_id::invalid_operation);
 }
 
 double finite(double value) {
-    if (!std::isfinite(value)) throw error(error_kind::floating_point, "Invalid floating point operation");
+    if (!std::isfinite(value)) throw error(error_kind::floating_point, message_id::invalid_operation);
     return value;
 }
 

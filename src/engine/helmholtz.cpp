@@ -22,8 +22,8 @@ int shared_index(residual_model& m, double g, double l) {
 }
 
 [[noreturn]] void reject(const char* key, double value, const std::string& path, std::size_t row) {
-    throw error(error_kind::data, std::string("Недопустимое значение ") + key + " = '" + number_text(value) +
-                                      "' в файле " + path + ", строка " + std::to_string(row + 1));
+    throw error(error_kind::data, message_id::table_value,
+                {text_value(key), text_value(number_text(value)), text_value(path), text_value(std::to_string(row + 1))});
 }
 
 void add_power(residual_model& m, power_term k) {

@@ -41,15 +41,12 @@ sat_expansion load_expansion(const config& c, const std::string& dir, const std:
     const std::string path = dir + "/" + c.sat_expansion;
     const std::string text = read_data_file(path);
     if (!sat_expansion::checks_itself(text))
-        throw error(error_kind::data, "Разложения линии насыщения в файле " + path +
-                                          " изменены или повреждены: контрольная сумма файла не совпадает; его "
-                                          "пересоздаёт программа vantrel_sat_expansion (tools/sat_expansion.cpp).");
+        throw error(error_kind::data, message_id::expansion_changed, {text_value(path)});
     const auto fitted = sat_expansion::read_heading(text);
     if (!fitted) unreadable_file(path);
     if (fitted->eos_file != c.eos_coeff || fitted->checksum != text_checksum(eos_text))
-        throw error(error_kind::data, "Разложения линии насыщения в файле " + path +
-                                          " построены не для уравнения состояния " + dir + "/" + c.eos_coeff +
-                                          ": контрольная сумма не совпадает.");
+        throw error(error_kind::data, message_id::expansion_other_equation,
+                    {text_value(path), text_value(dir + "/" + c.eos_coeff)});
     return sat_expansion::from_table(parse_table(text, path), path);
 }
 

@@ -60,7 +60,8 @@ sat_expansion sat_expansion::from_table(const table& rows, const std::string& pa
             e.pieces_[static_cast<int>(kind)].push_back(
                 {r[1], r[2], c, derivative(c, r[1], r[2]), chebyshev(c, -1.0), chebyshev(c, 1.0)});
         } else {
-            throw error(error_kind::data, "Недопустимое значение kind = '" + number_text(kind) + "' в файле " + path);
+            throw error(error_kind::data, message_id::file_value,
+                        {text_value("kind"), text_value(number_text(kind)), text_value(path)});
         }
     }
     if (!have_critical || !(e.critical_.T > 0 && e.critical_.p > 0 && e.critical_.rho > 0)) unreadable_file(path);

@@ -236,8 +236,7 @@ std::optional<double> saturated_liquid(const fluid_data& f, double T, const phas
 
 void refuse_near_critical(const fluid_data& f, double T, double p) {
     if (std::fabs(T / f.cfg.T_cr - 1) <= CRITICAL_BAND && std::fabs(p / f.cfg.p_cr - 1) <= CRITICAL_BAND)
-        throw error(error_kind::near_critical,
-                    "Состояние слишком близко к критической точке: свойства реального вещества не рассчитываются.");
+        throw error(error_kind::near_critical, message_id::near_critical);
 }
 
 single_phase solve_tp(const fluid_data& f, double T, double p, std::optional<phase_kind> known, bool refuse) {
@@ -276,8 +275,8 @@ single_phase solve_tp(const fluid_data& f, double T, double p, std::optional<pha
     const std::optional<double> omega =
         solve_density(at, pi, f.z_d, f.delta, start, vapour ? branch::vapour : branch::any);
     if (!omega)
-        throw error(error_kind::input, "Уравнение состояния " + f.info.agent + " не определяет газа при T = " +
-                                           number_text(T) + " K и p = " + number_text(p) + " Pa.");
+        throw error(error_kind::input, message_id::no_gas,
+                    {text_value(f.info.agent), number_value(T, quantity::temperature), number_value(p, quantity::pressure)});
     single_phase r;
     r.phase = ph.phase;
     r.sat = ph.sat;
@@ -376,18 +375,19 @@ void add_saturated(const fluid_data& f, const saturated_pair& s, phase_kind side
     rec.dh = s.dh;
 }
 
-std::string range_warning(const fluid_info& i, double T, double p) {
+std::optional<message> range_warning(const fluid_info& i, double T, double p) {
     // The ends are inclusive to 1e-15 of them: a limit written in other
     // units rounds a hair to either side (0.01 degrees Celsius is not quite 273.16 K).
     const bool outside = (i.T_min && T < *i.T_min * (1 - 1e-15)) || (i.T_max && T > *i.T_max * (1 + 1e-15)) ||
                          (i.p_max && p > *i.p_max * (1 + 1e-15));
-    if (!outside) return "";
-    std::string range;
-    if (i.T_min) range += " от " + number_text(*i.T_min);
-    if (i.T_max) range += " до " + number_text(*i.T_max);
-    if (!range.empty()) range = "T" + range + " K";
-    if (i.p_max) range += (range.empty() ? "" : ", ") + std::string("p до ") + number_text(*i.p_max / 1e6) + " MPa";
-    return "Состояние вне области применимости уравнения " + i.agent + " (" + range + ").";
+    if (!outside) return std::nullopt;
+    const auto kelvin = [](double T) { return number_value(T, quantity::temperature); };
+    std::vector<message> range;
+    if (i.T_min && i.T_max) range.push_back({message_id::range_T_from_to, {kelvin(*i.T_min), kelvin(*i.T_max)}});
+    else if (i.T_min) range.push_back({message_id::range_T_from, {kelvin(*i.T_min)}});
+    else if (i.T_max) range.push_back({message_id::range_T_to, {kelvin(*i.T_max)}});
+    if (i.p_max) range.push_back({message_id::range_p_to, {number_value(*i.p_max, quantity::pressure)}});
+    return message{message_id::out_of_range, {text_value(i.agent), nested_value(std::move(range))}};
 }
 
 }  // namespace vantrel::detail

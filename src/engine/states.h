@@ -116,6 +116,6 @@ void add_saturated(const fluid_data& f, const saturated_pair& s, phase_kind side
 
 // The one-line warning for a state at T (K) and p (Pa) outside the range of
 // validity that info states, or "" inside it (or where it states none).
-std::string range_warning(const fluid_info& i, double T, double p);
+std::optional<message> range_warning(const fluid_info& i, double T, double p);
 
 }  // namespace vantrel::detail

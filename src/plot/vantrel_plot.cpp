@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/speech.h"
 #include "plot/figure.h"
 
 namespace {
@@ -65,8 +66,8 @@ std::string read_input() {
         text.append(buf.data(), n);
         if (n < buf.size()) {
             if (std::ferror(stdin))
-                throw plot::invalid_figure("Не удалось прочитать описание рисунка: " +
-                                           std::string(std::strerror(errno)) + ".");
+                throw plot::invalid_figure(
+                    cli::say(cli::message_id::figure_read_failed, {cli::text_value(std::strerror(errno))}));
             break;
         }
     }
@@ -250,6 +251,7 @@ void draw(const plot::figure& f, const std::string& device) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    cli::speak({cli::language_of_environment(), std::nullopt});
     const std::string device = argc == 2 ? device_of(argv[1]) : "";
     if (device.empty()) {
         std::cerr << "Use: vantrel_plot svg|png|pdf < FIGURE.json > PICTURE\n";
@@ -261,10 +263,10 @@ int main(int argc, char** argv) {
         std::cerr << e.what() << "\n";
         return 1;
     } catch (const std::bad_alloc&) {
-        std::cerr << "Недостаточно памяти для рисунка.\n";
+        std::cerr << cli::say(cli::message_id::figure_memory) << "\n";
         return 1;
     } catch (...) {
-        std::cerr << "Рисунок не построен: внутренняя ошибка vantrel_plot.\n";
+        std::cerr << cli::say(cli::message_id::figure_internal) << "\n";
         return 1;
     }
     if (write_error == 0 && ::close(STDOUT_FILENO) != 0) write_error = errno;

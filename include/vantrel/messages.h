@@ -1,0 +1,228 @@
+// Messages: every text the library and the command line show, by identifier,
+// in English and Russian, with the values they quote kept as values (numbers
+// in SI units with their quantity) until a front end asks for the text in its
+// language and units.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "vantrel/units.h"
+
+namespace vantrel {
+
+enum class language { en, ru };
+
+enum class message_id {
+    // Values of states.
+    temperature_not_positive,
+    pressure_not_positive,
+    value_not_finite,
+    fraction_outside,
+    density_not_positive,
+    pair_values,
+    below_lower_limit,
+    state_not_reproduced,
+    no_state,
+    invalid_pair,
+    near_critical,
+    no_gas,
+    out_of_range,
+    range_T_from_to,
+    range_T_from,
+    range_T_to,
+    range_p_to,
+    // Solvers.
+    state_no_convergence,
+    density_no_convergence,
+    equilibrium_no_convergence,
+    equilibrium_singular,
+    bubble_dew_no_convergence,
+    division_by_zero,
+    overflow,
+    invalid_operation,
+    // Data files and directories.
+    file_missing,
+    file_syntax,
+    file_io,
+    file_value,
+    table_value,
+    name_is_path,
+    expansion_changed,
+    expansion_other_equation,
+    fluid_not_found,
+    fluid_not_found_closest,
+    data_directory_missing,
+    data_directory_named_missing,
+    data_directory_unknown,
+    dome_not_computed,
+    current_directory_unavailable,
+    // The cycle.
+    cycle_value_not_finite,
+    cycle_eta,
+    cycle_vol_eff,
+    cycle_superheat_negative,
+    cycle_subcool_negative,
+    cycle_capacity,
+    cycle_evap_below_limit,
+    cycle_evap_not_below_critical,
+    cycle_high_side_missing,
+    cycle_evap_not_below_cond,
+    cycle_cond_not_below_critical,
+    cycle_high_not_above_critical,
+    cycle_gc_out_not_above_evap,
+    cycle_no_saturation,
+    cycle_superheat_short,
+    cycle_subcool_short,
+    cycle_eta_work,
+    cycle_dew_convention,
+    // The command line.
+    invalid_number,
+    value_beyond_double,
+    unknown_key,
+    key_twice,
+    pair_not_supported,
+    extra_fluid,
+    unknown_units,
+    unknown_format,
+    unknown_property,
+    unknown_mode,
+    extra_argument,
+    extra_argument_or_option,
+    option_twice,
+    option_without_value,
+    invalid_command_line,
+    see_help,
+    state_needs_two,
+    batch_threads,
+    batch_in_keys,
+    batch_in_missing,
+    batch_extra_argument,
+    batch_binary_file,
+    batch_binary_input,
+    batch_rows,
+    field_too_long,
+    line_too_long,
+    fields_count,
+    field_not_number,
+    cycle_unknown_key,
+    cycle_key_twice,
+    cycle_evap_missing,
+    cycle_high_side_choice,
+    cycle_subcool_transcritical,
+    range_format,
+    range_order,
+    range_width_beyond_double,
+    range_too_narrow,
+    range_pressure_positive,
+    picture_name,
+    picture_missing,
+    cycle_token,
+    sat_range_format,
+    sat_step,
+    sat_range_order,
+    sat_too_many,
+    sat_one_value,
+    sat_no_state,
+    write_failed,
+    unknown_write_error,
+    standard_output,
+    file_named,
+    out_of_memory,
+    filesystem_error,
+    system_error,
+    json_internal,
+    internal_error,
+    plot_missing,
+    picture_not_replaced,
+    kind_directory,
+    kind_device,
+    kind_not_regular,
+    plot_start_failed,
+    plot_wait_failed,
+    plot_not_drawn_time,
+    plot_not_drawn_cpu,
+    plot_not_drawn_signal,
+    plot_not_drawn_code,
+    plot_not_drawn_partial,
+    plot_says,
+    // The drawing program.
+    figure_invalid,
+    figure_axes,
+    figure_too_large,
+    figure_too_deep,
+    figure_broken,
+    figure_number_range,
+    figure_unreadable,
+    figure_read_failed,
+    figure_memory,
+    figure_internal,
+    expect_figure,
+    expect_points_total,
+    expect_size,
+    expect_boolean,
+    expect_object,
+    expect_field,
+    expect_array,
+    expect_elements,
+    expect_number,
+    expect_text,
+    expect_text_length,
+    expect_point,
+    expect_color,
+    expect_width,
+    expect_dashes,
+};
+
+struct message;
+
+// A value a message quotes: a text (a name, a path), or a number in SI units
+// of its quantity, shown in the reader's units ("T = 300 K" where it has a
+// name), or a nested message.
+struct message_value {
+    std::string text;                // the text; the name a number is shown with
+    std::optional<double> number;    // SI
+    std::optional<quantity> q;       // the number's quantity: none for a count or a ratio
+    std::vector<message> nested;     // shown one after another, ", " between them
+
+    friend bool operator==(const message_value&, const message_value&) = default;
+};
+
+message_value text_value(std::string text);
+message_value number_value(double si, std::optional<quantity> q = std::nullopt);
+// "T = 300 K".
+message_value named_value(std::string name, double si, std::optional<quantity> q);
+message_value nested_value(std::vector<message> parts);
+
+// How numbers are shown: in SI units and in the shortest form that reads
+// back as the number (the library's own), or in a unit system at most ten
+// significant digits (a front end's).
+struct message_style {
+    language lang = language::en;
+    std::optional<unit_system> units;
+};
+
+struct message {
+    message_id id{};
+    std::vector<message_value> values;
+
+    std::string text(message_style style = {}) const;
+
+    friend bool operator==(const message&, const message&) = default;
+};
+
+// The message's identifier as text, "temperature_not_positive": stable, for
+// scripts and bindings.
+std::string_view message_key(message_id id);
+
+// Every identifier, in the order of the enum.
+std::vector<message_id> message_ids();
+
+// The message's text in a language, before its values are put in: "{0}",
+// "{0#}" (a number without its unit) and "{0:MPa}" (in the library's style,
+// in that unit) stand for the values.
+std::string_view message_template(message_id id, language lang);
+
+}  // namespace vantrel
