@@ -1520,3 +1520,205 @@ TEST(ModesHelp, HelpAndVersion) {
     EXPECT_EQ(v.err, "");
     EXPECT_TRUE(std::regex_match(v.out, std::regex("vantrel_cli [0-9]+\\.[0-9]+\\.[0-9]+\n"))) << v.out;
 }
+
+// ------------------------------------------------------- units and spreadsheets
+
+namespace {
+
+// The inch-pound units in SI units by their definitions (1 lb = 0.45359237 kg,
+// 1 ft = 0.3048 m, 1 Btu = 1055.05585262 J, 1 lbf = 1 lb * 9.80665 m/s²),
+// worked out by python3 in exact fractions and rounded to the nearest double.
+constexpr double PSI = 6894.757293168362;          // 8896443230521/1290320000 Pa
+constexpr double BTU_PER_LB = 2326;                 // J/kg, exact
+constexpr double BTU_PER_LB_F = 4186.8;             // J/(kg K), exact
+constexpr double LB_PER_FT3 = 16.018463373960138;   // kg/m³
+constexpr double FT = 0.3048;                       // m
+
+// A number of a CSV field, "," taken for the point.
+double field_number(const std::string& line, std::size_t i, char delimiter = ',') {
+    return number(split_on(line, delimiter).at(i));
+}
+
+}  // namespace
+
+// A value may name its unit, whatever the output's units; a unit that is
+// unknown or of another quantity is a usage error. Given in the output's
+// units, a value is echoed as written; given in another, it is converted
+// (gauge pressures to absolute ones above 1.01325 bar).
+TEST(ModesUnits, ValuesCarryTheirUnits) {
+    const struct {
+        std::vector<std::string> args;
+        std::vector<double> row;  // the first row's leading numbers, or none for an error
+        std::string message;
+    } cases[] = {
+        {{"state", "R134a", "T=20C", "p=5bar", "--units", "si", "--props", "T,p"}, {293.15, 5e5}, ""},
+        {{"state", "R134a", "T=293.15K", "p=0.5MPa", "--props", "T,p"}, {20, 5}, ""},
+        {{"state", "R134a", "T=20°C", "p=500000Pa", "--props", "T,p"}, {20, 5}, ""},
+        {{"state", "R134a", "T=68F", "p=72.5psia", "--units", "ip", "--props", "T,p"}, {68, 72.5}, ""},
+        {{"state", "R134a", "T=68°F", "p=500kPa", "--units", "ip", "--props", "T,p"}, {68, 5e5 / PSI}, ""},
+        {{"state", "R134a", "T=20", "p=4barg", "--props", "p"}, {5.01325}, ""},
+        {{"state", "R134a", "T=68", "p=58psig", "--units", "ip", "--props", "p"}, {58 + 101325 / PSI}, ""},
+        {{"state", "R134a", "T=20", "p=58psig", "--props", "p"}, {(58 * PSI + 101325) / 1e5}, ""},
+        {{"state", "R134a", "p=5 bar", "h=107.5Btu/lb", "--props", "p,h"}, {5, 107.5 * BTU_PER_LB / 1e3}, ""},
+        {{"state", "R134a", "p=72.5psia", "h=250kJ/kg", "--units", "ip", "--props", "h"}, {250e3 / BTU_PER_LB}, ""},
+        {{"state", "R134a", "p=5bar", "s=1.2kJ/(kg K)", "--units", "si", "--props", "s"}, {1200}, ""},
+        {{"state", "R134a", "p=5", "s=0.4Btu/(lb F)", "--props", "s"}, {0.4 * BTU_PER_LB_F / 1e3}, ""},
+        {{"state", "R134a", "T=20", "rho=1.5lb/ft3", "--props", "rho"}, {1.5 * LB_PER_FT3}, ""},
+        {{"state", "R134a", "T=300K", "x=0.5", "--props", "T,x"}, {26.85, 0.5}, ""},
+        {{"sat", "R134a", "T=0C:10C:5C"}, {0, 2.9280318233949725}, ""},
+        {{"sat", "R134a", "T=32F", "--units", "ip"}, {32}, ""},
+        {{"sat", "R134a", "p=14.503773773375PSIA"}, {}, "Unknown unit 'PSIA' in p=14.503773773375PSIA: use bar, Pa, "
+                                                        "kPa, MPa, at, atm, psia, psi, barg, psig."},
+        {{"cycle", "R134a", "evap=14F", "cond=40C", "superheat=5K"}, {}, ""},  // the row is checked below
+        {{"state", "T=5bar", "p=4"}, {}, "Unit 'bar' in T=5bar is a unit of pressure, not of temperature: use °C, K, °F."},
+        {{"state", "T=300k", "p=4"}, {}, "Unknown unit 'k' in T=300k: use °C, K, °F."},
+        {{"state", "T=20", "x=0.5kg"}, {}, "x=0.5kg: x takes a number without a unit."},
+        {{"state", "p=5", "h=250kJ"}, {}, "Unknown unit 'kJ' in h=250kJ: use kJ/kg, J/kg, Btu/lb."},
+        {{"sat", "T=0C:10K:5C"}, {}, "T=0C:10K:5C: give FROM, TO and STEP in one unit."},
+        {{"cycle", "evap=-10", "cond=40", "superheat=5bar"}, {},
+         "Unit 'bar' in superheat=5bar is a unit of pressure, not of temperature difference: use K, °C, °F, R."},
+        {{"cycle", "evap=-10", "cond=40", "capacity=3kg/s"}, {},
+         "Unit 'kg/s' in capacity=3kg/s is a unit of mass flow, not of power: use kW, W, Btu/h."},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"--format", "csv"});
+        SCOPED_TRACE(command(args));
+        const auto r = run(args);
+        if (!c.message.empty()) {
+            EXPECT_EQ(r.exit_code, 2);
+            EXPECT_EQ(r.out, "");
+            EXPECT_EQ(r.err, c.message + "\nПодробнее: vantrel_cli " + c.args[0] + " --help\n");
+            continue;
+        }
+        ASSERT_EQ(r.exit_code, 0) << r.err;
+        const auto l = test::lines(r.out);
+        ASSERT_GE(l.size(), 2u);
+        for (std::size_t i = 0; i < c.row.size(); ++i)
+            EXPECT_LE(test::rel(field_number(l[1], i), c.row[i]), 1e-15) << l[1];
+        if (c.args[0] == "cycle") {  // evap + superheat; cond as given
+            EXPECT_EQ(l[1].substr(0, 5), "1,-5,") << l[1];
+            EXPECT_EQ(l[4].substr(0, 5), "3,40,") << l[4];
+        }
+    }
+}
+
+// --units ip: every property of a state is its SI value through the exact
+// factors of the definitions; °F = K 1.8 - 459.67.
+TEST(ModesUnits, InchPoundUnitsAreTheSiValuesByTheirDefinitions) {
+    const struct {
+        const char* property;
+        double factor;  // SI units per inch-pound unit
+        double offset;  // of the Fahrenheit scale, in °F
+        const char* header;
+    } cases[] = {
+        {"T", 1 / 1.8, -459.67, "T [°F]"},     {"p", PSI, 0, "p [psia]"},
+        {"h", BTU_PER_LB, 0, "h [Btu/lb]"},   {"s", BTU_PER_LB_F, 0, "s [Btu/(lb·°F)]"},
+        {"cp", BTU_PER_LB_F, 0, "cp [Btu/(lb·°F)]"}, {"rho", LB_PER_FT3, 0, "rho [lb/ft³]"},
+        {"v", 1 / LB_PER_FT3, 0, "v [ft³/lb]"}, {"w", FT, 0, "w [ft/s]"},
+        {"jt", 1 / (1.8 * PSI), 0, "jt [°F/psi]"},     {"Tsat", 1 / 1.8, -459.67, "Tsat [°F]"},
+        {"psat", PSI, 0, "psat [psia]"},
+    };
+    std::string props;
+    for (const auto& c : cases) {
+        if (!props.empty()) props += ',';
+        props += c.property;
+    }
+    const auto si = run({"state", "R134a", "T=300K", "p=2e5Pa", "--props", props, "--units", "si", "--format", "csv"});
+    const auto ip = run({"state", "R134a", "T=80.33F", "p=29.0075475468psia", "--props", props, "--units", "ip",
+                         "--format", "csv", "--csv-units"});
+    ASSERT_EQ(si.exit_code, 0) << si.err;
+    ASSERT_EQ(ip.exit_code, 0) << ip.err;
+    const auto s = test::lines(si.out), i = test::lines(ip.out);
+    for (std::size_t k = 0; k < std::size(cases); ++k) {
+        const auto& c = cases[k];
+        SCOPED_TRACE(c.property);
+        EXPECT_EQ(split_on(i[0], ',').at(k), c.header);
+        EXPECT_LE(test::rel((field_number(i[1], k) - c.offset) * c.factor, field_number(s[1], k)), 1e-9);
+    }
+}
+
+// Every CSV output takes a delimiter, a decimal comma (";" then, unless
+// given) and units in its header; numbers keep every digit.
+TEST(ModesCsv, SpreadsheetOptionsInEveryMode) {
+    const struct {
+        std::vector<std::string> args;
+        std::string input, header, row, message;  // header and the start of the first row, or the message
+    } cases[] = {
+        {{"state", "T=20,5", "p=5", "--props", "T,p,phase", "--decimal-comma"}, "", "T;p;phase", "20,5;5;gas", ""},
+        {{"state", "T=20.5", "p=5", "--props", "T,p", "--csv-delimiter", "tab", "--csv-units"}, "",
+         "T [°C]\tp [bar]", "20.5\t5", ""},
+        {{"state", "T=20.5", "p=5", "--props", "T,p", "--csv-delimiter", "\\t", "--decimal-comma"}, "", "T\tp",
+         "20,5\t5", ""},
+        {{"state", "T=20C", "p=5bar", "--props", "T,phase", "--csv-delimiter", "|", "--units", "ip", "--csv-units"}, "",
+         "T [°F]|phase", "68|gas", ""},
+        {{"batch", "--in", "T,p", "--props", "T,p,phase", "--decimal-comma", "--csv-units"}, "20,5;5\n",
+         "T [°C];p [bar];phase;warning;error", "20,5;5;gas;;", ""},
+        {{"batch", "--in", "T,p", "--props", "T,p", "--csv-delimiter", ";"}, "20,5\n", "T;p;warning;error",
+         "20;5;;", ""},
+        {{"sat", "R134a", "T=0", "--decimal-comma", "--csv-units"}, "",
+         "T [°C];p [bar];rho_liq [kg/m³];rho_vap [kg/m³];h_liq [kJ/kg];h_vap [kJ/kg];s_liq [kJ/(kg·K)];"
+         "s_vap [kJ/(kg·K)];dh_vap [kJ/kg]",
+         "0;2,9280318233949725;", ""},
+        {{"cycle", "R134a", "evap=-10", "cond=40", "--decimal-comma", "--csv-units"}, "",
+         "point;T [°C];p [bar];h [kJ/kg];s [kJ/(kg·K)];rho [kg/m³];x", "1;-10;2,00603", ""},
+        {{"fluids", "--csv-delimiter", ";", "--csv-units"}, "",
+         "fluid;name;description;T_min [°C];T_max [°C];p_max [bar];T_cr [°C];p_cr [bar];T_tp [°C];p_tp [bar];"
+         "reference_state;safety_class;aliases;source",
+         "R1233zd(E);R1233zd(E);trans-1-chloro-3,3,3-trifluoropropene;-107.4;176.85;1000;", ""},
+        {{"state", "T=20", "p=5", "--decimal-comma", "--csv-delimiter", ","}, "", "", "",
+         "--decimal-comma needs a delimiter other than ',': give --csv-delimiter ';' or leave it out."},
+        {{"batch", "--in", "T,p", "--csv-delimiter", "ab"}, "", "", "",
+         "--csv-delimiter takes one character, or tab: 'ab'."},
+        {{"sat", "T=0", "--csv-delimiter", "."}, "", "", "",
+         "--csv-delimiter '.' cannot separate numbers: choose another character, such as ';' or tab."},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = c.args;
+        if (c.args[0] != "batch") args.insert(args.end(), {"--format", "csv"});
+        SCOPED_TRACE(command(args));
+        const auto r = run(args, c.input);
+        if (!c.message.empty()) {
+            EXPECT_EQ(r.exit_code, 2);
+            EXPECT_EQ(r.err, c.message + "\nПодробнее: vantrel_cli " + c.args[0] + " --help\n");
+            continue;
+        }
+        ASSERT_EQ(r.exit_code, 0) << r.err;
+        const auto l = test::lines(r.out);
+        ASSERT_GE(l.size(), 2u);
+        EXPECT_EQ(l[0], c.header);
+        EXPECT_EQ(l[1].substr(0, c.row.size()), c.row);
+    }
+    // Only CSV has these options.
+    const auto r = run({"state", "T=20", "p=5", "--csv-units"});
+    EXPECT_EQ(r.exit_code, 2);
+    EXPECT_EQ(r.err, "--csv-delimiter, --decimal-comma and --csv-units apply to CSV output: add --format csv.\n"
+                     "Подробнее: vantrel_cli state --help\n");
+}
+
+// Rows pasted from a spreadsheet: tab or ";" between the numbers, decimal
+// commas; a first line is a header only when none of its fields is a number
+// under any delimiter; what is skipped is counted on standard error.
+TEST(ModesBatch, SpreadsheetRowsHeadersAndSkippedLines) {
+    const struct {
+        std::string input, out, err;
+    } cases[] = {
+        {"20\t5\n30\t6\n", "20,5,,\n30,6,,\n", ""},
+        {"20\t5,5\r\n-10,5\t2\r\n", "20,5.5,,\n-10.5,2,,\n", ""},
+        {"T [°C]\tp [bar]\n20\t5\n", "20,5,,\n", "Input lines skipped: 1 (header: 1).\n"},
+        {"20;5,5\n", "20,5.5,,\n", ""},
+        {"T;p\n20;5\n\n30;6\n", "20,5,,\n30,6,,\n", "Input lines skipped: 2 (header: 1, blank: 1).\n"},
+        {"# R507A\n\nT,p\n20,5\n# end\n", "20,5,,\n", "Input lines skipped: 4 (header: 1, blank: 1, comment: 2).\n"},
+        {"T,p\n20\t5\n", "20,5,,\n", "Input lines skipped: 1 (header: 1).\n"},
+        {"T,5\n20,5\n", ",,,Недопустимое число 'T'.\n20,5,,\n", ""},
+        {"T\t5,5\n20\t5\n", ",,,Недопустимое число 'T'.\n20,5,,\n", ""},
+        {"1e1;5\n", "10,5,,\n", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.input);
+        const auto r = run({"batch", "--in", "T,p", "--props", "T,p"}, c.input);
+        EXPECT_EQ(r.exit_code, 0);
+        EXPECT_EQ(r.out, "T,p,warning,error\n" + c.out);
+        EXPECT_EQ(r.err, c.err);
+    }
+}
