@@ -6,9 +6,12 @@
 
 namespace {
 
-// The unit of a pressure name, the library's; none (Pa) for any other name.
+// The unit of a pressure name of the legacy routines (MPa, bar, kPa, at,
+// atm), the library's; none (Pa) for any other name.
 const vantrel::unit* pressure_unit(const std::string& name) {
-    return vantrel::find_unit(name, vantrel::quantity::pressure);
+    for (const char* legacy : {"MPa", "bar", "kPa", "at", "atm"})
+        if (name == legacy) return vantrel::find_unit(name, vantrel::quantity::pressure);
+    return nullptr;
 }
 
 }  // namespace

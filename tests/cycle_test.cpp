@@ -289,7 +289,7 @@ TEST(Cycle, CommandLineErrorsAndExitStatuses) {
         {{"cycle", "evap=-10", "cond=40", "high=90"}, 2, "Задайте cond=T для докритического цикла или gc_out=T и high=p для транскритического."},
         {{"cycle", "R744", "evap=-5", "gc_out=35", "high=90", "subcool=3"}, 2, "Переохлаждение subcool не применяется к транскритическому циклу: задайте gc_out."},
         {{"cycle", "evap=-10", "cond=40", "sh=5"}, 2, "Неизвестный параметр цикла 'sh': допустимы evap, cond, gc_out, high, superheat, subcool, eta, vol_eff, capacity."},
-        {{"cycle", "evap=-10", "cond=4O"}, 2, "Недопустимое число '4O' в cond=."},
+        {{"cycle", "evap=-10", "cond=4O"}, 2, "Неизвестная единица 'O' в cond=4O: допустимы °C, K, °F."},
         {{"cycle", "evap=-10", "cond=40", "--format", "xml"}, 2, "Недопустимый формат 'xml': допустимы table, csv, json."},
         {{"cycle", "evap=-10", "cond=40", "--diagram", "c.gif"}, 2, "Недопустимое имя файла рисунка 'c.gif': допустимы расширения .svg, .png, .pdf."},
         {{"diagram", "R507A"}, 2, "Не задан файл рисунка: -o FILE.svg|png|pdf."},

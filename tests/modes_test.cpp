@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <regex>
 #include <stdexcept>
@@ -242,6 +243,14 @@ expected_set state_set(const std::string& fluid, const std::vector<std::string>&
         }
     }
     return set;
+}
+
+// The inputs of a row as the program echoes them: the numbers given, in the
+// output's units, however the engine's state rounds them.
+void echo_inputs(expected_set& set, std::size_t row, const std::vector<std::pair<std::string, double>>& given) {
+    for (std::size_t i = 0; i < set.columns.size(); ++i)
+        for (const auto& [name, v] : given)
+            if (set.columns[i].name == name) set.rows[row][i] = v;
 }
 
 dim key_dim(const std::string& key) {
@@ -523,7 +532,9 @@ TEST(ModesState, EveryFormatAndUnitSystemAgreesWithTheEngine) {
             const auto r = run(args);
             EXPECT_EQ(r.exit_code, 0);
             EXPECT_EQ(r.err, "");
-            check_output(r.out, state_set(fluid, props, {s}, st.si()), st.format, st.si(), true);
+            expected_set want = state_set(fluid, props, {s}, st.si());
+            echo_inputs(want, 0, {{c.a, number(in_units(c.a, c.va, st.si()))}, {c.b, number(in_units(c.b, c.vb, st.si()))}});
+            check_output(r.out, want, st.format, st.si(), true);
         }
     }
 }
@@ -549,7 +560,9 @@ TEST(ModesState, DecimalCommaReadsAsAPoint) {
         const auto key = [](const std::string& kv) { return kv.substr(0, kv.find('=')); };
         const auto val = [](const std::string& kv) { return number(kv.substr(kv.find('=') + 1)); };
         const auto s = engine_state(f, key(c.point[0]), val(c.point[0]), key(c.point[1]), val(c.point[1]));
-        check_csv(ra.out, state_set("R507A", DEFAULT_PROPS, {s}, false));
+        expected_set want = state_set("R507A", DEFAULT_PROPS, {s}, false);
+        echo_inputs(want, 0, {{key(c.point[0]), val(c.point[0])}, {key(c.point[1]), val(c.point[1])}});
+        check_csv(ra.out, want);
     }
 }
 
@@ -671,7 +684,11 @@ TEST(ModesBatch, EveryUnitSystemAgreesWithTheEngine) {
             const auto r = run(args, input);
             EXPECT_EQ(r.exit_code, 0);
             EXPECT_EQ(r.err, "");  // warnings go to their column
-            check_csv(r.out, batch_set(fluid, props, states, si));
+            expected_set want = batch_set(fluid, props, states, si);
+            for (std::size_t i = 0; i < c.rows.size(); ++i)
+                echo_inputs(want, i, {{keys[0], number(in_units(keys[0], c.rows[i].first, si))},
+                                      {keys[1], number(in_units(keys[1], c.rows[i].second, si))}});
+            check_csv(r.out, want);
         }
     }
 }
@@ -738,11 +755,18 @@ TEST(ModesBatch, BadRowsKeepTheirPlaceAndTheBatchGoesOn) {
         {"header only", "T [°C];p [bar]\r\n", {}},
         {"nothing", "", {}},
     };
+    // The one line on standard error of the cases with skipped lines.
+    const std::map<std::string, std::string> skipped{
+        {"header, blank lines, bad rows in the middle", "Пропущено строк ввода: 3 (заголовок: 1, пустых: 2).\n"},
+        {"';' with decimal commas and CRLF", "Пропущено строк ввода: 2 (заголовок: 1, пустых: 1).\n"},
+        {"one across the reads of 1 MiB, and one at the end", "Пропущено строк ввода: 1 (заголовок: 1).\n"},
+        {"header only", "Пропущено строк ввода: 1 (заголовок: 1).\n"},
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const auto r = run({"batch", "--in", "T,p", "--props", "T,p,h"}, c.input);
         EXPECT_EQ(r.exit_code, 0);
-        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(r.err, skipped.contains(c.name) ? skipped.at(c.name) : "");
         expected_set set{"R507A", {{"T", dim::temperature}, {"p", dim::pressure}, {"h", dim::energy},
                                    {"warning", dim::text}, {"error", dim::text}}, {}};
         for (const row& w : c.rows) {
@@ -752,8 +776,7 @@ TEST(ModesBatch, BadRowsKeepTheirPlaceAndTheBatchGoesOn) {
             }
             const auto [T, p] = std::get<std::pair<double, double>>(w);
             const auto s = engine_state(f, "T", T, "p", p);
-            set.rows.push_back({shown(dim::temperature, false, s.T), shown(dim::pressure, false, s.p),
-                                shown(dim::energy, false, s.h), txt(warning_of(s, false)), {}});
+            set.rows.push_back({T, p, shown(dim::energy, false, s.h), txt(warning_of(s, false)), {}});
         }
         check_csv(r.out, set);
     }
@@ -790,7 +813,8 @@ TEST(ModesBatch, OutputIsTheSameForAnyNumberOfThreads) {
                                                 "--threads", threads};
             const auto r = run(args, input);
             ASSERT_EQ(r.exit_code, 0) << command(args);
-            EXPECT_EQ(r.err, "");
+            EXPECT_EQ(r.err, "Пропущено строк ввода: " + std::to_string(1 + (rows + 100) / 101) +
+                                 " (заголовок: 1, пустых: " + std::to_string((rows + 100) / 101) + ").\n");
             if (first.empty()) {
                 first = r.out;
                 const auto table = parse_csv(r.out);
@@ -1132,6 +1156,18 @@ std::string aliases_of(const vantrel::fluid_info& i) {
     return out;
 }
 
+// A limit in eng units without the noise of the conversion: twelve
+// significant digits where they stand for the SI value to two units in its
+// last place (-103.3 °C, not -103.29999999999998), else every digit.
+value limit(dim d, std::optional<double> si) {
+    if (!si) return {};
+    const double v = shown(d, false, *si);
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.12g", v);
+    const double rounded = number(buf), ulp = std::nextafter(std::fabs(*si), INFINITY) - std::fabs(*si);
+    return std::fabs(given_si(d, false, rounded) - *si) <= 2 * ulp ? rounded : v;
+}
+
 TEST(ModesFluids, EveryFormatListsTheLibraryAsTheEngineReadsIt) {
     std::vector<std::string> directories, listed;
     for (const auto& e : fs::directory_iterator(DATA))
@@ -1170,10 +1206,10 @@ TEST(ModesFluids, EveryFormatListsTheLibraryAsTheEngineReadsIt) {
             if (!table) set.columns.push_back({"source", dim::text});  // too long for a table
             for (const auto& i : infos) {
                 set.rows.push_back({txt(i.agent), txt(i.name), txt(i.description),
-                                    num(dim::temperature, false, i.T_min), num(dim::temperature, false, i.T_max),
-                                    num(dim::pressure, false, i.p_max), num(dim::temperature, false, i.T_cr),
-                                    num(dim::pressure, false, i.p_cr), num(dim::temperature, false, i.T_tp),
-                                    num(dim::pressure, false, i.p_tp), txt(i.reference_state), txt(i.safety_class),
+                                    limit(dim::temperature, i.T_min), limit(dim::temperature, i.T_max),
+                                    limit(dim::pressure, i.p_max), limit(dim::temperature, i.T_cr),
+                                    limit(dim::pressure, i.p_cr), limit(dim::temperature, i.T_tp),
+                                    limit(dim::pressure, i.p_tp), txt(i.reference_state), txt(i.safety_class),
                                     txt(aliases_of(i))});
                 if (!table) set.rows.back().push_back(txt(i.source));
             }
@@ -1215,7 +1251,7 @@ TEST(ModesErrors, UsageErrorsExitWithStatusTwo) {
         {{"state", "T=1e", "p=5"}, "Недопустимое число '1e' в T=."},
         {{"state", "T=20", "p=1e304"}, "Значение p = 1e+304 bar в единицах СИ выходит за пределы чисел double."},
         {{"state", "h=-1e306", "p=5"}, "Значение h = -1e+306 kJ/kg в единицах СИ выходит за пределы чисел double."},
-        {{"state", "T=20", "p=5", "--units", "imperial"}, "Недопустимая система единиц 'imperial': допустимы eng, si."},
+        {{"state", "T=20", "p=5", "--units", "imperial"}, "Недопустимая система единиц 'imperial': допустимы eng, si, ip."},
         {{"state", "T=20", "p=5", "--format", "xml"}, "Недопустимый формат 'xml': допустимы table, csv, json."},
         {{"state", "T=20", "p=5", "--props", "T,foo"}, "Неизвестное свойство 'foo': допустимы " + props + "."},
         {{"state", "R507A", "R134a", "T=20", "p=5"}, "Лишний аргумент 'R134a': вещество уже задано (R507A)."},
@@ -1232,7 +1268,7 @@ TEST(ModesErrors, UsageErrorsExitWithStatusTwo) {
         {{"batch", "--in", "T,p", "--threads", "257"}, "Недопустимое число потоков '257': от 1 до 256."},
         {{"batch", "--in", "T,p", "--threads", "x"}, "Недопустимое число потоков 'x': от 1 до 256."},
         {{"batch", "--in", "T,p", "--threads", "1.5"}, "Недопустимое число потоков '1.5': от 1 до 256."},
-        {{"batch", "--in", "T,p", "--units", "SI"}, "Недопустимая система единиц 'SI': допустимы eng, si."},
+        {{"batch", "--in", "T,p", "--units", "SI"}, "Недопустимая система единиц 'SI': допустимы eng, si, ip."},
         {{"batch", "--in", "T,p", "--props", "h,u2"}, "Неизвестное свойство 'u2': допустимы " + props + "."},
         {{"batch", "--in", "T,p", "--format"}, "Лишний аргумент или неизвестный параметр: --format."},
         {{"batch", "R134a", "a.csv", "b.csv", "--in", "T,p"}, "Лишний аргумент 'b.csv': ожидаются [FLUID] [FILE|-]."},
@@ -1249,13 +1285,13 @@ TEST(ModesErrors, UsageErrorsExitWithStatusTwo) {
         {{"sat", "T=a:1:1"}, "Недопустимое число 'a' в T=."},
         {{"sat", "p=1:1e304:2e303"}, "Значение p = 2e+303 bar в единицах СИ выходит за пределы чисел double."},
         {{"sat", "T=0", "--format", "xml"}, "Недопустимый формат 'xml': допустимы table, csv, json."},
-        {{"sat", "T=0", "--units", "metric"}, "Недопустимая система единиц 'metric': допустимы eng, si."},
+        {{"sat", "T=0", "--units", "metric"}, "Недопустимая система единиц 'metric': допустимы eng, si, ip."},
         {{"sat", "T=0", "--format"}, "Параметру --format не задано значение."},
         {{"sat", "T=0", "R134a", "R32"}, "Лишний аргумент 'R32': вещество уже задано (R134a)."},
         {{"fluids", "--format", "xml"}, "Недопустимый формат 'xml': допустимы table, csv, json."},
         {{"fluids", "R134a"}, "Лишний аргумент или неизвестный параметр: R134a."},
         {{"fluids", "--bogus"}, "Лишний аргумент или неизвестный параметр: --bogus."},
-        {{"fluids", "--units", "si"}, "Лишний аргумент или неизвестный параметр: --units si."},
+        {{"fluids", "--units", "imperial"}, "Недопустимая система единиц 'imperial': допустимы eng, si, ip."},
     };
     for (const auto& c : cases) {
         const auto r = run(c.args);
@@ -1473,11 +1509,11 @@ TEST(ModesHelp, HelpAndVersion) {
         std::vector<std::string> args;
         std::vector<std::string> mentions, absent;
     } cases[] = {
-        {{"--help"}, {"state", "batch", "sat", "fluids", "--version", "VANTREL_DATA"}, {}},
+        {{"--help"}, {"state", "batch", "sat", "fluids", "--version", "VANTREL_DATA", "ip = degF", "58psig"}, {}},
         {{"state", "--help"}, {"KEY=VALUE", "--props", "--units", "--format", "--data"}, {"--threads", "--in"}},
         {{"batch", "--help"}, {"--in", "--threads", "--props", "--units", "--data"}, {"--format"}},
         {{"sat", "--help"}, {"FROM:TO:STEP", "--units", "--format", "--data"}, {"--props", "--threads"}},
-        {{"fluids", "--help"}, {"--format", "--data"}, {"--units", "--props"}},
+        {{"fluids", "--help"}, {"--format", "--data", "--units", "--csv-delimiter"}, {"--props"}},
     };
     for (const auto& c : cases) {
         const auto r = run(c.args, "", false);
@@ -1490,4 +1526,206 @@ TEST(ModesHelp, HelpAndVersion) {
     EXPECT_EQ(v.exit_code, 0);
     EXPECT_EQ(v.err, "");
     EXPECT_TRUE(std::regex_match(v.out, std::regex("vantrel_cli [0-9]+\\.[0-9]+\\.[0-9]+\n"))) << v.out;
+}
+
+// ------------------------------------------------------- units and spreadsheets
+
+namespace {
+
+// The inch-pound units in SI units by their definitions (1 lb = 0.45359237 kg,
+// 1 ft = 0.3048 m, 1 Btu = 1055.05585262 J, 1 lbf = 1 lb * 9.80665 m/s²),
+// worked out by python3 in exact fractions and rounded to the nearest double.
+constexpr double PSI = 6894.757293168362;          // 8896443230521/1290320000 Pa
+constexpr double BTU_PER_LB = 2326;                 // J/kg, exact
+constexpr double BTU_PER_LB_F = 4186.8;             // J/(kg K), exact
+constexpr double LB_PER_FT3 = 16.018463373960138;   // kg/m³
+constexpr double FT = 0.3048;                       // m
+
+// A number of a CSV field, "," taken for the point.
+double field_number(const std::string& line, std::size_t i, char delimiter = ',') {
+    return number(split_on(line, delimiter).at(i));
+}
+
+}  // namespace
+
+// A value may name its unit, whatever the output's units; a unit that is
+// unknown or of another quantity is a usage error. Given in the output's
+// units, a value is echoed as written; given in another, it is converted
+// (gauge pressures to absolute ones above 1.01325 bar).
+TEST(ModesUnits, ValuesCarryTheirUnits) {
+    const struct {
+        std::vector<std::string> args;
+        std::vector<double> row;  // the first row's leading numbers, or none for an error
+        std::string message;
+    } cases[] = {
+        {{"state", "R134a", "T=20C", "p=5bar", "--units", "si", "--props", "T,p"}, {293.15, 5e5}, ""},
+        {{"state", "R134a", "T=293.15K", "p=0.5MPa", "--props", "T,p"}, {20, 5}, ""},
+        {{"state", "R134a", "T=20°C", "p=500000Pa", "--props", "T,p"}, {20, 5}, ""},
+        {{"state", "R134a", "T=68F", "p=72.5psia", "--units", "ip", "--props", "T,p"}, {68, 72.5}, ""},
+        {{"state", "R134a", "T=68°F", "p=500kPa", "--units", "ip", "--props", "T,p"}, {68, 5e5 / PSI}, ""},
+        {{"state", "R134a", "T=20", "p=4barg", "--props", "p"}, {5.01325}, ""},
+        {{"state", "R134a", "T=68", "p=58psig", "--units", "ip", "--props", "p"}, {58 + 101325 / PSI}, ""},
+        {{"state", "R134a", "T=20", "p=58psig", "--props", "p"}, {(58 * PSI + 101325) / 1e5}, ""},
+        {{"state", "R134a", "p=5 bar", "h=107.5Btu/lb", "--props", "p,h"}, {5, 107.5 * BTU_PER_LB / 1e3}, ""},
+        {{"state", "R134a", "p=72.5psia", "h=250kJ/kg", "--units", "ip", "--props", "h"}, {250e3 / BTU_PER_LB}, ""},
+        {{"state", "R134a", "p=5bar", "s=1.2kJ/(kg K)", "--units", "si", "--props", "s"}, {1200}, ""},
+        {{"state", "R134a", "p=5", "s=0.4Btu/(lb F)", "--props", "s"}, {0.4 * BTU_PER_LB_F / 1e3}, ""},
+        {{"state", "R134a", "T=20", "rho=1.5lb/ft3", "--props", "rho"}, {1.5 * LB_PER_FT3}, ""},
+        {{"state", "R134a", "T=300K", "x=0.5", "--props", "T,x"}, {26.85, 0.5}, ""},
+        {{"sat", "R134a", "T=0C:10C:5C"}, {0, 2.9280318233949725}, ""},
+        {{"sat", "R134a", "T=32F", "--units", "ip"}, {32}, ""},
+        {{"sat", "R134a", "p=14.503773773375PSIA"}, {}, "Неизвестная единица 'PSIA' в p=14.503773773375PSIA: допустимы bar, Pa, "
+                                                        "kPa, MPa, at, atm, psia, psi, barg, psig."},
+        {{"cycle", "R134a", "evap=14F", "cond=40C", "superheat=5K"}, {}, ""},  // the row is checked below
+        {{"state", "T=5bar", "p=4"}, {}, "Единица 'bar' в T=5bar — единица величины «давление», а не «температура»: допустимы °C, K, °F."},
+        {{"state", "T=300k", "p=4"}, {}, "Неизвестная единица 'k' в T=300k: допустимы °C, K, °F."},
+        {{"state", "T=20", "x=0.5kg"}, {}, "x=0.5kg: x задаётся числом без единицы."},
+        {{"state", "p=5", "h=250kJ"}, {}, "Неизвестная единица 'kJ' в h=250kJ: допустимы kJ/kg, J/kg, Btu/lb."},
+        {{"sat", "T=0C:10K:5C"}, {}, "T=0C:10K:5C: задайте FROM, TO и STEP в одной единице."},
+        {{"cycle", "evap=-10", "cond=40", "superheat=5bar"}, {},
+         "Единица 'bar' в superheat=5bar — единица величины «давление», а не «разность температур»: допустимы K, °C, °F, R."},
+        {{"cycle", "evap=-10", "cond=40", "capacity=3kg/s"}, {},
+         "Единица 'kg/s' в capacity=3kg/s — единица величины «массовый расход», а не «мощность»: допустимы kW, W, Btu/h."},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"--format", "csv"});
+        SCOPED_TRACE(command(args));
+        const auto r = run(args);
+        if (!c.message.empty()) {
+            EXPECT_EQ(r.exit_code, 2);
+            EXPECT_EQ(r.out, "");
+            EXPECT_EQ(r.err, c.message + "\nПодробнее: vantrel_cli " + c.args[0] + " --help\n");
+            continue;
+        }
+        ASSERT_EQ(r.exit_code, 0) << r.err;
+        const auto l = test::lines(r.out);
+        ASSERT_GE(l.size(), 2u);
+        for (std::size_t i = 0; i < c.row.size(); ++i)
+            EXPECT_LE(test::rel(field_number(l[1], i), c.row[i]), 1e-15) << l[1];
+        if (c.args[0] == "cycle") {  // evap + superheat; cond as given
+            EXPECT_EQ(l[1].substr(0, 5), "1,-5,") << l[1];
+            EXPECT_EQ(l[4].substr(0, 5), "3,40,") << l[4];
+        }
+    }
+}
+
+// --units ip: every property of a state is its SI value through the exact
+// factors of the definitions; °F = K 1.8 - 459.67.
+TEST(ModesUnits, InchPoundUnitsAreTheSiValuesByTheirDefinitions) {
+    const struct {
+        const char* property;
+        double factor;  // SI units per inch-pound unit
+        double offset;  // of the Fahrenheit scale, in °F
+        const char* header;
+    } cases[] = {
+        {"T", 1 / 1.8, -459.67, "T [°F]"},     {"p", PSI, 0, "p [psia]"},
+        {"h", BTU_PER_LB, 0, "h [Btu/lb]"},   {"s", BTU_PER_LB_F, 0, "s [Btu/(lb·°F)]"},
+        {"cp", BTU_PER_LB_F, 0, "cp [Btu/(lb·°F)]"}, {"rho", LB_PER_FT3, 0, "rho [lb/ft³]"},
+        {"v", 1 / LB_PER_FT3, 0, "v [ft³/lb]"}, {"w", FT, 0, "w [ft/s]"},
+        {"jt", 1 / (1.8 * PSI), 0, "jt [°F/psi]"},     {"Tsat", 1 / 1.8, -459.67, "Tsat [°F]"},
+        {"psat", PSI, 0, "psat [psia]"},
+    };
+    std::string props;
+    for (const auto& c : cases) {
+        if (!props.empty()) props += ',';
+        props += c.property;
+    }
+    const auto si = run({"state", "R134a", "T=300K", "p=2e5Pa", "--props", props, "--units", "si", "--format", "csv"});
+    const auto ip = run({"state", "R134a", "T=80.33F", "p=29.0075475468psia", "--props", props, "--units", "ip",
+                         "--format", "csv", "--csv-units"});
+    ASSERT_EQ(si.exit_code, 0) << si.err;
+    ASSERT_EQ(ip.exit_code, 0) << ip.err;
+    const auto s = test::lines(si.out), i = test::lines(ip.out);
+    for (std::size_t k = 0; k < std::size(cases); ++k) {
+        const auto& c = cases[k];
+        SCOPED_TRACE(c.property);
+        EXPECT_EQ(split_on(i[0], ',').at(k), c.header);
+        EXPECT_LE(test::rel((field_number(i[1], k) - c.offset) * c.factor, field_number(s[1], k)), 1e-9);
+    }
+}
+
+// Every CSV output takes a delimiter, a decimal comma (";" then, unless
+// given) and units in its header; numbers keep every digit.
+TEST(ModesCsv, SpreadsheetOptionsInEveryMode) {
+    const struct {
+        std::vector<std::string> args;
+        std::string input, header, row, message;  // header and the start of the first row, or the message
+    } cases[] = {
+        {{"state", "T=20,5", "p=5", "--props", "T,p,phase", "--decimal-comma"}, "", "T;p;phase", "20,5;5;gas", ""},
+        {{"state", "T=20.5", "p=5", "--props", "T,p", "--csv-delimiter", "tab", "--csv-units"}, "",
+         "T [°C]\tp [bar]", "20.5\t5", ""},
+        {{"state", "T=20.5", "p=5", "--props", "T,p", "--csv-delimiter", "\\t", "--decimal-comma"}, "", "T\tp",
+         "20,5\t5", ""},
+        {{"state", "T=20C", "p=5bar", "--props", "T,phase", "--csv-delimiter", "|", "--units", "ip", "--csv-units"}, "",
+         "T [°F]|phase", "68|gas", ""},
+        {{"batch", "--in", "T,p", "--props", "T,p,phase", "--decimal-comma", "--csv-units"}, "20,5;5\n",
+         "T [°C];p [bar];phase;warning;error", "20,5;5;gas;;", ""},
+        {{"batch", "--in", "T,p", "--props", "T,p", "--csv-delimiter", ";"}, "20,5\n", "T;p;warning;error",
+         "20;5;;", ""},
+        {{"sat", "R134a", "T=0", "--decimal-comma", "--csv-units"}, "",
+         "T [°C];p [bar];rho_liq [kg/m³];rho_vap [kg/m³];h_liq [kJ/kg];h_vap [kJ/kg];s_liq [kJ/(kg·K)];"
+         "s_vap [kJ/(kg·K)];dh_vap [kJ/kg]",
+         "0;2,9280318233949725;", ""},
+        {{"cycle", "R134a", "evap=-10", "cond=40", "--decimal-comma", "--csv-units"}, "",
+         "point;T [°C];p [bar];h [kJ/kg];s [kJ/(kg·K)];rho [kg/m³];x", "1;-10;2,00603", ""},
+        {{"fluids", "--csv-delimiter", ";", "--csv-units"}, "",
+         "fluid;name;description;T_min [°C];T_max [°C];p_max [bar];T_cr [°C];p_cr [bar];T_tp [°C];p_tp [bar];"
+         "reference_state;safety_class;aliases;source",
+         "R1233zd(E);R1233zd(E);trans-1-chloro-3,3,3-trifluoropropene;-107.4;176.85;1000;", ""},
+        {{"state", "T=20", "p=5", "--decimal-comma", "--csv-delimiter", ","}, "", "", "",
+         "Для --decimal-comma нужен разделитель, отличный от ',': задайте --csv-delimiter ';' или не задавайте его."},
+        {{"batch", "--in", "T,p", "--csv-delimiter", "ab"}, "", "", "",
+         "Параметр --csv-delimiter — один символ или tab: 'ab'."},
+        {{"sat", "T=0", "--csv-delimiter", "."}, "", "", "",
+         "Символ '.' в --csv-delimiter не может разделять числа: выберите другой, например ';' или tab."},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = c.args;
+        if (c.args[0] != "batch") args.insert(args.end(), {"--format", "csv"});
+        SCOPED_TRACE(command(args));
+        const auto r = run(args, c.input);
+        if (!c.message.empty()) {
+            EXPECT_EQ(r.exit_code, 2);
+            EXPECT_EQ(r.err, c.message + "\nПодробнее: vantrel_cli " + c.args[0] + " --help\n");
+            continue;
+        }
+        ASSERT_EQ(r.exit_code, 0) << r.err;
+        const auto l = test::lines(r.out);
+        ASSERT_GE(l.size(), 2u);
+        EXPECT_EQ(l[0], c.header);
+        EXPECT_EQ(l[1].substr(0, c.row.size()), c.row);
+    }
+    // Only CSV has these options.
+    const auto r = run({"state", "T=20", "p=5", "--csv-units"});
+    EXPECT_EQ(r.exit_code, 2);
+    EXPECT_EQ(r.err, "Параметры --csv-delimiter, --decimal-comma и --csv-units относятся к выводу CSV: добавьте --format csv.\n"
+                     "Подробнее: vantrel_cli state --help\n");
+}
+
+// Rows pasted from a spreadsheet: tab or ";" between the numbers, decimal
+// commas; a first line is a header only when none of its fields is a number
+// under any delimiter; what is skipped is counted on standard error.
+TEST(ModesBatch, SpreadsheetRowsHeadersAndSkippedLines) {
+    const struct {
+        std::string input, out, err;
+    } cases[] = {
+        {"20\t5\n30\t6\n", "20,5,,\n30,6,,\n", ""},
+        {"20\t5,5\r\n-10,5\t2\r\n", "20,5.5,,\n-10.5,2,,\n", ""},
+        {"T [°C]\tp [bar]\n20\t5\n", "20,5,,\n", "Пропущено строк ввода: 1 (заголовок: 1).\n"},
+        {"20;5,5\n", "20,5.5,,\n", ""},
+        {"T;p\n20;5\n\n30;6\n", "20,5,,\n30,6,,\n", "Пропущено строк ввода: 2 (заголовок: 1, пустых: 1).\n"},
+        {"# R507A\n\nT,p\n20,5\n# end\n", "20,5,,\n", "Пропущено строк ввода: 4 (заголовок: 1, пустых: 1, комментариев: 2).\n"},
+        {"T,p\n20\t5\n", "20,5,,\n", "Пропущено строк ввода: 1 (заголовок: 1).\n"},
+        {"T,5\n20,5\n", ",,,Недопустимое число 'T'.\n20,5,,\n", ""},
+        {"T\t5,5\n20\t5\n", ",,,Недопустимое число 'T'.\n20,5,,\n", ""},
+        {"1e1;5\n", "10,5,,\n", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.input);
+        const auto r = run({"batch", "--in", "T,p", "--props", "T,p"}, c.input);
+        EXPECT_EQ(r.exit_code, 0);
+        EXPECT_EQ(r.out, "T,p,warning,error\n" + c.out);
+        EXPECT_EQ(r.err, c.err);
+    }
 }

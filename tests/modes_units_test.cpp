@@ -60,7 +60,7 @@ TEST(ModesArguments, NumbersTakeAPointOrACommaAndNothingElse) {
 TEST(ModesArguments, UnitSystemsAndFormatsByName) {
     EXPECT_EQ(parse_units("si"), unit_system::si);
     EXPECT_EQ(parse_format("csv"), output_format::csv);
-    EXPECT_EQ(usage_message([] { parse_units("SI"); }), "Недопустимая система единиц 'SI': допустимы eng, si.");
+    EXPECT_EQ(usage_message([] { parse_units("SI"); }), "Недопустимая система единиц 'SI': допустимы eng, si, ip.");
     EXPECT_EQ(usage_message([] { parse_format("xml"); }), "Недопустимый формат 'xml': допустимы table, csv, json.");
 }
 
@@ -191,10 +191,10 @@ TEST(ModesBatchRows, DelimiterHeaderAndFields) {
     EXPECT_EQ(detect_format("20,5").delimiter, ',');
     EXPECT_FALSE(detect_format("20,5").decimal_comma);
     const row_format comma{',', false}, semicolon{';', true};
-    EXPECT_TRUE(is_header("T,p", comma));
-    EXPECT_TRUE(is_header("\"T [°C]\",\"p [bar]\"", comma));
-    EXPECT_FALSE(is_header("T,5", comma));  // a row with a typo is a row, not a header
-    EXPECT_FALSE(is_header("20;5", semicolon));
+    EXPECT_TRUE(is_header("T,p"));
+    EXPECT_TRUE(is_header("\"T [°C]\",\"p [bar]\""));
+    EXPECT_FALSE(is_header("T,5"));  // a row with a typo is a row, not a header
+    EXPECT_FALSE(is_header("20;5"));
     EXPECT_EQ(strip_line_end("20,5\r\n"), "20,5");
     EXPECT_EQ(strip_line_end("20,5"), "20,5");
     EXPECT_TRUE(is_blank(" \t\r"));

@@ -60,10 +60,14 @@ double argument_number(std::string_view text, std::string_view what) {
 }
 
 double checked_si(quantity q, unit_system u, double value, std::string_view what) {
-    const double si = to_si(q, u, value);
+    return checked_si(vantrel::unit_of(q, u), value, what);
+}
+
+double checked_si(const vantrel::unit& unit, double value, std::string_view what) {
+    const double si = to_si(unit, value);
     if (!std::isfinite(si))
         throw usage_error(say(message_id::value_beyond_double,
-                              {text_value(std::string(what)), text_value(exact_text(value) + " " + std::string(unit_name(q, u)))}));
+                              {text_value(std::string(what)), text_value(exact_text(value) + " " + std::string(unit.name))}));
     return unsigned_zero(si);  // -0 given is 0, also in the engine's messages
 }
 
@@ -81,7 +85,11 @@ pair_order checked_pair(input_key a, input_key b) {
 
 state_request request_of(const pair_order& order, input_key a, double va, input_key b, double vb, unit_system u) {
     const double sa = checked_si(info_of(a).q, u, va, name_of(a)), sb = checked_si(info_of(b).q, u, vb, name_of(b));
-    return order.swapped ? state_request{order.pair, sb, sa} : state_request{order.pair, sa, sb};
+    return request_of(order, sa, sb);
+}
+
+state_request request_of(const pair_order& order, double si_a, double si_b) {
+    return order.swapped ? state_request{order.pair, si_b, si_a} : state_request{order.pair, si_a, si_b};
 }
 
 std::optional<key_value> split_key_value(std::string_view token) {
@@ -108,12 +116,13 @@ fluid_and_keys split_positionals(const std::vector<std::string>& args) {
 std::optional<unit_system> find_units(std::string_view name) {
     if (name == "eng") return unit_system::eng;
     if (name == "si") return unit_system::si;
+    if (name == "ip") return unit_system::ip;
     return std::nullopt;
 }
 
 unit_system parse_units(std::string_view name) {
     if (const auto u = find_units(name)) return *u;
-    throw usage_error(say(message_id::unknown_units, {text_value(std::string(name)), text_value("eng, si")}));
+    throw usage_error(say(message_id::unknown_units, {text_value(std::string(name)), text_value("eng, si, ip")}));
 }
 
 output_format parse_format(std::string_view name) {

@@ -33,6 +33,7 @@ double argument_number(std::string_view text, std::string_view what);
 // conversion takes beyond the range of double is a usage error naming it by
 // what ("p").
 double checked_si(quantity q, unit_system u, double value, std::string_view what);
+double checked_si(const vantrel::unit& unit, double value, std::string_view what);
 
 using vantrel::input_key;
 using vantrel::pair_order;
@@ -55,6 +56,9 @@ pair_order checked_pair(input_key a, input_key b);
 // Two given values (key a with value va, key b with vb) as a request; a
 // value beyond the range of double in SI units is a usage error.
 state_request request_of(const pair_order& order, input_key a, double va, input_key b, double vb, unit_system u);
+
+// The same for the SI values of key a and key b.
+state_request request_of(const pair_order& order, double si_a, double si_b);
 
 // "KEY=VALUE".
 struct key_value {

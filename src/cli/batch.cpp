@@ -36,12 +36,21 @@ struct batch_job {
     std::vector<property> props;
     vantrel::extras extras;
     row_format format;
+    csv_style style;
 };
 
 void append_failed(std::string& out, const batch_job& job, std::string_view message) {
-    out.append(job.props.size() + 1, ',');
-    append_csv_field(out, message);
+    out.append(job.props.size() + 1, job.style.delimiter);
+    append_csv_field(out, message, job.style.delimiter);
     out += '\n';
+}
+
+// A property of the row's state, its inputs as given.
+cell row_cell(const batch_job& job, property p, const vantrel::state& s, const row_values& v) {
+    const std::string_view name = info_of(p).name;
+    if (name == info_of(job.a).name) return v.first;
+    if (name == info_of(job.b).name) return v.second;
+    return value_of(p, s, job.units);
 }
 
 // One input line as one CSV row (nothing for a blank line).
@@ -60,11 +69,12 @@ void append_row(std::string& out, const batch_job& job, const input_line& line) 
         return append_failed(out, job, e.what());
     }
     for (const property p : job.props) {
-        append_csv_cell(out, value_of(p, s, job.units));
-        out += ',';
+        append_csv_cell(out, row_cell(job, p, s, v), job.style);
+        out += job.style.delimiter;
     }
-    append_csv_field(out, s.warning ? say(*s.warning) : std::string());
-    out += ",\n";
+    append_csv_field(out, s.warning ? say(*s.warning) : std::string(), job.style.delimiter);
+    out += job.style.delimiter;
+    out += '\n';
 }
 
 // The rows of a group of lines, each thread computing one contiguous share,
@@ -188,9 +198,43 @@ std::pair<std::string, std::string> fluid_and_file(const std::vector<std::string
     return {"R507A", ""};
 }
 
+// Which lines are rows: blank lines and comments are skipped anywhere, a
+// header only first; the first row (or line) gives the format of the rows.
+class row_filter {
+public:
+    bool is_row(const input_line& line) {
+        const std::string_view text = strip_line_end(line.text);
+        if (!line.too_long() && is_blank(text)) return ++blank_, false;
+        if (!line.too_long() && is_comment(text)) return ++comment_, false;
+        if (!row_seen_) format_ = detect_format(text);
+        const bool first = !line_seen_;
+        line_seen_ = true;
+        if (first && !line.too_long() && is_header(text)) return ++header_, false;
+        row_seen_ = true;
+        return true;
+    }
+    const row_format& format() const { return format_; }
+
+    // One line on what was skipped, none when nothing was.
+    void report(std::ostream& err) const {
+        const std::uintmax_t all = header_ + blank_ + comment_;
+        if (all == 0) return;
+        std::vector<vantrel::message> parts;
+        for (const auto& [count, what] : {std::pair{header_, message_id::skipped_header},
+                                          {blank_, message_id::skipped_blank}, {comment_, message_id::skipped_comment}})
+            if (count > 0) parts.push_back({what, {text_value(std::to_string(count))}});
+        err << say(message_id::lines_skipped, {text_value(std::to_string(all)), nested_value(std::move(parts))}) << '\n';
+    }
+
+private:
+    row_format format_;
+    bool line_seen_ = false, row_seen_ = false;
+    std::uintmax_t header_ = 0, blank_ = 0, comment_ = 0;
+};
+
 }  // namespace
 
-int run_batch(const mode_options& o, std::ostream& out, std::ostream&) {
+int run_batch(const mode_options& o, std::ostream& out, std::ostream& err) {
     const auto [a, b] = keys_of(o.in);
     const pair_order order = checked_pair(a, b);
     const unit_system u = parse_units(o.units);
@@ -202,14 +246,15 @@ int run_batch(const mode_options& o, std::ostream& out, std::ostream&) {
 
     const vantrel::fluid f = vantrel::fluid::by_name(data, fluid_name);
     input_file in(path);
-    batch_job job{f, a, b, order, u, props, extras_for(props), {}};
+    batch_job job{f, a, b, order, u, props, extras_for(props), {}, csv_style_of(o, output_format::csv)};
 
+    const char d = job.style.delimiter;
     std::string header;
     for (const property p : props) {
-        append_csv_field(header, column_of(p).name);
-        header += ',';
+        append_csv_field(header, job.style.units ? header_of(column_of(p), u) : column_of(p).name, d);
+        header += d;
     }
-    out << header << "warning,error\n";
+    out << header << "warning" << d << "error\n";
     require_written(out, standard_output());
 
     progress bar(in.size());
@@ -217,7 +262,7 @@ int run_batch(const mode_options& o, std::ostream& out, std::ostream&) {
     std::vector<input_line> group;
     std::vector<char> buffer(CHUNK);
     std::uintmax_t consumed = 0, rows = 0;
-    bool first = true;
+    row_filter filter;
     for (bool eof = false; !eof;) {
         const std::size_t got = in.read(buffer);
         eof = got < buffer.size();
@@ -230,12 +275,8 @@ int run_batch(const mode_options& o, std::ostream& out, std::ostream&) {
                                  {text_value(in.name()), text_value(line)});
         }
         splitter.feed(block, eof, [&](const input_line& line) {
-            if (!line.too_long() && is_blank(line.text)) return;
-            if (first) {
-                first = false;
-                job.format = detect_format(strip_line_end(line.text));
-                if (!line.too_long() && is_header(strip_line_end(line.text), job.format)) return;
-            }
+            if (!filter.is_row(line)) return;
+            job.format = filter.format();
             group.push_back(line);
             if (group.size() == GROUP) {
                 write_rows(out, job, group, threads);
@@ -249,6 +290,7 @@ int run_batch(const mode_options& o, std::ostream& out, std::ostream&) {
         consumed += got;
         bar.update(consumed, rows);
     }
+    filter.report(err);
     return 0;
 }
 

@@ -38,8 +38,19 @@ std::string head(std::string_view text) {
 
 }  // namespace
 
+namespace {
+
+constexpr row_format FORMATS[] = {{';', true}, {'\t', true}, {',', false}};
+
+}  // namespace
+
 row_format detect_format(std::string_view first_line) {
-    if (first_line.find(';') != std::string_view::npos) return {';', true};
+    for (const row_format& f : FORMATS)
+        if (first_line.find(f.delimiter) != std::string_view::npos &&
+            std::holds_alternative<row_values>(parse_row(first_line, f, 0)))
+            return f;
+    for (const row_format& f : FORMATS)
+        if (first_line.find(f.delimiter) != std::string_view::npos) return f;
     return {',', false};
 }
 
@@ -51,9 +62,15 @@ std::string_view strip_line_end(std::string_view line) {
 
 bool is_blank(std::string_view line) { return line.find_first_not_of(" \t\r\n") == std::string_view::npos; }
 
-bool is_header(std::string_view line, const row_format& f) {
-    for (const std::string_view field : split(line, f.delimiter))
-        if (field.size() > MAX_FIELD || field_number(field, f)) return false;
+bool is_comment(std::string_view line) {
+    const std::string_view t = trim(line);
+    return !t.empty() && t.front() == '#';
+}
+
+bool is_header(std::string_view line) {
+    for (const row_format& f : FORMATS)
+        for (const std::string_view field : split(line, f.delimiter))
+            if (field.size() > MAX_FIELD || field_number(field, {f.delimiter, true})) return false;
     return true;
 }
 

@@ -1,5 +1,5 @@
-// The rows of a batch: two numbers a line, "," or ";" between them, read
-// block by block with bounded lines and fields.
+// The rows of a batch: two numbers a line, ",", ";" or a tab between them,
+// read block by block with bounded lines and fields.
 #pragma once
 
 #include <cstddef>
@@ -13,13 +13,15 @@ namespace cli {
 // The longest field and line (without its line break) a row may have, in bytes.
 constexpr std::size_t MAX_FIELD = 1024, MAX_LINE = 64 * 1024;
 
-// ";" when the first line holds one, and then a decimal comma is allowed;
-// otherwise "," with "." as the decimal point.
+// ";" or a tab (a row pasted from a spreadsheet), and then a decimal comma
+// is allowed; otherwise "," with "." as the decimal point.
 struct row_format {
     char delimiter = ',';
     bool decimal_comma = false;
 };
 
+// The format under which the line is a row of two numbers, ";" before a tab
+// before ","; for a line that is none, the first of them it holds.
 row_format detect_format(std::string_view first_line);
 
 // A line without its line break and a trailing carriage return.
@@ -28,8 +30,12 @@ std::string_view strip_line_end(std::string_view line);
 // Empty or white space only.
 bool is_blank(std::string_view line);
 
-// A first line none of whose fields is a number (and none too long).
-bool is_header(std::string_view line, const row_format& f);
+// "#" first: a comment.
+bool is_comment(std::string_view line);
+
+// A first line none of whose fields is a number, split at ",", ";" or a tab
+// and with "." or "," as the point (and none too long).
+bool is_header(std::string_view line);
 
 struct row_values {
     double first = 0, second = 0;

@@ -17,6 +17,7 @@
 #include "cli/output.h"
 #include "cli/properties.h"
 #include "cli/speech.h"
+#include "cli/values.h"
 #include "cli/written.h"
 
 namespace cli {
@@ -48,7 +49,7 @@ std::map<std::string, double> cycle_values(const std::vector<key_value>& given, 
         if (it == CYCLE_KEYS.end())
             throw usage_error(say(message_id::cycle_unknown_key, {text_value(kv.key)}));
         if (v.count(kv.key) != 0) throw usage_error(say(message_id::cycle_key_twice, {text_value(kv.key)}));
-        v[kv.key] = checked_si(it->q, u, argument_number(kv.value, kv.key + "="), kv.key);
+        v[kv.key] = si_of(read_value(kv.key, kv.value, it->q, u), kv.key);
     }
     return v;
 }
@@ -78,13 +79,20 @@ vantrel::cycle_input cycle_input_of(const std::vector<key_value>& given, unit_sy
     return in;
 }
 
+// A property of a point. Temperatures are as short as they read, the points
+// at the inputs (evap + superheat, cond - subcool) at the numbers given.
+cell point_cell(property p, const vantrel::state& s, unit_system u) {
+    if (p == property::T) return tidy_from_si(vantrel::unit_of(quantity::temperature, u), s.T);
+    return value_of(p, s, u);
+}
+
 record_set points_table(const std::string& fluid, const vantrel::cycle_result& r, unit_system u) {
     record_set set{fluid, {{"point", std::nullopt}}, {}};
     const std::vector<property> props = parse_properties("T,p,h,s,rho,x");
     for (const property p : props) set.columns.push_back(column_of(p));
     for (const auto& pt : r.points) {
         std::vector<cell> row{cell{pt.name}};
-        for (const property p : props) row.push_back(value_of(p, pt.s, u));
+        for (const property p : props) row.push_back(point_cell(p, pt.s, u));
         set.rows.push_back(std::move(row));
     }
     return set;
@@ -118,7 +126,7 @@ void write_cycle_json(std::ostream& out, const std::string& fluid, const vantrel
     for (const auto& pt : r.points) {
         nlohmann::ordered_json o{{"name", pt.name}};
         for (const char* name : {"T", "p", "h", "s", "rho", "x"}) {
-            const cell c = value_of(parse_properties(name)[0], pt.s, u);
+            const cell c = point_cell(parse_properties(name)[0], pt.s, u);
             o[name] = std::holds_alternative<double>(c) ? nlohmann::ordered_json(unsigned_zero(std::get<double>(c)))
                                                         : nlohmann::ordered_json();
         }
@@ -148,21 +156,23 @@ void write_cycle_table(std::ostream& out, const std::string& fluid, const vantre
 
 // CSV: the points' table, an empty line, then the figures as rows of
 // figure, value (exact) and unit; the convention's note, if any, last.
-void write_cycle_csv(std::ostream& out, const std::string& fluid, const vantrel::cycle_result& r, unit_system u) {
-    write_records(out, points_table(fluid, r, u), output_format::csv, u, false);
-    std::string text = "\nfigure,value,unit\n";
+void write_cycle_csv(std::ostream& out, const std::string& fluid, const vantrel::cycle_result& r, unit_system u,
+                     const csv_style& style) {
+    write_records(out, points_table(fluid, r, u), output_format::csv, u, false, style);
+    const char d = style.delimiter;
+    std::string text = std::string("\nfigure") + d + "value" + d + "unit\n";
     for (const auto& [name, q, value] : figures_of(r)) {
         if (!value) continue;
-        append_csv_field(text, name);
-        text += ',';
-        append_exact(text, from_si(q, u, *value));
-        text += ',';
-        append_csv_field(text, unit_name(q, u));
+        append_csv_field(text, name, d);
+        text += d;
+        append_csv_number(text, from_si(q, u, *value), style);
+        text += d;
+        append_csv_field(text, unit_name(q, u), d);
         text += '\n';
     }
     if (r.dew_point_convention) {
         text += '\n';
-        append_csv_field(text, say(message_id::cycle_dew_convention));
+        append_csv_field(text, say(message_id::cycle_dew_convention), d);
         text += '\n';
     }
     out << text;
@@ -197,6 +207,7 @@ int run_cycle(const mode_options& o, std::ostream& out, std::ostream& err) {
     const fluid_and_keys pos = split_positionals(o.args);
     const unit_system u = parse_units(o.units);
     const output_format format = parse_format(o.format);
+    const csv_style style = csv_style_of(o, format);
     const vantrel::cycle_input in = cycle_input_of(pos.given, u);
     if (!o.diagram.empty()) check_picture_name(o.diagram);
 
@@ -206,7 +217,7 @@ int run_cycle(const mode_options& o, std::ostream& out, std::ostream& err) {
     if (format == output_format::json)
         write_cycle_json(out, f.info().agent, r, u);
     else if (format == output_format::csv)
-        write_cycle_csv(out, f.info().agent, r, u);
+        write_cycle_csv(out, f.info().agent, r, u, style);
     else
         write_cycle_table(out, f.info().agent, r, u);
     require_written(out, standard_output());  // before the picture, which takes its time

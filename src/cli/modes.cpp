@@ -33,15 +33,26 @@ const char* const DESCRIPTION =
 
 const char* const FOOTER =
     "Units: eng (default) = degC, bar, kJ/kg, kJ/(kg K), kg/m3, m3/kg, m/s, K/bar;\n"
-    "       si = K, Pa, J/kg, J/(kg K), kg/m3, m3/kg, m/s, K/Pa. Input values are read in the output's units.\n"
+    "       si = K, Pa, J/kg, J/(kg K), kg/m3, m3/kg, m/s, K/Pa;\n"
+    "       ip = degF, psia, Btu/lb, Btu/(lb F), lb/ft3, ft3/lb, ft/s, F/psi (cycle: Btu/ft3, Btu/h, lb/h, ft3/min).\n"
+    "A bare input value is read in the output's units; a value may name its own: T=300K, T=20C, T=68F,\n"
+    "p=5bar, p=500kPa, p=72.5psia, gauge p=4barg or p=58psig (above 1.01325 bar), h=107.5Btu/lb,\n"
+    "s=1.2kJ/(kg K), rho=30kg/m3; a temperature difference (superheat=5K) in K, C (= K), F or R.\n"
+    "CSV for spreadsheets: --csv-delimiter CHAR (or tab), --decimal-comma (then ';' unless given), --csv-units.\n"
     "Input keys: T p h s x rho; pairs (T,p) (p,h) (p,s) (T,x) (p,x) (T,rho) (h,s).\n"
     "Properties: T p phase x rho v h s u cp cv w z jt Tsat psat, for blends Tbub Tdew pbub pdew glide.\n"
     "Data: --data DIR, else $VANTREL_DATA, else ./data, else <bin>/../share/vantrel/data.";
 
 void add_units_format_data(CLI::App& sub, mode_options& o, bool format) {
-    sub.add_option("--units", o.units, "eng (default) or si")->type_name("eng|si");
+    sub.add_option("--units", o.units, "eng (default), si or ip")->type_name("eng|si|ip");
     if (format) sub.add_option("--format", o.format, "table (default), csv or json")->type_name("table|csv|json");
     sub.add_option("--data", o.data, "directory of the fluid library")->type_name("DIR");
+}
+
+void add_csv_options(CLI::App& sub, mode_options& o) {
+    sub.add_option("--csv-delimiter", o.csv_delimiter, "CSV field delimiter: one character, or tab")->type_name("CHAR");
+    sub.add_flag("--decimal-comma", o.decimal_comma, "CSV numbers with ',' as the decimal point (delimiter ';')");
+    sub.add_flag("--csv-units", o.csv_units, "CSV header with the units: T [°C], p [bar], ...");
 }
 
 // The parse error's message in the program's language.
@@ -133,8 +144,7 @@ void describe(CLI::App& app, mode_options& o) {
     add_units_format_data(*sat, o, true);
 
     CLI::App* fluids = app.add_subcommand("fluids", "the fluids of the data directory");
-    fluids->add_option("--data", o.data, "directory of the fluid library")->type_name("DIR");
-    fluids->add_option("--format", o.format, "table (default), csv or json")->type_name("table|csv|json");
+    add_units_format_data(*fluids, o, true);
 
     CLI::App* diagram = app.add_subcommand("diagram", "log p-h diagram: vantrel_cli diagram [FLUID] -o FILE.svg|png|pdf");
     diagram->add_option("args", o.args, "FLUID (default R507A)");
@@ -153,6 +163,7 @@ void describe(CLI::App& app, mode_options& o) {
     cycle->add_option("--diagram", o.diagram, "also draw the cycle on the log p-h diagram")->type_name("FILE");
     add_units_format_data(*cycle, o, true);
 
+    for (CLI::App* sub : {state, batch, sat, fluids, cycle}) add_csv_options(*sub, o);
     for (CLI::App* sub : {state, batch, sat, fluids, diagram, cycle}) sub->allow_extras();
 }
 
@@ -173,6 +184,13 @@ std::string chosen_mode(const CLI::App& app) {
 }
 
 }  // namespace
+
+csv_style csv_style_of(const mode_options& o, output_format format) {
+    const bool asked = !o.csv_delimiter.empty() || o.decimal_comma || o.csv_units;
+    if (asked && format != output_format::csv)
+        throw usage_error(say(message_id::csv_options_format));
+    return parse_csv_style(o.csv_delimiter, o.decimal_comma, o.csv_units);
+}
 
 std::string message_of(const std::exception_ptr& e) {
     std::string message;

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/output.h"
+
 namespace cli {
 
 // Whether argv[1] selects a mode (or help or the version) rather than the
@@ -27,7 +29,13 @@ struct mode_options {
     std::string props, units = "eng", format = "table", data, threads, in;
     std::string output, p_range, h_range, diagram;  // diagram and cycle
     std::vector<std::string> cycle;                  // the KEY=VALUE tokens after --cycle
+    std::string csv_delimiter;                       // for spreadsheets
+    bool decimal_comma = false, csv_units = false;
 };
+
+// The CSV style the options ask for; asked for with another format, a usage
+// error.
+csv_style csv_style_of(const mode_options& o, output_format format);
 
 int run_state(const mode_options& o, std::ostream& out, std::ostream& err);
 int run_batch(const mode_options& o, std::ostream& out, std::ostream& err);

@@ -1,5 +1,7 @@
 #include "cli/output.h"
 
+#include "cli/speech.h"
+
 #include <algorithm>
 #include <charconv>
 
@@ -13,12 +15,6 @@ namespace {
 std::size_t display_width(std::string_view text) {
     return static_cast<std::size_t>(
         std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
-}
-
-std::string header_of(const column& c, unit_system u) {
-    if (!c.q || unit_name(*c.q, u) == "-") return c.name;
-    const std::string_view unit = unit_name(*c.q, u);
-    return c.name + " [" + std::string(unit) + "]";
 }
 
 std::string table_text(const cell& c) {
@@ -51,17 +47,18 @@ void write_table(std::ostream& out, const record_set& set, unit_system u) {
     }
 }
 
-void write_csv(std::ostream& out, const record_set& set) {
+void write_csv(std::ostream& out, const record_set& set, unit_system u, const csv_style& style) {
     std::string text;
     for (std::size_t i = 0; i < set.columns.size(); ++i) {
-        if (i > 0) text += ',';
-        append_csv_field(text, set.columns[i].name);
+        if (i > 0) text += style.delimiter;
+        const column& c = set.columns[i];
+        append_csv_field(text, style.units ? header_of(c, u) : c.name, style.delimiter);
     }
     text += '\n';
     for (const auto& row : set.rows) {
         for (std::size_t i = 0; i < row.size(); ++i) {
-            if (i > 0) text += ',';
-            append_csv_cell(text, row[i]);
+            if (i > 0) text += style.delimiter;
+            append_csv_cell(text, row[i], style);
         }
         text += '\n';
     }
@@ -128,16 +125,41 @@ void append_csv_field(std::string& out, std::string_view field, char delimiter) 
     out += '"';
 }
 
-void append_csv_cell(std::string& out, const cell& c) {
-    if (const auto* d = std::get_if<double>(&c)) append_exact(out, *d);
-    else if (const auto* t = std::get_if<std::string>(&c)) append_csv_field(out, *t);
+csv_style parse_csv_style(std::string_view delimiter, bool decimal_comma, bool units) {
+    csv_style style{decimal_comma ? ';' : ',', decimal_comma, units};
+    if (delimiter == "tab" || delimiter == "\\t") delimiter = "\t";
+    if (delimiter.size() > 1)
+        throw usage_error(say(message_id::csv_delimiter_length, {text_value(std::string(delimiter))}));
+    if (delimiter.size() == 1) style.delimiter = delimiter[0];
+    if (std::string_view("0123456789+-.eE\"\r\n").find(style.delimiter) != std::string_view::npos)
+        throw usage_error(say(message_id::csv_delimiter_number, {text_value(std::string(delimiter))}));
+    if (decimal_comma && style.delimiter == ',')
+        throw usage_error(say(message_id::csv_decimal_comma));
+    return style;
+}
+
+void append_csv_number(std::string& out, double value, const csv_style& style) {
+    const std::size_t start = out.size();
+    append_exact(out, value);
+    if (style.decimal_comma) std::replace(out.begin() + static_cast<std::ptrdiff_t>(start), out.end(), '.', ',');
+}
+
+void append_csv_cell(std::string& out, const cell& c, const csv_style& style) {
+    if (const auto* d = std::get_if<double>(&c)) append_csv_number(out, *d, style);
+    else if (const auto* t = std::get_if<std::string>(&c)) append_csv_field(out, *t, style.delimiter);
+}
+
+std::string header_of(const column& c, unit_system u) {
+    if (!c.q || unit_name(*c.q, u) == "-") return c.name;
+    const std::string_view unit = unit_name(*c.q, u);
+    return c.name + " [" + std::string(unit) + "]";
 }
 
 void write_records(std::ostream& out, const record_set& set, output_format format, unit_system u,
-                   bool single_object) {
+                   bool single_object, const csv_style& style) {
     switch (format) {
         case output_format::table: write_table(out, set, u); break;
-        case output_format::csv: write_csv(out, set); break;
+        case output_format::csv: write_csv(out, set, u, style); break;
         case output_format::json: write_json(out, set, u, single_object); break;
     }
 }

@@ -26,8 +26,27 @@ std::string rounded_text(double value);
 // break (inner quotes doubled).
 void append_csv_field(std::string& out, std::string_view field, char delimiter = ',');
 
+// How CSV is written for a spreadsheet: the delimiter between fields, ","
+// as the decimal point, the units in the header ("T [°C]").
+struct csv_style {
+    char delimiter = ',';
+    bool decimal_comma = false;
+    bool units = false;
+};
+
+// The style of --csv-delimiter (one character, or "tab" or "\t"; "" when
+// not given: ";" with a decimal comma, "," otherwise), --decimal-comma and
+// --csv-units. A delimiter that cannot separate numbers is a usage error.
+csv_style parse_csv_style(std::string_view delimiter, bool decimal_comma, bool units);
+
+// An exact number in CSV, with "," as the point for a decimal comma.
+void append_csv_number(std::string& out, double value, const csv_style& style = {});
+
 // A cell's text in CSV: exact numbers, empty where absent.
-void append_csv_cell(std::string& out, const cell& c);
+void append_csv_cell(std::string& out, const cell& c, const csv_style& style = {});
+
+// A column's name with its unit in the system, "T [°C]" ("x" for a fraction).
+std::string header_of(const column& c, unit_system u);
 
 // Rows of cells under named columns, in the system's units.
 struct record_set {
@@ -37,10 +56,11 @@ struct record_set {
 };
 
 // table: a header line naming the units, right-aligned columns, six
-// significant digits; csv: a header of names, exact numbers; json: objects
+// significant digits; csv: a header of names (with their units in the
+// style's), exact numbers; json: objects
 // {"fluid": ..., "units": {...}, name: value, ...}, a single one when
 // single_object (and the set holds one row), an array otherwise.
 void write_records(std::ostream& out, const record_set& set, output_format format, unit_system u,
-                   bool single_object);
+                   bool single_object, const csv_style& style = {});
 
 }  // namespace cli

@@ -1,5 +1,6 @@
 // vantrel_cli sat [FLUID] T=FROM:TO:STEP | p=FROM:TO:STEP | T=V | p=V: a
 // saturation table.
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <ostream>
@@ -9,6 +10,7 @@
 #include "cli/modes.h"
 #include "cli/output.h"
 #include "cli/speech.h"
+#include "cli/values.h"
 
 namespace cli {
 
@@ -16,15 +18,40 @@ namespace {
 
 constexpr std::size_t MAX_POINTS = 100000;
 
+// The points of a table in one unit: the one FROM, TO and STEP name, or the
+// system's.
+struct table_points {
+    std::vector<double> values;
+    given_value unit;  // the unit, with no number
+};
+
+// FROM, TO and STEP in one unit; each may name it.
+std::array<given_value, 3> range_parts(const key_value& kv, const std::vector<std::string_view>& parts, quantity q,
+                                       unit_system u) {
+    std::array<given_value, 3> v;
+    for (std::size_t i = 0; i < 3; ++i) v[i] = read_value(kv.key, parts[i], q, u);
+    const given_value* named = nullptr;
+    for (const given_value& g : v) {
+        if (g.named && named != nullptr && g.unit != named->unit)
+            throw usage_error(say(message_id::sat_range_units, {text_value(kv.key + "=" + kv.value)}));
+        if (g.named) named = &g;
+    }
+    if (named != nullptr)
+        for (given_value& g : v) g.unit = named->unit, g.named = true;
+    return v;
+}
+
 // FROM:TO:STEP or a single value: point i is FROM + i STEP, and TO itself
 // where it lies within 1e-9 STEP of a point.
-std::vector<double> points_of(const key_value& kv) {
+table_points points_of(const key_value& kv, quantity q, unit_system u) {
     const std::vector<std::string_view> parts = split(kv.value, ':');
-    const std::string what = kv.key + "=";
-    if (parts.size() == 1) return {argument_number(parts[0], what)};
+    if (parts.size() == 1) {
+        const given_value v = read_value(kv.key, parts[0], q, u);
+        return {{v.number}, v};
+    }
     if (parts.size() != 3) throw usage_error(say(message_id::sat_range_format, {text_value(kv.key)}));
-    const double from = argument_number(parts[0], what), to = argument_number(parts[1], what);
-    const double step = argument_number(parts[2], what);
+    const auto [f, t, st] = range_parts(kv, parts, q, u);
+    const double from = f.number, to = t.number, step = st.number;
     if (!(step > 0)) throw usage_error(say(message_id::sat_step, {text_value(std::string(parts[2]))}));
     if (!(from <= to)) throw usage_error(say(message_id::sat_range_order, {text_value(kv.value)}));
     const double span = (to - from) / step;
@@ -39,7 +66,7 @@ std::vector<double> points_of(const key_value& kv) {
         pts.push_back(std::fabs(x - to) <= tolerance ? to : x);
     }
     if (pts.size() > MAX_POINTS) throw usage_error(say(message_id::sat_too_many, {text_value(kv.value)}));
-    return pts;
+    return {pts, f};
 }
 
 }  // namespace
@@ -50,11 +77,17 @@ int run_sat(const mode_options& o, std::ostream& out, std::ostream& err) {
         throw usage_error(say(message_id::sat_one_value));
     const unit_system u = parse_units(o.units);
     const output_format format = parse_format(o.format);
+    const csv_style style = csv_style_of(o, format);
     const bool by_T = pos.given[0].key == "T";
     const quantity given_q = by_T ? quantity::temperature : quantity::pressure;
-    const std::vector<double> points = points_of(pos.given[0]);
-    std::vector<double> si_points;
-    for (const double value : points) si_points.push_back(checked_si(given_q, u, value, pos.given[0].key));
+    const table_points given = points_of(pos.given[0], given_q, u);
+    std::vector<double> points, si_points;
+    for (const double value : given.values) {
+        given_value v = given.unit;
+        v.number = value;
+        si_points.push_back(si_of(v, pos.given[0].key));
+        points.push_back(shown_value(v, si_points.back(), u));  // in the output's units
+    }
 
     const vantrel::fluid f = vantrel::fluid::by_name(data_directory(o.data), pos.fluid);
     const vantrel::fluid_info& info = f.info();
@@ -97,7 +130,7 @@ int run_sat(const mode_options& o, std::ostream& out, std::ostream& err) {
         }
         set.rows.push_back(std::move(row));
     }
-    write_records(out, set, format, u, false);
+    write_records(out, set, format, u, false, style);
     return 0;
 }
 

@@ -6,6 +6,7 @@
 #include "cli/modes.h"
 #include "cli/output.h"
 #include "cli/speech.h"
+#include "cli/values.h"
 
 namespace cli {
 
@@ -15,12 +16,15 @@ int run_state(const mode_options& o, std::ostream& out, std::ostream& err) {
         throw usage_error(say(message_id::state_needs_two, {text_value(std::to_string(pos.given.size()))}));
     const unit_system u = parse_units(o.units);
     const output_format format = parse_format(o.format);
+    const csv_style style = csv_style_of(o, format);
     const std::vector<property> props = o.props.empty() ? default_properties() : parse_properties(o.props);
-    const input_key a = parse_key(pos.given[0].key), b = parse_key(pos.given[1].key);
+    const key_value &ka = pos.given[0], &kb = pos.given[1];
+    const input_key a = parse_key(ka.key), b = parse_key(kb.key);
     const pair_order order = checked_pair(a, b);
-    const double va = argument_number(pos.given[0].value, pos.given[0].key + "=");
-    const double vb = argument_number(pos.given[1].value, pos.given[1].key + "=");
-    const state_request r = request_of(order, a, va, b, vb, u);
+    const given_value va = read_value(ka.key, ka.value, info_of(a).q, u);
+    const given_value vb = read_value(kb.key, kb.value, info_of(b).q, u);
+    const double sa = si_of(va, ka.key), sb = si_of(vb, kb.key);
+    const state_request r = request_of(order, sa, sb);
 
     const vantrel::fluid f = vantrel::fluid::by_name(data_directory(o.data), pos.fluid);
     const vantrel::state s = f.at(r.pair, r.first, r.second, extras_for(props));
@@ -29,9 +33,13 @@ int run_state(const mode_options& o, std::ostream& out, std::ostream& err) {
     record_set set{f.info().agent, {}, {{}}};
     for (const property p : props) {
         set.columns.push_back(column_of(p));
-        set.rows[0].push_back(value_of(p, s, u));
+        // The inputs as given, the rest as computed.
+        const std::string_view name = info_of(p).name;
+        if (name == info_of(a).name) set.rows[0].push_back(shown_value(va, sa, u));
+        else if (name == info_of(b).name) set.rows[0].push_back(shown_value(vb, sb, u));
+        else set.rows[0].push_back(value_of(p, s, u));
     }
-    write_records(out, set, format, u, true);
+    write_records(out, set, format, u, true, style);
     return 0;
 }
 
