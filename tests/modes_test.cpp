@@ -1367,20 +1367,6 @@ TEST(ModesErrors, StandardOutputThatCannotBeWrittenIsOneLine) {
 
 namespace {
 
-// Restores $VANTREL_DATA of the tests' process at the end, after unsetting it.
-struct unset_data_variable {
-    std::optional<std::string> saved;
-    unset_data_variable() {
-        if (const char* v = std::getenv("VANTREL_DATA")) saved = v;
-        unsetenv("VANTREL_DATA");
-    }
-    ~unset_data_variable() {
-        if (saved) setenv("VANTREL_DATA", saved->c_str(), 1);
-    }
-    unset_data_variable(const unset_data_variable&) = delete;
-    unset_data_variable& operator=(const unset_data_variable&) = delete;
-};
-
 // A data directory of some of the library's fluids, linked to them.
 std::string library_of(const fs::path& dir, const std::vector<std::string>& fluids) {
     fs::create_directories(dir);
@@ -1400,7 +1386,7 @@ std::string fluid_names(const std::string& csv) {
 // --data, then $VANTREL_DATA (when not empty), then ./data, then
 // share/vantrel/data beside the executable's bin directory.
 TEST(ModesData, LocationPrecedence) {
-    const unset_data_variable unset;
+    const test::scoped_env unset("VANTREL_DATA", std::nullopt);
     test::temp_dir root;
     const std::string option = library_of(root.path / "option", {"R718"});
     const std::string variable = library_of(root.path / "variable", {"R32", "R744"});

@@ -35,12 +35,17 @@ const char* const FOOTER =
     "       si = K, Pa, J/kg, J/(kg K), kg/m3, m3/kg, m/s, K/Pa. Input values are read in the output's units.\n"
     "Input keys: T p h s x rho; pairs (T,p) (p,h) (p,s) (T,x) (p,x) (T,rho) (h,s).\n"
     "Properties: T p phase x rho v h s u cp cv w z jt Tsat psat, for blends Tbub Tdew pbub pdew glide.\n"
-    "Data: --data DIR, else $VANTREL_DATA, else ./data, else <bin>/../share/vantrel/data.";
+    "Data: --data DIR, else $VANTREL_DATA, else ./data, else <bin>/../share/vantrel/data.\n"
+    "Reference states (--ref): IIR = h 200 kJ/kg, s 1 kJ/(kg K) for the saturated liquid at 0 degC;\n"
+    "ASHRAE = h, s 0 for the saturated liquid at -40 degC; NBP = h, s 0 for the saturated liquid at\n"
+    "101325 Pa; DEF = the equation's own. Default: the fluid's configured one (IIR; IAPWS-95 for water).";
 
 void add_units_format_data(CLI::App& sub, mode_options& o, bool format) {
     sub.add_option("--units", o.units, "eng (default) or si")->type_name("eng|si");
     if (format) sub.add_option("--format", o.format, "table (default), csv or json")->type_name("table|csv|json");
     sub.add_option("--data", o.data, "directory of the fluid library")->type_name("DIR");
+    sub.add_option("--ref", o.ref, "reference state of h and s (default: the fluid's configured one)")
+        ->type_name("IIR|ASHRAE|NBP|DEF");
 }
 
 // The parse error's message in the program's language.

@@ -24,7 +24,7 @@ std::string message_of(const std::exception_ptr& e);
 // What the command line gave a mode.
 struct mode_options {
     std::vector<std::string> args;  // FLUID, KEY=VALUE, FILE
-    std::string props, units = "eng", format = "table", data, threads, in;
+    std::string props, units = "eng", format = "table", data, threads, in, ref;
     std::string output, p_range, h_range, diagram;  // diagram and cycle
     std::vector<std::string> cycle;                  // the KEY=VALUE tokens after --cycle
 };

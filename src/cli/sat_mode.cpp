@@ -61,13 +61,14 @@ int run_sat(const mode_options& o, std::ostream& out, std::ostream& err) {
         throw usage_error("Задайте одну величину: T=FROM:TO:STEP, p=FROM:TO:STEP, T=VALUE или p=VALUE.");
     const unit_system u = parse_units(o.units);
     const output_format format = parse_format(o.format);
+    const vantrel::reference_state ref = parse_reference(o.ref);
     const bool by_T = pos.given[0].key == "T";
     const quantity given_q = by_T ? quantity::temperature : quantity::pressure;
     const std::vector<double> points = points_of(pos.given[0]);
     std::vector<double> si_points;
     for (const double value : points) si_points.push_back(checked_si(given_q, u, value, pos.given[0].key));
 
-    const vantrel::fluid f = vantrel::fluid::by_name(data_directory(o.data), pos.fluid);
+    const vantrel::fluid f = vantrel::fluid::by_name(data_directory(o.data), pos.fluid, ref);
     const vantrel::fluid_info& info = f.info();
     record_set set{f.info().agent, {{"T", quantity::temperature}, {"p", quantity::pressure},
                                {"rho_liq", quantity::density}, {"rho_vap", quantity::density},

@@ -15,6 +15,7 @@ int run_state(const mode_options& o, std::ostream& out, std::ostream& err) {
                           std::to_string(pos.given.size()) + ".");
     const unit_system u = parse_units(o.units);
     const output_format format = parse_format(o.format);
+    const vantrel::reference_state ref = parse_reference(o.ref);
     const std::vector<property> props = o.props.empty() ? default_properties() : parse_properties(o.props);
     const input_key a = parse_key(pos.given[0].key), b = parse_key(pos.given[1].key);
     const pair_order order = checked_pair(a, b);
@@ -22,7 +23,7 @@ int run_state(const mode_options& o, std::ostream& out, std::ostream& err) {
     const double vb = argument_number(pos.given[1].value, pos.given[1].key + "=");
     const state_request r = request_of(order, a, va, b, vb, u);
 
-    const vantrel::fluid f = vantrel::fluid::by_name(data_directory(o.data), pos.fluid);
+    const vantrel::fluid f = vantrel::fluid::by_name(data_directory(o.data), pos.fluid, ref);
     const vantrel::state s = f.at(r.pair, r.first, r.second, extras_for(props));
     if (!s.warning.empty()) err << s.warning << '\n';
 
