@@ -1249,6 +1249,11 @@ TEST(ModesErrors, UsageErrorsExitWithStatusTwo) {
         {{"fluids", "R134a"}, "Лишний аргумент или неизвестный параметр: R134a."},
         {{"fluids", "--bogus"}, "Лишний аргумент или неизвестный параметр: --bogus."},
         {{"fluids", "--units", "si"}, "Лишний аргумент или неизвестный параметр: --units si."},
+        {{"state", "T=20", "p=5", "--ref", "ashrae"}, "Unknown reference state 'ashrae': use IIR, ASHRAE, NBP or DEF."},
+        {{"cycle", "evap=-10", "cond=40", "--ref", "IAPWS"},
+         "Unknown reference state 'IAPWS': use IIR, ASHRAE, NBP or DEF."},
+        {{"diagram", "-o", "x.svg", "--ref", ""}, "Unknown reference state '': use IIR, ASHRAE, NBP or DEF."},
+        {{"fluids", "--ref", "IIR"}, "Лишний аргумент или неизвестный параметр: --ref IIR."},
     };
     for (const auto& c : cases) {
         const auto r = run(c.args);
@@ -1306,6 +1311,10 @@ TEST(ModesErrors, FailuresExitWithStatusOneAndOneLine) {
          "Состояние слишком близко к критической точке: свойства реального вещества не рассчитываются."},
         {{"state", "p=1", "h=1e9"}, "Состояния с p = 100000 Pa и h = 1000000000000 J/kg не существует."},
         {{"state", "T=20", "rho=1e6"}, "Floating point overflow"},
+        {{"sat", "R744", "T=0", "--ref", "NBP"},
+         "Reference state NBP is not available for R744: it has no saturated liquid at 101325 Pa."},
+        {{"state", "water", "T=20", "p=1", "--ref", "IIR"},
+         "Reference state IIR is not available for R718: it has no saturated liquid at 273.15 K."},
         {{"state", "T=20", "p=-1"}, "Недопустимое давление p = -100000 Pa: оно должно быть больше 0 Pa."},
         {{"state", "T=-73.15", "x=0", "--units", "si"},
          "Недопустимая температура T = -73.15 K: она должна быть больше 0 K."},
@@ -1445,6 +1454,54 @@ TEST(ModesData, ModesWriteNoResultFile) {
     }
 }
 
+// --------------------------------------------------------- reference states
+
+// --ref: every mode that computes h and s counts them from the reference
+// state asked for, as the library loads the fluid with it; without it, the
+// configured one.
+TEST(ModesReference, EveryModeCountsFromTheStateAskedFor) {
+    const vantrel::fluid ashrae = vantrel::fluid::by_name(DATA, "R134a", vantrel::reference_state::ashrae);
+    const vantrel::fluid configured = vantrel::fluid::by_name(DATA, "R134a");
+    vantrel::cycle_input in;
+    in.T_evap = 263.15;
+    in.T_cond = 313.15;
+    const double h1 = vantrel::vapour_compression(ashrae, in).points[0].s.h;
+    const double h1_configured = vantrel::vapour_compression(configured, in).points[0].s.h;
+    const struct {
+        std::vector<std::string> args;
+        std::string input;
+        std::size_t row, column;  // of the CSV output
+        double value;             // eng units: kJ/kg, kJ/(kg K)
+    } cases[] = {
+        {{"state", "R134a", "T=-40", "x=0", "--props", "h,s", "--ref", "ASHRAE"}, "", 1, 0, 0},
+        {{"state", "R134a", "T=-40", "x=0", "--props", "h,s", "--ref", "ASHRAE"}, "", 1, 1, 0},
+        {{"state", "R134a", "T=0", "x=0", "--props", "h,s", "--ref", "IIR"}, "", 1, 0, 200},
+        {{"state", "R134a", "p=1.01325", "x=0", "--props", "h", "--ref", "NBP"}, "", 1, 0, 0},
+        // The published equation's own IIR state, a hair off the exact one.
+        {{"state", "R134a", "T=0", "x=0", "--props", "h"}, "", 1, 0, configured.at(vantrel::input_pair::T_x, 273.15, 0).h / 1e3},
+        {{"batch", "R134a", "--in", "T,x", "--props", "h,s", "--ref", "ASHRAE"}, "-40,0\n", 1, 0, 0},
+        {{"sat", "R134a", "T=-40", "--ref", "ASHRAE"}, "", 1, 4, 0},
+        {{"cycle", "R134a", "evap=-10", "cond=40", "--ref", "ASHRAE"}, "", 1, 3, h1 / 1e3},
+        {{"cycle", "R134a", "evap=-10", "cond=40"}, "", 1, 3, h1_configured / 1e3},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = c.args;
+        if (args[0] != "batch") args.insert(args.end(), {"--format", "csv"});
+        const auto r = run(args, c.input);
+        ASSERT_EQ(r.exit_code, 0) << command(args) << r.err;
+        const auto rows = parse_csv(r.out);
+        ASSERT_GT(rows.size(), c.row) << command(args);
+        ASSERT_GT(rows[c.row].size(), c.column) << command(args);
+        const double got = *vantrel::parse_number(rows[c.row][c.column]);
+        EXPECT_LE(std::fabs(got - c.value), 1e-9 * std::fabs(c.value) + 1e-9) << command(args) << ": " << got;
+    }
+    // The diagram draws the dome of the state asked for.
+    test::temp_dir dir;
+    const auto d = run({"diagram", "R134a", "--ref", "ASHRAE", "-o", (dir.path / "ph.svg").string()});
+    EXPECT_EQ(d.exit_code, 0) << d.err;
+    EXPECT_TRUE(fs::exists(dir.path / "ph.svg"));
+}
+
 // -------------------------------------------------------------------- help
 
 TEST(ModesHelp, HelpAndVersion) {
@@ -1453,10 +1510,10 @@ TEST(ModesHelp, HelpAndVersion) {
         std::vector<std::string> mentions, absent;
     } cases[] = {
         {{"--help"}, {"state", "batch", "sat", "fluids", "--version", "VANTREL_DATA"}, {}},
-        {{"state", "--help"}, {"KEY=VALUE", "--props", "--units", "--format", "--data"}, {"--threads", "--in"}},
+        {{"state", "--help"}, {"KEY=VALUE", "--props", "--units", "--format", "--data", "--ref"}, {"--threads", "--in"}},
         {{"batch", "--help"}, {"--in", "--threads", "--props", "--units", "--data"}, {"--format"}},
         {{"sat", "--help"}, {"FROM:TO:STEP", "--units", "--format", "--data"}, {"--props", "--threads"}},
-        {{"fluids", "--help"}, {"--format", "--data"}, {"--units", "--props"}},
+        {{"fluids", "--help"}, {"--format", "--data"}, {"--units", "--props", "--ref"}},
     };
     for (const auto& c : cases) {
         const auto r = run(c.args, "", false);

@@ -116,14 +116,14 @@ output_format parse_format(std::string_view name) {
     throw usage_error("Недопустимый формат '" + std::string(name) + "': допустимы table, csv, json.");
 }
 
-vantrel::reference_state parse_reference(std::string_view name) {
+vantrel::reference_state parse_reference(const std::optional<std::string>& name) {
     using vantrel::reference_state;
-    if (name.empty()) return reference_state::configured;
-    if (name == "IIR") return reference_state::iir;
-    if (name == "ASHRAE") return reference_state::ashrae;
-    if (name == "NBP") return reference_state::nbp;
-    if (name == "DEF") return reference_state::equation;
-    throw usage_error("Unknown reference state '" + std::string(name) + "': use IIR, ASHRAE, NBP or DEF.");
+    if (!name) return reference_state::configured;
+    if (*name == "IIR") return reference_state::iir;
+    if (*name == "ASHRAE") return reference_state::ashrae;
+    if (*name == "NBP") return reference_state::nbp;
+    if (*name == "DEF") return reference_state::equation;
+    throw usage_error("Unknown reference state '" + *name + "': use IIR, ASHRAE, NBP or DEF.");
 }
 
 }  // namespace cli

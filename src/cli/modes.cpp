@@ -36,7 +36,7 @@ const char* const FOOTER =
     "Input keys: T p h s x rho; pairs (T,p) (p,h) (p,s) (T,x) (p,x) (T,rho) (h,s).\n"
     "Properties: T p phase x rho v h s u cp cv w z jt Tsat psat, for blends Tbub Tdew pbub pdew glide.\n"
     "Data: --data DIR, else $VANTREL_DATA, else ./data, else <bin>/../share/vantrel/data.\n"
-    "Reference states (--ref): IIR = h 200 kJ/kg, s 1 kJ/(kg K) for the saturated liquid at 0 degC;\n"
+    "Reference states: IIR = h 200 kJ/kg, s 1 kJ/(kg K) for the saturated liquid at 0 degC;\n"
     "ASHRAE = h, s 0 for the saturated liquid at -40 degC; NBP = h, s 0 for the saturated liquid at\n"
     "101325 Pa; DEF = the equation's own. Default: the fluid's configured one (IIR; IAPWS-95 for water).";
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <exception>
+#include <optional>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -24,7 +25,8 @@ std::string message_of(const std::exception_ptr& e);
 // What the command line gave a mode.
 struct mode_options {
     std::vector<std::string> args;  // FLUID, KEY=VALUE, FILE
-    std::string props, units = "eng", format = "table", data, threads, in, ref;
+    std::string props, units = "eng", format = "table", data, threads, in;
+    std::optional<std::string> ref;                  // --ref: the configured reference state when absent
     std::string output, p_range, h_range, diagram;  // diagram and cycle
     std::vector<std::string> cycle;                  // the KEY=VALUE tokens after --cycle
 };
