@@ -256,3 +256,41 @@ TEST(Api, TablesOfPropertiesAndInputKeys) {
 }
 
 }  // namespace
+
+// The installed data as the library finds it: $VANTREL_DATA when set and
+// not empty, else the installed tree's (for this static archive, the data
+// directory of the prefix it was built for); a directory that is not there
+// is one line of kind data naming it.
+TEST(Api, DefaultDataDirectoryFromTheVariableOrTheInstalledTree) {
+    const auto outcome = [] {  // the directory found, or the message
+        try {
+            return vantrel::default_data_directory().string();
+        } catch (const vantrel::error& e) {
+            EXPECT_EQ(e.kind(), vantrel::error_kind::data);
+            return std::string(e.what());
+        }
+    };
+    std::string unset;
+    {
+        const test::scoped_env env("VANTREL_DATA", std::nullopt);
+        unset = outcome();
+    }
+    const bool found = unset.ends_with("/share/vantrel/data");
+    EXPECT_TRUE(found || (unset.starts_with("Data directory /") &&
+                          unset.ends_with("/share/vantrel/data of the installed library not found: set VANTREL_DATA.")))
+        << unset;
+    const test::temp_dir root;
+    const std::string missing = (root.path / "none").string();
+    const struct {
+        std::string variable, expected;
+    } cases[] = {
+        {root.path.string(), root.path.string()},
+        {test::data().string(), test::data().string()},
+        {missing, "Data directory " + missing + " named by VANTREL_DATA not found."},
+        {"", unset},  // an empty variable is none
+    };
+    for (const auto& c : cases) {
+        const test::scoped_env env("VANTREL_DATA", c.variable);
+        EXPECT_EQ(outcome(), c.expected) << "VANTREL_DATA=" << c.variable;
+    }
+}

@@ -1292,6 +1292,11 @@ TEST(ModesErrors, UsageErrorsExitWithStatusTwo) {
         {{"fluids", "R134a"}, "Лишний аргумент или неизвестный параметр: R134a."},
         {{"fluids", "--bogus"}, "Лишний аргумент или неизвестный параметр: --bogus."},
         {{"fluids", "--units", "imperial"}, "Недопустимая система единиц 'imperial': допустимы eng, si, ip."},
+        {{"state", "T=20", "p=5", "--ref", "ashrae"}, "Неизвестное состояние отсчёта 'ashrae': допустимы IIR, ASHRAE, NBP, DEF."},
+        {{"cycle", "evap=-10", "cond=40", "--ref", "IAPWS"},
+         "Неизвестное состояние отсчёта 'IAPWS': допустимы IIR, ASHRAE, NBP, DEF."},
+        {{"diagram", "-o", "x.svg", "--ref", ""}, "Неизвестное состояние отсчёта '': допустимы IIR, ASHRAE, NBP, DEF."},
+        {{"fluids", "--ref", "IIR"}, "Лишний аргумент или неизвестный параметр: --ref IIR."},
     };
     for (const auto& c : cases) {
         const auto r = run(c.args);
@@ -1349,6 +1354,10 @@ TEST(ModesErrors, FailuresExitWithStatusOneAndOneLine) {
          "Состояние слишком близко к критической точке: свойства реального вещества не рассчитываются."},
         {{"state", "p=1", "h=1e9"}, "Состояния с p = 1 bar и h = 1000000000 kJ/kg не существует."},
         {{"state", "T=20", "rho=1e6"}, "Floating point overflow"},
+        {{"sat", "R744", "T=0", "--ref", "NBP"},
+         "Состояние отсчёта NBP недоступно для R744: у него нет насыщенной жидкости при 1.01325 bar."},
+        {{"state", "water", "T=20", "p=1", "--ref", "IIR", "--units", "si"},
+         "Состояние отсчёта IIR недоступно для R718: у него нет насыщенной жидкости при 273.15 K."},
         {{"state", "T=20", "p=-1"}, "Недопустимое давление p = -1 bar: оно должно быть больше 0 bar."},
         {{"state", "T=-73.15", "x=0", "--units", "si"},
          "Недопустимая температура T = -73.15 K: она должна быть больше 0 K."},
@@ -1410,20 +1419,6 @@ TEST(ModesErrors, StandardOutputThatCannotBeWrittenIsOneLine) {
 
 namespace {
 
-// Restores $VANTREL_DATA of the tests' process at the end, after unsetting it.
-struct unset_data_variable {
-    std::optional<std::string> saved;
-    unset_data_variable() {
-        if (const char* v = std::getenv("VANTREL_DATA")) saved = v;
-        unsetenv("VANTREL_DATA");
-    }
-    ~unset_data_variable() {
-        if (saved) setenv("VANTREL_DATA", saved->c_str(), 1);
-    }
-    unset_data_variable(const unset_data_variable&) = delete;
-    unset_data_variable& operator=(const unset_data_variable&) = delete;
-};
-
 // A data directory of some of the library's fluids, linked to them.
 std::string library_of(const fs::path& dir, const std::vector<std::string>& fluids) {
     fs::create_directories(dir);
@@ -1443,7 +1438,7 @@ std::string fluid_names(const std::string& csv) {
 // --data, then $VANTREL_DATA (when not empty), then ./data, then
 // share/vantrel/data beside the executable's bin directory.
 TEST(ModesData, LocationPrecedence) {
-    const unset_data_variable unset;
+    const test::scoped_env unset("VANTREL_DATA", std::nullopt);
     test::temp_dir root;
     const std::string option = library_of(root.path / "option", {"R718"});
     const std::string variable = library_of(root.path / "variable", {"R32", "R744"});
@@ -1502,6 +1497,54 @@ TEST(ModesData, ModesWriteNoResultFile) {
     }
 }
 
+// --------------------------------------------------------- reference states
+
+// --ref: every mode that computes h and s counts them from the reference
+// state asked for, as the library loads the fluid with it; without it, the
+// configured one.
+TEST(ModesReference, EveryModeCountsFromTheStateAskedFor) {
+    const vantrel::fluid ashrae = vantrel::fluid::by_name(DATA, "R134a", vantrel::reference_state::ashrae);
+    const vantrel::fluid configured = vantrel::fluid::by_name(DATA, "R134a");
+    vantrel::cycle_input in;
+    in.T_evap = 263.15;
+    in.T_cond = 313.15;
+    const double h1 = vantrel::vapour_compression(ashrae, in).points[0].s.h;
+    const double h1_configured = vantrel::vapour_compression(configured, in).points[0].s.h;
+    const struct {
+        std::vector<std::string> args;
+        std::string input;
+        std::size_t row, column;  // of the CSV output
+        double value;             // eng units: kJ/kg, kJ/(kg K)
+    } cases[] = {
+        {{"state", "R134a", "T=-40", "x=0", "--props", "h,s", "--ref", "ASHRAE"}, "", 1, 0, 0},
+        {{"state", "R134a", "T=-40", "x=0", "--props", "h,s", "--ref", "ASHRAE"}, "", 1, 1, 0},
+        {{"state", "R134a", "T=0", "x=0", "--props", "h,s", "--ref", "IIR"}, "", 1, 0, 200},
+        {{"state", "R134a", "p=1.01325", "x=0", "--props", "h", "--ref", "NBP"}, "", 1, 0, 0},
+        // The published equation's own IIR state, a hair off the exact one.
+        {{"state", "R134a", "T=0", "x=0", "--props", "h"}, "", 1, 0, configured.at(vantrel::input_pair::T_x, 273.15, 0).h / 1e3},
+        {{"batch", "R134a", "--in", "T,x", "--props", "h,s", "--ref", "ASHRAE"}, "-40,0\n", 1, 0, 0},
+        {{"sat", "R134a", "T=-40", "--ref", "ASHRAE"}, "", 1, 4, 0},
+        {{"cycle", "R134a", "evap=-10", "cond=40", "--ref", "ASHRAE"}, "", 1, 3, h1 / 1e3},
+        {{"cycle", "R134a", "evap=-10", "cond=40"}, "", 1, 3, h1_configured / 1e3},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = c.args;
+        if (args[0] != "batch") args.insert(args.end(), {"--format", "csv"});
+        const auto r = run(args, c.input);
+        ASSERT_EQ(r.exit_code, 0) << command(args) << r.err;
+        const auto rows = parse_csv(r.out);
+        ASSERT_GT(rows.size(), c.row) << command(args);
+        ASSERT_GT(rows[c.row].size(), c.column) << command(args);
+        const double got = *vantrel::parse_number(rows[c.row][c.column]);
+        EXPECT_LE(std::fabs(got - c.value), 1e-9 * std::fabs(c.value) + 1e-9) << command(args) << ": " << got;
+    }
+    // The diagram draws the dome of the state asked for.
+    test::temp_dir dir;
+    const auto d = run({"diagram", "R134a", "--ref", "ASHRAE", "-o", (dir.path / "ph.svg").string()});
+    EXPECT_EQ(d.exit_code, 0) << d.err;
+    EXPECT_TRUE(fs::exists(dir.path / "ph.svg"));
+}
+
 // -------------------------------------------------------------------- help
 
 TEST(ModesHelp, HelpAndVersion) {
@@ -1510,10 +1553,10 @@ TEST(ModesHelp, HelpAndVersion) {
         std::vector<std::string> mentions, absent;
     } cases[] = {
         {{"--help"}, {"state", "batch", "sat", "fluids", "--version", "VANTREL_DATA", "ip = degF", "58psig"}, {}},
-        {{"state", "--help"}, {"KEY=VALUE", "--props", "--units", "--format", "--data"}, {"--threads", "--in"}},
+        {{"state", "--help"}, {"KEY=VALUE", "--props", "--units", "--format", "--data", "--ref"}, {"--threads", "--in"}},
         {{"batch", "--help"}, {"--in", "--threads", "--props", "--units", "--data"}, {"--format"}},
         {{"sat", "--help"}, {"FROM:TO:STEP", "--units", "--format", "--data"}, {"--props", "--threads"}},
-        {{"fluids", "--help"}, {"--format", "--data", "--units", "--csv-delimiter"}, {"--props"}},
+        {{"fluids", "--help"}, {"--format", "--data", "--units", "--csv-delimiter"}, {"--props", "--ref"}},
     };
     for (const auto& c : cases) {
         const auto r = run(c.args, "", false);

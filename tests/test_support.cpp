@@ -53,6 +53,21 @@ temp_dir::~temp_dir() {
     fs::remove_all(path, ec);
 }
 
+scoped_env::scoped_env(std::string n, const std::optional<std::string>& value) : name(std::move(n)) {
+    if (const char* v = std::getenv(name.c_str())) saved = v;
+    if (value)
+        setenv(name.c_str(), value->c_str(), 1);
+    else
+        unsetenv(name.c_str());
+}
+
+scoped_env::~scoped_env() {
+    if (saved)
+        setenv(name.c_str(), saved->c_str(), 1);
+    else
+        unsetenv(name.c_str());
+}
+
 scoped_cwd::scoped_cwd(const fs::path& dir) : saved(fs::current_path()) { fs::current_path(dir); }
 
 scoped_cwd::~scoped_cwd() {

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,16 @@ struct scoped_cwd {
     ~scoped_cwd();
     scoped_cwd(const scoped_cwd&) = delete;
     scoped_cwd& operator=(const scoped_cwd&) = delete;
+};
+
+// Sets an environment variable (unsets it for nothing) for its lifetime.
+struct scoped_env {
+    std::string name;
+    std::optional<std::string> saved;
+    scoped_env(std::string name, const std::optional<std::string>& value);
+    ~scoped_env();
+    scoped_env(const scoped_env&) = delete;
+    scoped_env& operator=(const scoped_env&) = delete;
 };
 
 void write_file(const fs::path& path, const std::string& content);

@@ -58,6 +58,9 @@ enum class message_id {
     data_directory_named_missing,
     data_directory_unknown,
     dome_not_computed,
+    reference_unavailable,
+    data_directory_env_missing,
+    data_directory_installed_missing,
     current_directory_unavailable,
     // The cycle.
     cycle_value_not_finite,
@@ -87,6 +90,7 @@ enum class message_id {
     extra_fluid,
     unknown_units,
     unknown_format,
+    unknown_reference,
     unknown_property,
     unknown_mode,
     extra_argument,

@@ -85,7 +85,7 @@ struct fluid_info {
     std::string name;
     std::string description;
     std::string source;           // citation of the equation of state
-    std::string reference_state;  // e.g. "IIR"
+    std::string reference_state;  // e.g. "IIR"; that of the load (reference_state) where one was asked for
     std::string safety_class;     // ANSI/ASHRAE 34, e.g. "A2L"
     std::vector<std::string> aliases;  // other names of the fluid
     std::optional<double> T_min;  // stated range of validity: K
@@ -140,19 +140,35 @@ struct bubble_dew {
     std::optional<double> bubble, dew;
 };
 
+// Where h and s count from. Every state, saturation state and cycle of a
+// fluid loaded with one of them sees the same shift of h and s:
+//   configured  as the fluid's configuration has it (h_shift, s_shift of
+//               [conf_ideal]): IIR for the refrigerants, IAPWS-95's for water;
+//   iir         h = 200 kJ/kg, s = 1 kJ/(kg K) for the saturated liquid at 0 C;
+//   ashrae      h = 0, s = 0 for the saturated liquid at -40 C;
+//   nbp         h = 0, s = 0 for the saturated liquid at 101325 Pa;
+//   equation    the equation's own (the configuration without h_shift, s_shift).
+// A blend with bubble and dew lines takes its saturated liquid on the bubble
+// line. A fluid without that saturated liquid (below its lower limit, above
+// its critical point: water has no IIR or ASHRAE state, carbon dioxide no
+// NBP) refuses the reference state with an error of kind input.
+enum class reference_state { configured, iir, ashrae, nbp, equation };
+
 class fluid {
 public:
     // Loads and checks the fluid whose files are in dir; the directory's name
     // is the fluid's agent name.
-    static fluid load(const std::filesystem::path& dir);
+    static fluid load(const std::filesystem::path& dir, reference_state ref = reference_state::configured);
 
     // The fluid named agent in a data directory (its sub-directory agent);
     // a name that is a path is refused.
-    static fluid load(const std::filesystem::path& data_dir, const std::string& agent);
+    static fluid load(const std::filesystem::path& data_dir, const std::string& agent,
+                      reference_state ref = reference_state::configured);
 
     // The fluid a user's name means in a data directory (find_fluid); an
     // unknown name is an error of kind data listing the closest known names.
-    static fluid by_name(const std::filesystem::path& data_dir, const std::string& name);
+    static fluid by_name(const std::filesystem::path& data_dir, const std::string& name,
+                         reference_state ref = reference_state::configured);
 
     const fluid_info& info() const;
 
@@ -216,6 +232,15 @@ struct cycle_result {
 
 // The cycle's states and figures; an impossible cycle is an error of kind input.
 cycle_result vapour_compression(const fluid& f, const cycle_input& in);
+
+// The installed fluid library: $VANTREL_DATA when set and not empty; else,
+// for the shared library (libvantrel.so), share/vantrel/data of the
+// installed tree that holds it, found from the library file's own location
+// (the tree may be moved); for the static archive, which cannot know where
+// it was linked from, the data directory of the install prefix it was built
+// for (CMAKE_INSTALL_PREFIX/CMAKE_INSTALL_DATADIR/vantrel/data). A
+// directory that does not exist is an error of kind data naming it.
+std::filesystem::path default_data_directory();
 
 // The fluids of a data directory (one sub-directory each, holding
 // config.txt), sorted by agent name, with what their configurations state.

@@ -132,4 +132,14 @@ output_format parse_format(std::string_view name) {
     throw usage_error(say(message_id::unknown_format, {text_value(std::string(name)), text_value("table, csv, json")}));
 }
 
+vantrel::reference_state parse_reference(const std::optional<std::string>& name) {
+    using vantrel::reference_state;
+    if (!name) return reference_state::configured;
+    if (*name == "IIR") return reference_state::iir;
+    if (*name == "ASHRAE") return reference_state::ashrae;
+    if (*name == "NBP") return reference_state::nbp;
+    if (*name == "DEF") return reference_state::equation;
+    throw usage_error(say(message_id::unknown_reference, {text_value(*name), text_value("IIR, ASHRAE, NBP, DEF")}));
+}
+
 }  // namespace cli

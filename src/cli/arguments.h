@@ -11,6 +11,7 @@
 
 #include "cli/units.h"
 #include "vantrel/properties.h"
+#include "vantrel/vantrel.h"
 
 namespace cli {
 
@@ -81,5 +82,8 @@ unit_system parse_units(std::string_view name);
 
 enum class output_format { table, csv, json };
 output_format parse_format(std::string_view name);
+
+// --ref: IIR, ASHRAE, NBP or DEF; the configured reference state when absent.
+vantrel::reference_state parse_reference(const std::optional<std::string>& name);
 
 }  // namespace cli

@@ -238,13 +238,14 @@ int run_batch(const mode_options& o, std::ostream& out, std::ostream& err) {
     const auto [a, b] = keys_of(o.in);
     const pair_order order = checked_pair(a, b);
     const unit_system u = parse_units(o.units);
+    const vantrel::reference_state ref = parse_reference(o.ref);
     const std::vector<property> props = o.props.empty() ? default_properties() : parse_properties(o.props);
     const unsigned threads = thread_count(o.threads);
     if (o.args.size() > 2) throw usage_error(say(message_id::batch_extra_argument, {text_value(o.args[2])}));
     const std::filesystem::path data = data_directory(o.data);
     const auto [fluid_name, path] = fluid_and_file(o.args, data);
 
-    const vantrel::fluid f = vantrel::fluid::by_name(data, fluid_name);
+    const vantrel::fluid f = vantrel::fluid::by_name(data, fluid_name, ref);
     input_file in(path);
     batch_job job{f, a, b, order, u, props, extras_for(props), {}, csv_style_of(o, output_format::csv)};
 

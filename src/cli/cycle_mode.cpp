@@ -206,12 +206,13 @@ void check_picture_name(const std::string& path) {
 int run_cycle(const mode_options& o, std::ostream& out, std::ostream& err) {
     const fluid_and_keys pos = split_positionals(o.args);
     const unit_system u = parse_units(o.units);
+    const vantrel::reference_state ref = parse_reference(o.ref);
     const output_format format = parse_format(o.format);
     const csv_style style = csv_style_of(o, format);
     const vantrel::cycle_input in = cycle_input_of(pos.given, u);
     if (!o.diagram.empty()) check_picture_name(o.diagram);
 
-    const vantrel::fluid f = vantrel::fluid::by_name(data_directory(o.data), pos.fluid);
+    const vantrel::fluid f = vantrel::fluid::by_name(data_directory(o.data), pos.fluid, ref);
     const vantrel::cycle_result r = vantrel::vapour_compression(f, in);
     for (const vantrel::message& w : r.warnings) err << say(w) << '\n';
     if (format == output_format::json)
@@ -230,6 +231,7 @@ int run_diagram(const mode_options& o, std::ostream&, std::ostream& err) {
     if (!pos.given.empty())
         throw usage_error(say(message_id::extra_argument, {text_value(pos.given[0].key + "=" + pos.given[0].value)}));
     const unit_system u = parse_units(o.units);
+    const vantrel::reference_state ref = parse_reference(o.ref);
     check_picture_name(o.output);
     diagram_request req{u, std::nullopt, std::nullopt, nullptr};
     if (!o.p_range.empty()) req.p_range = range_of(o.p_range, "--p-range", quantity::pressure, u);
@@ -244,7 +246,7 @@ int run_diagram(const mode_options& o, std::ostream&, std::ostream& err) {
     const std::optional<vantrel::cycle_input> in =
         o.cycle.empty() ? std::nullopt : std::optional(cycle_input_of(cycle_keys, u));
 
-    const vantrel::fluid f = vantrel::fluid::by_name(data_directory(o.data), pos.fluid);
+    const vantrel::fluid f = vantrel::fluid::by_name(data_directory(o.data), pos.fluid, ref);
     std::optional<vantrel::cycle_result> r;
     if (in) {
         r = vantrel::vapour_compression(f, *in);

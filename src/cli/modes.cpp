@@ -41,12 +41,18 @@ const char* const FOOTER =
     "CSV for spreadsheets: --csv-delimiter CHAR (or tab), --decimal-comma (then ';' unless given), --csv-units.\n"
     "Input keys: T p h s x rho; pairs (T,p) (p,h) (p,s) (T,x) (p,x) (T,rho) (h,s).\n"
     "Properties: T p phase x rho v h s u cp cv w z jt Tsat psat, for blends Tbub Tdew pbub pdew glide.\n"
-    "Data: --data DIR, else $VANTREL_DATA, else ./data, else <bin>/../share/vantrel/data.";
+    "Data: --data DIR, else $VANTREL_DATA, else ./data, else <bin>/../share/vantrel/data.\n"
+    "Reference states: IIR = h 200 kJ/kg, s 1 kJ/(kg K) for the saturated liquid at 0 degC;\n"
+    "ASHRAE = h, s 0 for the saturated liquid at -40 degC; NBP = h, s 0 for the saturated liquid at\n"
+    "101325 Pa; DEF = the equation's own. Default: the fluid's configured one (IIR; IAPWS-95 for water).";
 
-void add_units_format_data(CLI::App& sub, mode_options& o, bool format) {
+void add_units_format_data(CLI::App& sub, mode_options& o, bool format, bool reference = true) {
     sub.add_option("--units", o.units, "eng (default), si or ip")->type_name("eng|si|ip");
     if (format) sub.add_option("--format", o.format, "table (default), csv or json")->type_name("table|csv|json");
     sub.add_option("--data", o.data, "directory of the fluid library")->type_name("DIR");
+    if (reference)
+        sub.add_option("--ref", o.ref, "reference state of h and s (default: the fluid's configured one)")
+            ->type_name("IIR|ASHRAE|NBP|DEF");
 }
 
 void add_csv_options(CLI::App& sub, mode_options& o) {
@@ -144,7 +150,7 @@ void describe(CLI::App& app, mode_options& o) {
     add_units_format_data(*sat, o, true);
 
     CLI::App* fluids = app.add_subcommand("fluids", "the fluids of the data directory");
-    add_units_format_data(*fluids, o, true);
+    add_units_format_data(*fluids, o, true, false);
 
     CLI::App* diagram = app.add_subcommand("diagram", "log p-h diagram: vantrel_cli diagram [FLUID] -o FILE.svg|png|pdf");
     diagram->add_option("args", o.args, "FLUID (default R507A)");

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <exception>
+#include <optional>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -27,6 +28,7 @@ std::string message_of(const std::exception_ptr& e);
 struct mode_options {
     std::vector<std::string> args;  // FLUID, KEY=VALUE, FILE
     std::string props, units = "eng", format = "table", data, threads, in;
+    std::optional<std::string> ref;                  // --ref: the configured reference state when absent
     std::string output, p_range, h_range, diagram;  // diagram and cycle
     std::vector<std::string> cycle;                  // the KEY=VALUE tokens after --cycle
     std::string csv_delimiter;                       // for spreadsheets

@@ -78,6 +78,7 @@ int run_sat(const mode_options& o, std::ostream& out, std::ostream& err) {
     const unit_system u = parse_units(o.units);
     const output_format format = parse_format(o.format);
     const csv_style style = csv_style_of(o, format);
+    const vantrel::reference_state ref = parse_reference(o.ref);
     const bool by_T = pos.given[0].key == "T";
     const quantity given_q = by_T ? quantity::temperature : quantity::pressure;
     const table_points given = points_of(pos.given[0], given_q, u);
@@ -89,7 +90,7 @@ int run_sat(const mode_options& o, std::ostream& out, std::ostream& err) {
         points.push_back(shown_value(v, si_points.back(), u));  // in the output's units
     }
 
-    const vantrel::fluid f = vantrel::fluid::by_name(data_directory(o.data), pos.fluid);
+    const vantrel::fluid f = vantrel::fluid::by_name(data_directory(o.data), pos.fluid, ref);
     const vantrel::fluid_info& info = f.info();
     record_set set{f.info().agent, {{"T", quantity::temperature}, {"p", quantity::pressure},
                                {"rho_liq", quantity::density}, {"rho_vap", quantity::density},

@@ -17,6 +17,7 @@ int run_state(const mode_options& o, std::ostream& out, std::ostream& err) {
     const unit_system u = parse_units(o.units);
     const output_format format = parse_format(o.format);
     const csv_style style = csv_style_of(o, format);
+    const vantrel::reference_state ref = parse_reference(o.ref);
     const std::vector<property> props = o.props.empty() ? default_properties() : parse_properties(o.props);
     const key_value &ka = pos.given[0], &kb = pos.given[1];
     const input_key a = parse_key(ka.key), b = parse_key(kb.key);
@@ -26,7 +27,7 @@ int run_state(const mode_options& o, std::ostream& out, std::ostream& err) {
     const double sa = si_of(va, ka.key), sb = si_of(vb, kb.key);
     const state_request r = request_of(order, sa, sb);
 
-    const vantrel::fluid f = vantrel::fluid::by_name(data_directory(o.data), pos.fluid);
+    const vantrel::fluid f = vantrel::fluid::by_name(data_directory(o.data), pos.fluid, ref);
     const vantrel::state s = f.at(r.pair, r.first, r.second, extras_for(props));
     if (s.warning) err << say(*s.warning) << '\n';
 

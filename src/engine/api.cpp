@@ -8,6 +8,7 @@
 #include "engine/files.h"
 #include "engine/flash.h"
 #include "engine/fpu.h"
+#include "engine/reference.h"
 #include "engine/states.h"
 #include "engine/text.h"
 #include "vantrel/properties.h"
@@ -231,18 +232,18 @@ const char* phase_name(phase_kind phase) {
     }
 }
 
-fluid fluid::load(const std::filesystem::path& dir) {
+fluid fluid::load(const std::filesystem::path& dir, reference_state ref) {
     fp_guard guard;
-    return fluid(load_fluid(dir.string()));
+    return fluid(with_reference(load_fluid(dir.string()), ref));
 }
 
-fluid fluid::load(const std::filesystem::path& data_dir, const std::string& agent) {
+fluid fluid::load(const std::filesystem::path& data_dir, const std::string& agent, reference_state ref) {
     fp_guard guard;
     check_plain_name(agent);
     std::error_code ec;
     if (agent.empty() || !std::filesystem::is_directory(data_dir / agent, ec))
         throw error(error_kind::data, message_id::fluid_not_found, {text_value(agent), text_value(data_dir.string())});
-    return fluid(load_fluid((data_dir / agent).string()));
+    return fluid(with_reference(load_fluid((data_dir / agent).string()), ref));
 }
 
 const fluid_info& fluid::info() const { return model_->info; }
@@ -361,12 +362,12 @@ std::optional<std::string> find_fluid(const std::filesystem::path& data_dir, con
     return matching(list_fluids(data_dir), name);
 }
 
-fluid fluid::by_name(const std::filesystem::path& data_dir, const std::string& name) {
+fluid fluid::by_name(const std::filesystem::path& data_dir, const std::string& name, reference_state ref) {
     check_plain_name(name);
-    if (is_fluid_directory(data_dir, name)) return load(data_dir, name);
+    if (is_fluid_directory(data_dir, name)) return load(data_dir, name, ref);
     // The configurations are read once, for the match or the closest names.
     const auto infos = list_fluids(data_dir);
-    if (const auto agent = matching(infos, name)) return load(data_dir, *agent);
+    if (const auto agent = matching(infos, name)) return load(data_dir, *agent, ref);
     if (infos.empty())
         throw error(error_kind::data, message_id::fluid_not_found, {text_value(name), text_value(data_dir.string())});
     throw error(error_kind::data, message_id::fluid_not_found_closest,

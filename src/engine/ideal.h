@@ -45,6 +45,12 @@ public:
 
     ideal_values at(double T) const;
 
+    // The constants added to h (J/kg) and s (J/(kg K)) of every state.
+    void set_shift(double h, double s) {
+        c_.h_shift = h;
+        c_.s_shift = s;
+    }
+
     // The density or pressure term of the entropy uses rho_cr for the
     // Helmholtz forms, 101325 Pa otherwise.
     bool helmholtz() const { return is_helmholtz_form(c_.type_calc); }
