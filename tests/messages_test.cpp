@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <map>
 #include <regex>
 #include <set>
@@ -53,10 +54,20 @@ std::map<std::string, std::string> pinned(const std::string& file) {
 }  // namespace
 
 // Each language's text of every identifier, as its file pins it; both
-// languages quote the same values, and no two identifiers share a key.
+// languages quote the same values, and no two identifiers share a key. With
+// VANTREL_RECORD_MESSAGES=<dir> the test writes the files of the catalogue
+// under test there instead (review the difference before committing it).
 TEST(Messages, EveryIdentifierHasItsTextInEachLanguage) {
     for (const auto& [lang, file] : {std::pair{language::en, "en.txt"}, std::pair{language::ru, "ru.txt"}}) {
         SCOPED_TRACE(file);
+        if (const char* dir = std::getenv("VANTREL_RECORD_MESSAGES")) {
+            std::string text = std::string("# Every message's ") + (lang == language::en ? "English" : "Russian") +
+                               " text, the values it quotes shown as ‹0›, ‹1›, ...\n";
+            for (const message_id id : vantrel::message_ids())
+                text += std::string(vantrel::message_key(id)) + "\t" + sample(id, lang) + "\n";
+            test::write_file(std::filesystem::path(dir) / file, text);
+            continue;
+        }
         std::map<std::string, std::string> texts = pinned(file);
         std::set<std::string> keys;
         for (const message_id id : vantrel::message_ids()) {
