@@ -52,6 +52,18 @@ mkdir -p "$work/other"
 cp -r "$prefix/share/vantrel/data/R134a" "$work/other/"
 check "VANTREL_DATA" "$work/other" "$(VANTREL_DATA="$work/other" "$work/shared/example_shared")"
 
+# The Python package, where the build has it: found through the PYTHONPATH
+# the README gives, with the data of the tree it is installed in.
+for package in "$prefix"/lib/python3*/dist-packages; do
+  [ -d "$package/vantrel" ] || continue
+  python_says="$(cd "$work" && env -u VANTREL_DATA PYTHONPATH="$package" /usr/bin/python3 -c '
+import vantrel
+print(vantrel.data_directory())
+print(round(vantrel.Fluid("R134a", ref="ASHRAE").state(T=273.15, x=0).h, 2))')"
+  echo "python: $python_says"
+  [ "$python_says" = "$prefix/share/vantrel/data"$'\n'"51855.94" ] || { echo "python: expected the installed data"; exit 1; }
+done
+
 # The tree moved: its library finds the data where the tree now is.
 mv "$prefix" "$work/moved"
 check "moved" "$work/moved/share/vantrel/data" \

@@ -2,7 +2,8 @@
 # and builds the Release tree in build/.
 # What the build needs; a caller may add more in test_packages.
 packages=(cmake g++ pkg-config libgtest-dev libeigen3-dev libboost-dev zlib1g-dev nlohmann-json3-dev libcli11-dev
-          libplplot-dev plplot-driver-cairo fonts-dejavu-core "${test_packages[@]}")
+          libplplot-dev plplot-driver-cairo fonts-dejavu-core python3-dev pybind11-dev python3-numpy
+          "${test_packages[@]}")
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then

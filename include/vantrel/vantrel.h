@@ -233,6 +233,17 @@ struct cycle_result {
 // The cycle's states and figures; an impossible cycle is an error of kind input.
 cycle_result vapour_compression(const fluid& f, const cycle_input& in);
 
+// The cycle's figures by name, in the order the front ends show them: q0, w,
+// qc, cop_cooling, cop_heating, pressure_ratio, t_discharge, qvol, mass_flow,
+// volume_flow, swept_volume_flow; the value in SI units, absent where the
+// result has none.
+struct cycle_figure {
+    const char* name;
+    quantity q;
+    std::optional<double> value;
+};
+std::vector<cycle_figure> figures_of(const cycle_result& r);
+
 // The installed fluid library: $VANTREL_DATA when set and not empty; else,
 // for the shared library (libvantrel.so), share/vantrel/data of the
 // installed tree that holds it, found from the library file's own location

@@ -98,20 +98,7 @@ record_set points_table(const std::string& fluid, const vantrel::cycle_result& r
     return set;
 }
 
-// The cycle's figures: name, quantity, value in SI units.
-std::vector<std::tuple<const char*, quantity, std::optional<double>>> figures_of(const vantrel::cycle_result& r) {
-    return {{"q0", quantity::energy, r.q0},
-            {"w", quantity::energy, r.w},
-            {"qc", quantity::energy, r.qc},
-            {"cop_cooling", quantity::fraction, r.cop_cooling},
-            {"cop_heating", quantity::fraction, r.cop_heating},
-            {"pressure_ratio", quantity::fraction, r.pressure_ratio},
-            {"t_discharge", quantity::temperature, r.t_discharge},
-            {"qvol", quantity::volumetric, r.qvol},
-            {"mass_flow", quantity::mass_flow, r.mass_flow},
-            {"volume_flow", quantity::volume_flow, r.volume_flow},
-            {"swept_volume_flow", quantity::volume_flow, r.swept_volume_flow}};
-}
+using vantrel::figures_of;
 
 void write_cycle_json(std::ostream& out, const std::string& fluid, const vantrel::cycle_result& r, unit_system u) {
     nlohmann::ordered_json units = nlohmann::ordered_json::object(), doc = nlohmann::ordered_json::object();

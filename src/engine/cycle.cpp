@@ -156,4 +156,18 @@ cycle_result vapour_compression(const fluid& f, const cycle_input& in) {
     return r;
 }
 
+std::vector<cycle_figure> figures_of(const cycle_result& r) {
+    return {{"q0", quantity::energy, r.q0},
+            {"w", quantity::energy, r.w},
+            {"qc", quantity::energy, r.qc},
+            {"cop_cooling", quantity::fraction, r.cop_cooling},
+            {"cop_heating", quantity::fraction, r.cop_heating},
+            {"pressure_ratio", quantity::fraction, r.pressure_ratio},
+            {"t_discharge", quantity::temperature, r.t_discharge},
+            {"qvol", quantity::volumetric, r.qvol},
+            {"mass_flow", quantity::mass_flow, r.mass_flow},
+            {"volume_flow", quantity::volume_flow, r.volume_flow},
+            {"swept_volume_flow", quantity::volume_flow, r.swept_volume_flow}};
+}
+
 }  // namespace vantrel

@@ -1,0 +1,402 @@
+// The Python module's compiled part, vantrel._vantrel: the library's fluids,
+// states, saturation and cycle with values in a unit system, and its errors
+// as the Python classes the package defines. The package (vantrel/__init__.py)
+// adds the rest in Python.
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <algorithm>
+#include <array>
+#include <set>
+#include <cmath>
+#include <limits>
+#include <thread>
+
+#include "vantrel/properties.h"
+#include "vantrel/vantrel.h"
+
+namespace py = pybind11;
+
+namespace {
+
+using vantrel::input_key;
+using vantrel::quantity;
+using vantrel::unit_system;
+
+// The exception class of each error kind, set by the package once.
+py::dict& error_classes() {
+    static auto* classes = new py::dict();  // never destroyed: no Python call after the interpreter ends
+    return *classes;
+}
+
+const char* kind_name(vantrel::error_kind k) {
+    switch (k) {
+        case vantrel::error_kind::data: return "data";
+        case vantrel::error_kind::input: return "input";
+        case vantrel::error_kind::no_convergence: return "no_convergence";
+        case vantrel::error_kind::near_critical: return "near_critical";
+        case vantrel::error_kind::floating_point: return "floating_point";
+    }
+    return "input";
+}
+
+void raise(const vantrel::error& e) {
+    const py::object cls = error_classes()[kind_name(e.kind())];
+    const py::object exc = cls(e.what());
+    exc.attr("kind") = kind_name(e.kind());
+    exc.attr("id") = std::string(vantrel::message_key(e.id()));
+    PyErr_SetObject(cls.ptr(), exc.ptr());
+}
+
+// A usage error of the module: ValueError with the catalogue's English text.
+[[noreturn]] void refuse(vantrel::message_id id, std::vector<vantrel::message_value> values) {
+    throw py::value_error(vantrel::message{id, std::move(values)}.text({vantrel::language::en, std::nullopt}));
+}
+
+unit_system units_named(const std::string& name) {
+    if (name == "si") return unit_system::si;
+    if (name == "eng") return unit_system::eng;
+    if (name == "ip") return unit_system::ip;
+    refuse(vantrel::message_id::unknown_units, {vantrel::text_value(name), vantrel::text_value("si, eng, ip")});
+}
+
+vantrel::reference_state reference_named(const std::string& name) {
+    using vantrel::reference_state;
+    if (name.empty()) return reference_state::configured;
+    if (name == "IIR") return reference_state::iir;
+    if (name == "ASHRAE") return reference_state::ashrae;
+    if (name == "NBP") return reference_state::nbp;
+    if (name == "DEF") return reference_state::equation;
+    refuse(vantrel::message_id::unknown_reference, {vantrel::text_value(name), vantrel::text_value("IIR, ASHRAE, NBP, DEF")});
+}
+
+input_key key_named(std::string_view name) {
+    if (const vantrel::key_info* k = vantrel::find_key(name)) return k->id;
+    refuse(vantrel::message_id::unknown_key, {vantrel::text_value(std::string(name)), vantrel::text_value("T, p, h, s, x, rho")});
+}
+
+const vantrel::property_info& property_named(const std::string& name) {
+    if (const vantrel::property_info* p = vantrel::find_property(name)) return *p;
+    std::string names;
+    for (const auto& p : vantrel::properties()) names += (names.empty() ? "" : ", ") + std::string(p.name);
+    refuse(vantrel::message_id::unknown_property, {vantrel::text_value(name), vantrel::text_value(names)});
+}
+
+py::object optional_value(const std::optional<double>& si, quantity q, unit_system u) {
+    if (!si) return py::none();
+    return py::float_(vantrel::from_si(q, u, *si));
+}
+
+// A loaded fluid and the units its values are given and returned in.
+struct fluid_handle {
+    vantrel::fluid f;
+    unit_system units;
+
+    // The pair of two keys and its values in SI units, in the pair's order.
+    struct request {
+        vantrel::input_pair pair;
+        bool swapped;
+        input_key a, b;
+    };
+    request request_of(std::string_view ka, std::string_view kb) const {
+        const input_key a = key_named(ka), b = key_named(kb);
+        if (a == b) refuse(vantrel::message_id::key_twice, {vantrel::text_value(std::string(ka))});
+        const auto order = vantrel::pair_of(a, b);
+        if (!order) refuse(vantrel::message_id::pair_not_supported, {vantrel::text_value(std::string(ka)), vantrel::text_value(std::string(kb)),
+                                                                     vantrel::text_value("(T, p) (p, h) (p, s) (T, x) (p, x) (T, rho) (h, s)")});
+        return {order->pair, order->swapped, a, b};
+    }
+    vantrel::state at(const request& r, double va, double vb, vantrel::extras with = vantrel::extras::glide) const {
+        const double sa = vantrel::to_si(info_of(r.a).q, units, va), sb = vantrel::to_si(info_of(r.b).q, units, vb);
+        return r.swapped ? f.at(r.pair, sb, sa, with) : f.at(r.pair, sa, sb, with);
+    }
+};
+
+// A state and the units it shows its values in.
+struct state_handle {
+    vantrel::state s;
+    unit_system units;
+};
+
+py::object property_value(const state_handle& h, const vantrel::property_info& p) {
+    if (p.id == vantrel::property::phase) {
+        const char* name = vantrel::phase_name(h.s.phase);
+        return *name ? py::object(py::str(name)) : py::none();
+    }
+    return optional_value(p.value(h.s), *p.q, h.units);
+}
+
+std::string state_repr(const state_handle& h) {
+    std::string out = "State(";
+    bool first = true;
+    for (const auto& p : vantrel::properties()) {
+        const py::object v = property_value(h, p);
+        if (v.is_none()) continue;
+        out += (first ? "" : ", ") + std::string(p.name) + "=" + py::repr(v).cast<std::string>();
+        first = false;
+    }
+    return out + ", units='" + (h.units == unit_system::si ? "si" : h.units == unit_system::eng ? "eng" : "ip") + "')";
+}
+
+// The two keyword arguments of a state, read without copies: a scalar state
+// costs little more than the engine's.
+struct keyed_value {
+    std::string_view key;
+    double value = 0;
+};
+std::array<keyed_value, 2> two_values(const py::kwargs& kw) {
+    if (kw.size() != 2) refuse(vantrel::message_id::state_needs_two, {vantrel::text_value(std::to_string(kw.size()))});
+    std::array<keyed_value, 2> v;
+    std::size_t i = 0;
+    for (const auto& [k, value] : kw) {
+        Py_ssize_t size = 0;
+        const char* text = PyUnicode_AsUTF8AndSize(k.ptr(), &size);
+        const double number = PyFloat_AsDouble(value.ptr());
+        if (text == nullptr || (number == -1 && PyErr_Occurred())) throw py::error_already_set();
+        v[i++] = {std::string_view(text, static_cast<std::size_t>(size)), number};
+    }
+    return v;
+}
+
+struct failure {
+    std::size_t index;
+    std::string kind, id, message;
+};
+
+// The properties of n states from the arrays a and b, on threads; a state
+// that fails has NaN values and a failure record (the first one raised
+// again when raise_first).
+py::tuple props_of(const fluid_handle& h, const std::vector<std::string>& names, const std::string& ka,
+                   py::array_t<double, py::array::c_style | py::array::forcecast> a, const std::string& kb,
+                   py::array_t<double, py::array::c_style | py::array::forcecast> b, unsigned threads,
+                   bool raise_first) {
+    const auto r = h.request_of(ka, kb);
+    std::vector<const vantrel::property_info*> props;
+    vantrel::extras with = vantrel::extras::none;  // only what the properties need
+    for (const std::string& n : names) {
+        props.push_back(&property_named(n));
+        with = std::max(with, props.back()->needs);
+    }
+    const std::size_t n = static_cast<std::size_t>(a.size());
+    if (static_cast<std::size_t>(b.size()) != n) throw py::value_error("the two input arrays differ in size");
+    std::vector<std::vector<double>> values(props.size(), std::vector<double>(n));
+    std::vector<std::uint8_t> phases(n);
+    std::vector<std::vector<std::pair<std::size_t, vantrel::error>>> failed(std::max(1u, threads));
+    const double* pa = a.data();
+    const double* pb = b.data();
+    const auto work = [&](std::size_t from, std::size_t to, auto& errors) {
+        for (std::size_t i = from; i < to; ++i) {
+            try {
+                const vantrel::state s = h.at(r, pa[i], pb[i], with);
+                for (std::size_t k = 0; k < props.size(); ++k) {
+                    const auto* p = props[k];
+                    if (p->id == vantrel::property::phase) continue;
+                    const std::optional<double> v = p->value(s);
+                    values[k][i] = v ? vantrel::from_si(*p->q, h.units, *v) : std::numeric_limits<double>::quiet_NaN();
+                }
+                phases[i] = static_cast<std::uint8_t>(s.phase);
+            } catch (const vantrel::error& e) {
+                for (auto& column : values) column[i] = std::numeric_limits<double>::quiet_NaN();
+                phases[i] = 255;
+                errors.emplace_back(i, e);
+            }
+        }
+    };
+    {
+        py::gil_scoped_release release;
+        const unsigned t = static_cast<unsigned>(std::clamp<std::size_t>(threads, 1, std::max<std::size_t>(n, 1)));
+        std::vector<std::thread> pool;
+        for (unsigned k = 1; k < t; ++k)
+            pool.emplace_back([&, k] { work(n * k / t, n * (k + 1) / t, failed[k]); });
+        work(0, n / t, failed[0]);
+        for (auto& th : pool) th.join();
+    }
+    py::list failures;
+    for (const auto& share : failed)
+        for (const auto& [i, e] : share) {
+            if (raise_first) throw e;
+            failures.append(py::make_tuple(i, kind_name(e.kind()), std::string(vantrel::message_key(e.id())), e.what()));
+        }
+    py::dict out;
+    for (std::size_t k = 0; k < props.size(); ++k) {
+        if (props[k]->id != vantrel::property::phase) {
+            out[py::str(props[k]->name)] = py::array_t<double>(static_cast<py::ssize_t>(n), values[k].data());
+            continue;
+        }
+        py::list phase_names;
+        const py::str none("");
+        std::array<py::str, 5> known;
+        for (std::size_t j = 0; j < known.size(); ++j) known[j] = py::str(vantrel::phase_name(static_cast<vantrel::phase_kind>(j)));
+        for (std::size_t i = 0; i < n; ++i) phase_names.append(phases[i] == 255 ? none : known[phases[i]]);
+        out[py::str(props[k]->name)] = phase_names;
+    }
+    return py::make_tuple(out, failures);
+}
+
+py::dict info_dict(const vantrel::fluid_info& i, unit_system u) {
+    py::dict d;
+    d["agent"] = i.agent;
+    d["name"] = i.name;
+    d["description"] = i.description;
+    d["source"] = i.source;
+    d["reference_state"] = i.reference_state;
+    d["safety_class"] = i.safety_class;
+    d["aliases"] = i.aliases;
+    d["T_min"] = optional_value(i.T_min, quantity::temperature, u);
+    d["T_max"] = optional_value(i.T_max, quantity::temperature, u);
+    d["p_max"] = optional_value(i.p_max, quantity::pressure, u);
+    d["T_cr"] = optional_value(i.T_cr, quantity::temperature, u);
+    d["p_cr"] = optional_value(i.p_cr, quantity::pressure, u);
+    d["T_tp"] = optional_value(i.T_tp, quantity::temperature, u);
+    d["p_tp"] = optional_value(i.p_tp, quantity::pressure, u);
+    d["R"] = optional_value(i.R, quantity::entropy, u);
+    d["molar_mass"] = i.molar_mass;
+    d["glide"] = i.glide;
+    return d;
+}
+
+py::object saturation_dict(const fluid_handle& h, const py::kwargs& kw) {
+    if (kw.size() != 1 || !(kw.contains("T") || kw.contains("p")))
+        refuse(vantrel::message_id::sat_one_value, {});
+    const bool by_T = kw.contains("T");
+    const double given = (by_T ? kw["T"] : kw["p"]).cast<double>();
+    const double si = vantrel::to_si(by_T ? quantity::temperature : quantity::pressure, h.units, given);
+    const auto sat = by_T ? h.f.saturation_at_T(si) : h.f.saturation_at_p(si);
+    if (!sat) return py::none();
+    const unit_system u = h.units;
+    py::dict d;
+    d["T"] = optional_value(sat->T, quantity::temperature, u);
+    d["p"] = optional_value(sat->p, quantity::pressure, u);
+    d["rho_liq"] = sat->rho_liq;
+    d["rho_vap"] = sat->rho_vap;
+    d["h_liq"] = optional_value(sat->h_liq, quantity::energy, u);
+    d["h_vap"] = optional_value(sat->h_vap, quantity::energy, u);
+    d["s_liq"] = optional_value(sat->s_liq, quantity::entropy, u);
+    d["s_vap"] = optional_value(sat->s_vap, quantity::entropy, u);
+    if (h.f.info().glide) {
+        const vantrel::bubble_dew bd = by_T ? h.f.bubble_dew_at_T(si) : h.f.bubble_dew_at_p(si);
+        const quantity q = by_T ? quantity::pressure : quantity::temperature;
+        d[by_T ? "pbub" : "Tbub"] = optional_value(bd.bubble, q, u);
+        d[by_T ? "pdew" : "Tdew"] = optional_value(bd.dew, q, u);
+    }
+    return d;
+}
+
+vantrel::cycle_input cycle_input_of(const fluid_handle& h, const py::kwargs& kw) {
+    const unit_system u = h.units;
+    const auto get = [&](const char* key, quantity q) -> std::optional<double> {
+        if (!kw.contains(key) || kw[key].is_none()) return std::nullopt;
+        return vantrel::to_si(q, u, kw[key].cast<double>());
+    };
+    for (const auto& [k, v] : kw) {
+        const std::string key = k.cast<std::string>();
+        static const std::set<std::string> known{"evap", "cond", "gc_out", "high", "superheat",
+                                                 "subcool", "eta", "vol_eff", "capacity"};
+        if (!known.contains(key)) refuse(vantrel::message_id::cycle_unknown_key, {vantrel::text_value(key)});
+    }
+    vantrel::cycle_input in;
+    const auto evap = get("evap", quantity::temperature);
+    if (!evap) refuse(vantrel::message_id::cycle_evap_missing, {});
+    in.T_evap = *evap;
+    in.T_cond = get("cond", quantity::temperature);
+    in.T_gc_out = get("gc_out", quantity::temperature);
+    in.p_high = get("high", quantity::pressure);
+    in.superheat = get("superheat", quantity::temperature_difference).value_or(0);
+    in.subcool = get("subcool", quantity::temperature_difference).value_or(0);
+    in.eta = get("eta", quantity::fraction).value_or(1);
+    in.vol_eff = get("vol_eff", quantity::fraction);
+    in.capacity = get("capacity", quantity::power);
+    return in;
+}
+
+// The cycle's record, as the command line's JSON has it.
+py::dict cycle_dict(const fluid_handle& h, const py::kwargs& kw) {
+    const vantrel::cycle_result r = vantrel::vapour_compression(h.f, cycle_input_of(h, kw));
+    const unit_system u = h.units;
+    const auto figures = vantrel::figures_of(r);
+    static const char* const POINT_KEYS[] = {"T", "p", "h", "s", "rho", "x"};
+    py::dict units, doc;
+    for (const char* name : POINT_KEYS) units[name] = std::string(vantrel::unit_of(*vantrel::find_property(name)->q, u).name);
+    for (const auto& fig : figures)
+        if (fig.value) units[fig.name] = std::string(vantrel::unit_of(fig.q, u).name);
+    doc["fluid"] = h.f.info().agent;
+    doc["units"] = units;
+    if (r.dew_point_convention)
+        doc["convention"] = vantrel::message{vantrel::message_id::cycle_dew_convention, {}}.text();
+    py::list points;
+    for (const auto& pt : r.points) {
+        py::dict o;
+        o["name"] = pt.name;
+        for (const char* name : POINT_KEYS) {
+            const auto* p = vantrel::find_property(name);
+            o[name] = optional_value(p->value(pt.s), *p->q, u);
+        }
+        points.append(o);
+    }
+    doc["points"] = points;
+    for (const auto& fig : figures)
+        if (fig.value) doc[fig.name] = vantrel::from_si(fig.q, u, *fig.value);
+    py::list warnings;
+    for (const auto& w : r.warnings) warnings.append(w.text({vantrel::language::en, u}));
+    doc["warnings"] = warnings;
+    return doc;
+}
+
+}  // namespace
+
+PYBIND11_MODULE(_vantrel, m) {
+    m.doc() = "The compiled part of the vantrel package; use the package itself (import vantrel).";
+    py::register_exception_translator([](std::exception_ptr p) {
+        try {
+            if (p) std::rethrow_exception(p);
+        } catch (const vantrel::error& e) {
+            raise(e);
+        }
+    });
+    m.def("_set_error_classes", [](py::dict classes) { error_classes() = classes; });
+    m.def("version", &vantrel::version, "The library's version, 'MAJOR.MINOR.PATCH'.");
+    m.def(
+        "_fluids",
+        [](const std::string& data, const std::string& units) {
+            py::list out;
+            for (const auto& i : vantrel::list_fluids(data)) out.append(info_dict(i, units_named(units)));
+            return out;
+        },
+        py::arg("data"), py::arg("units"));
+
+    py::class_<state_handle>(m, "State", "One state of a fluid: its properties as attributes in the fluid's units, "
+                                         "None where the state has none (c_p of a two-phase state, x of a gas).")
+        .def("__repr__", &state_repr);
+    auto state_class = py::reinterpret_borrow<py::class_<state_handle>>(m.attr("State"));
+    for (const auto& p : vantrel::properties())
+        state_class.def_property_readonly(std::string(p.name).c_str(),
+                                          [&p](const state_handle& h) { return property_value(h, p); });
+
+    py::class_<fluid_handle>(m, "_Fluid")
+        .def(py::init([](const std::string& data, const std::string& name, const std::string& units,
+                         const std::string& ref) {
+                 return fluid_handle{vantrel::fluid::by_name(data, name, reference_named(ref)), units_named(units)};
+             }),
+             py::arg("data"), py::arg("name"), py::arg("units"), py::arg("ref"))
+        .def_property_readonly(
+            "name", [](const fluid_handle& h) { return h.f.info().agent; },
+            "The fluid's agent name (its data directory's name).")
+        .def_property_readonly(
+            "info", [](const fluid_handle& h) { return info_dict(h.f.info(), h.units); },
+            "What the fluid's configuration states, as vantrel.fluids() gives it.")
+        .def(
+            "state",
+            [](const fluid_handle& h, const py::kwargs& kw) {
+                const auto [a, b] = two_values(kw);
+                return state_handle{h.at(h.request_of(a.key, b.key), a.value, b.value), h.units};
+            },
+            "The state of two values by keyword: any pair of T, p, h, s, x (vapour mass fraction) and rho, "
+            "e.g. state(T=293.15, p=5e5) or state(p=5e5, h=4e5); a State.")
+        .def("_props", &props_of)
+        .def("saturation", &saturation_dict,
+             "The saturated liquid and vapour at T=... or at p=...: a dict of T, p, rho_liq, rho_vap, h_liq, "
+             "h_vap, s_liq, s_vap (and a blend's bubble and dew values), or None where the fluid has no "
+             "saturation state there.")
+        .def("_cycle", &cycle_dict);
+}
