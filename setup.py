@@ -52,4 +52,6 @@ setup(
     python_requires=">=3.9",
     install_requires=["numpy"],
     zip_safe=False,
+    # Beside CMake's build/, not in it.
+    options={"build": {"build_base": "build-python"}},
 )
