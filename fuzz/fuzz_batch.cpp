@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto row = cli::parse_row(line, f, 1);
         if (const auto* v = std::get_if<cli::row_values>(&row)) {
             if (!std::isfinite(v->first) || !std::isfinite(v->second)) std::abort();
-            if (cli::is_header(line, f)) std::abort();
+            if (cli::is_header(line)) std::abort();  // a row of numbers is never a header
         } else {
             const std::string& message = std::get<std::string>(row);
             std::string csv;
