@@ -258,7 +258,7 @@ py::dict info_dict(const vantrel::fluid_info& i, unit_system u) {
 
 py::object saturation_dict(const fluid_handle& h, const py::kwargs& kw) {
     if (kw.size() != 1 || !(kw.contains("T") || kw.contains("p")))
-        refuse(vantrel::message_id::sat_one_value, {});
+        throw py::value_error("saturation() takes one value: T=... or p=...");
     const bool by_T = kw.contains("T");
     const double given = (by_T ? kw["T"] : kw["p"]).cast<double>();
     const double si = vantrel::to_si(by_T ? quantity::temperature : quantity::pressure, h.units, given);

@@ -64,6 +64,7 @@ def test_units_convert_values_both_ways():
     assert c.h == pytest.approx(a.h / 2326, rel=1e-12)
     assert c.T == pytest.approx(68, rel=1e-12)
     assert eng.saturation(T=0)["p"] == pytest.approx(si.saturation(T=273.15)["p"] / 1e5, rel=1e-12)
+    assert si.saturation(T=500) is None  # above the critical point
     assert vantrel.fluids(units="eng")[0]["T_cr"] == pytest.approx(vantrel.fluids()[0]["T_cr"] - 273.15)
 
 
@@ -93,11 +94,13 @@ def test_errors_raise_their_class_kind_and_identifier(call, cls, builtin, kind, 
     assert "\n" not in str(e.value) and str(e.value)
 
 
-@pytest.mark.parametrize("call", [lambda f: f.state(T=300), lambda f: f.state(T=300, q=1),
-                                  lambda f: f.state(T=300, T2=1), lambda f: f.props(["nope"], T=300, p=1e5),
-                                  lambda f: vantrel.Fluid("R134a", units="imperial")])
-def test_wrong_arguments_are_value_errors(call):
-    with pytest.raises(ValueError):
+@pytest.mark.parametrize("call,error", [
+    (lambda f: f.state(T=300), ValueError), (lambda f: f.state(T=300, q=1), ValueError),
+    (lambda f: f.state(T=300, T2=1), ValueError), (lambda f: f.props(["nope"], T=300, p=1e5), ValueError),
+    (lambda f: f.saturation(T=300, p=1e5), ValueError), (lambda f: vantrel.Fluid("R134a", units="imperial"), ValueError),
+    (lambda f: f.state(T=300, p="high"), TypeError)])
+def test_wrong_arguments_are_value_or_type_errors(call, error):
+    with pytest.raises(error):
         call(vantrel.Fluid("R134a"))
 
 
