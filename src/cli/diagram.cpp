@@ -73,13 +73,13 @@ int multiples(double lo, double hi, double step) {
 // How far a count of lines falls outside 8 to 15.
 int miss(int n) { return n < 8 ? 8 - n : n > 15 ? n - 15 : 0; }
 
-// The 1-2-5 step giving 8 to 15 values between lo and hi, or the count
-// nearest to that (the coarser step on a tie).
-double step_between(double lo, double hi) {
+// The step of round mantissas (1-2-5 by default) giving 8 to 15 values
+// between lo and hi, or the count nearest to that (the coarser step on a tie).
+double step_between(double lo, double hi, const std::vector<double>& mantissas = {1, 2, 5}) {
     const double mag = std::pow(10.0, std::floor(std::log10(hi - lo)) - 2);
     double best = mag;
     for (int e = 0; e < 4; ++e)
-        for (const double m : {1.0, 2.0, 5.0})
+        for (const double m : mantissas)
             if (const double step = m * mag * std::pow(10.0, e); miss(multiples(lo, hi, step)) <= miss(multiples(lo, hi, best)))
                 best = step;
     return best;
@@ -89,7 +89,8 @@ double step_between(double lo, double hi) {
 // the coarsest giving 8 to 15 of them (or the nearest count).
 std::vector<double> log_values_between(double lo, double hi) {
     static const std::vector<std::vector<double>> SERIES = {
-        {1}, {1, 3}, {1, 2, 5}, {1, 1.5, 2, 3, 5, 7}, {1, 1.2, 1.5, 2, 2.5, 3, 4, 5, 6, 8}};
+        {1}, {1, 3}, {1, 2, 5}, {1, 2, 3, 5}, {1, 2, 3, 5, 7}, {1, 1.5, 2, 3, 5, 7}, {1, 1.5, 2, 3, 4, 5, 6, 8},
+        {1, 1.2, 1.5, 2, 2.5, 3, 4, 5, 6, 8}};
     std::vector<double> best;
     for (const auto& series : SERIES) {
         std::vector<double> v;
@@ -144,12 +145,19 @@ struct chart {
         const double t = std::log(p / prev->p) / std::log(it->p / prev->p);
         return prev->h_vap + t * (it->h_vap - prev->h_vap);
     }
-    // The points of a curve right of the dome (vapour, or above the critical point).
+    // The longest run of a curve's points right of the dome (vapour, or
+    // above the critical point).
     std::vector<point> right_of_dome(const plot::curve& c) const {
-        std::vector<point> out;
-        for (const point& q : c.points)
-            if (to_si(quantity::energy, fr.u, q.x) > h_vap(to_si(quantity::pressure, fr.u, q.y))) out.push_back(q);
-        return out;
+        std::vector<point> best, run;
+        for (const point& q : c.points) {
+            if (to_si(quantity::energy, fr.u, q.x) > h_vap(to_si(quantity::pressure, fr.u, q.y))) {
+                run.push_back(q);
+                if (run.size() > best.size()) best = run;
+            } else {
+                run.clear();
+            }
+        }
+        return best;
     }
     void add(plot::curve c, std::vector<point> part, double height, const std::string& text, int order) {
         wanted.push_back({fig.curves.size(), std::move(part), height, text, order});
@@ -259,8 +267,9 @@ void add_isotherms(chart& ch) {
         T_hi = std::min(T_hi, ch.f.at(vantrel::input_pair::p_h, fr.p_lo, fr.h_hi, vantrel::extras::none).T);
     } catch (const vantrel::error&) {
     }
+    // The window's bottom: a little below the triple point's pressure when that limits it.
     const auto bottom = ch.f.saturation_at_p(fr.p_lo);
-    const double lo = from_si(quantity::temperature, fr.u, bottom ? bottom->T : i.T_tp);
+    const double lo = from_si(quantity::temperature, fr.u, bottom ? bottom->T : i.T_tp - 1);
     const double hi = from_si(quantity::temperature, fr.u, T_hi);
     const double step = step_between(lo, from_si(quantity::temperature, fr.u, i.T_cr));
     const double first = std::floor(lo / step) + 1;
@@ -271,7 +280,9 @@ void add_isotherms(chart& ch) {
 }
 
 // The least and greatest entropy and density (SI) of the vapour in the window,
-// sampled on a grid right of the dome below the critical pressure.
+// sampled on a grid right of the dome below the critical pressure, a little
+// inside the window's edges (a line that only cuts a corner has no room for
+// its label).
 struct vapour_ranges {
     double s_lo = INFINITY, s_hi = -INFINITY, rho_lo = INFINITY, rho_hi = -INFINITY;
 };
@@ -279,14 +290,15 @@ struct vapour_ranges {
 vapour_ranges vapour_of(const chart& ch) {
     const frame& fr = ch.fr;
     vapour_ranges r;
-    const double p_top = std::min(fr.p_hi, 0.98 * ch.f.info().p_cr);
-    if (!(p_top > fr.p_lo)) return r;
-    for (const double p : log_spaced(fr.p_lo, p_top, 16)) {
+    const double p_top = std::min(fr.p_hi, 0.95 * ch.f.info().p_cr), p_bottom = fr.p_lo * std::pow(fr.p_hi / fr.p_lo, 0.08);
+    const double h_right = fr.h_hi - 0.05 * (fr.h_hi - fr.h_lo);
+    if (!(p_top > p_bottom)) return r;
+    for (const double p : log_spaced(p_bottom, p_top, 16)) {
         const double h0 = std::max(fr.h_lo, ch.h_vap(p) * (1 + 1e-6) + 1e-3);
-        for (int k = 0; k < 16 && h0 < fr.h_hi; ++k) {
+        for (int k = 0; k < 16 && h0 < h_right; ++k) {
             try {
                 const vantrel::state st =
-                    ch.f.at(vantrel::input_pair::p_h, p, h0 + (fr.h_hi - h0) * k / 15, vantrel::extras::none);
+                    ch.f.at(vantrel::input_pair::p_h, p, h0 + (h_right - h0) * k / 15, vantrel::extras::none);
                 r.s_lo = std::min(r.s_lo, st.s), r.s_hi = std::max(r.s_hi, st.s);
                 r.rho_lo = std::min(r.rho_lo, st.rho), r.rho_hi = std::max(r.rho_hi, st.rho);
             } catch (const vantrel::error&) {
@@ -300,7 +312,7 @@ void add_isentropes(chart& ch, const vapour_ranges& v) {
     const frame& fr = ch.fr;
     if (!(v.s_hi > v.s_lo)) return;
     const double lo = from_si(quantity::entropy, fr.u, v.s_lo), hi = from_si(quantity::entropy, fr.u, v.s_hi);
-    const double step = step_between(lo, hi);
+    const double step = step_between(lo, hi, {1, 2, 2.5, 5});
     const std::vector<double> ps = log_spaced(fr.p_lo, fr.p_hi, LINE_POINTS);
     const double first = std::floor(lo / step) + 1;
     for (int k = 0; k < 20 && (first + k) * step < hi; ++k) {
@@ -397,16 +409,21 @@ void add_cycle_table(chart& ch, const vantrel::cycle_result& cyc, label_layout& 
     }
 }
 
-// Places the labels the curves asked for, in their order; a curve that asked
-// and got none is not drawn.
+// Places the labels the curves asked for, in their order (on the rest of
+// the curve when its part has no room); a curve that asked and got none is
+// not drawn.
 void place_labels(chart& ch, label_layout& layout) {
     std::stable_sort(ch.wanted.begin(), ch.wanted.end(),
                      [](const wanted_label& a, const wanted_label& b) { return a.order < b.order; });
     std::vector<int> asked(ch.fig.curves.size(), 0), got(ch.fig.curves.size(), 0);
     for (const wanted_label& w : ch.wanted) {
         ++asked[w.curve];
-        const std::string color = ch.fig.curves[w.curve].style.color;
-        if (!w.part.empty() && layout.along(w.part, w.text, color, w.height)) ++got[w.curve];
+        const plot::curve& c = ch.fig.curves[w.curve];
+        if (layout.along(w.part, w.text, c.style.color, w.height)) ++got[w.curve];
+    }
+    for (const wanted_label& w : ch.wanted) {
+        const plot::curve& c = ch.fig.curves[w.curve];
+        if (got[w.curve] == 0 && layout.along(c.points, w.text, c.style.color, w.height)) ++got[w.curve];
     }
     std::vector<plot::curve> kept;
     for (std::size_t k = 0; k < ch.fig.curves.size(); ++k)

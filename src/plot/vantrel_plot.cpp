@@ -206,7 +206,7 @@ void draw_axes(const plot::figure& f) {
     plwidth(1 * scale);
     plbox("bcnst", 0, 0, "bcstl", 0, 0);
     font(15);
-    plmtex("b", 2.4, 0.5, 0.5, plain(f.x_label).c_str());
+    plmtex("b", 3.2, 0.5, 0.5, plain(f.x_label).c_str());
     plmtex("l", 4.6, 0.5, 0.5, plain(f.y_label).c_str());
     draw_titles(f);
 }
