@@ -133,6 +133,7 @@ struct chart {
     frame fr;
     plot::figure fig;
     std::vector<wanted_label> wanted;
+    double isotherm_step = 0;  // in the chart's units
 
     // The saturated vapour's enthalpy at a pressure (SI), linear in ln p
     // between the dome's points; the critical one above them.
@@ -262,16 +263,21 @@ void add_isotherm(chart& ch, double t, double T) {
 void add_isotherms(chart& ch) {
     const auto& i = ch.f.info();
     const frame& fr = ch.fr;
-    double T_hi = i.T_max.value_or(2 * i.T_cr);
-    try {
-        T_hi = std::min(T_hi, ch.f.at(vantrel::input_pair::p_h, fr.p_lo, fr.h_hi, vantrel::extras::none).T);
-    } catch (const vantrel::error&) {
+    // The warmest state of the window: at its right edge, at the top or the bottom.
+    double T_right = 0;
+    for (const double p : {fr.p_lo, fr.p_hi}) {
+        try {
+            T_right = std::max(T_right, ch.f.at(vantrel::input_pair::p_h, p, fr.h_hi, vantrel::extras::none).T);
+        } catch (const vantrel::error&) {
+        }
     }
+    const double T_hi = std::min(i.T_max.value_or(2 * i.T_cr), T_right > 0 ? T_right : 2 * i.T_cr);
     // The window's bottom: a little below the triple point's pressure when that limits it.
     const auto bottom = ch.f.saturation_at_p(fr.p_lo);
     const double lo = from_si(quantity::temperature, fr.u, bottom ? bottom->T : i.T_tp - 1);
     const double hi = from_si(quantity::temperature, fr.u, T_hi);
     const double step = step_between(lo, from_si(quantity::temperature, fr.u, i.T_cr));
+    ch.isotherm_step = step;
     const double first = std::floor(lo / step) + 1;
     for (int k = 0; k < 200 && (first + k) * step < hi; ++k) {
         const double t = (first + k) * step;
@@ -473,6 +479,11 @@ plot::figure log_ph_diagram(const vantrel::fluid& f, const diagram_request& r) {
         }
     layout.keep_free(ch.fig.markers.front().at, 4);
     if (r.cycle) {
+        // The gas cooler's isotherm of a transcritical cycle, labelled like the others.
+        const vantrel::state& out = cycle_state(*r.cycle, "3");
+        const double t3 = from_si(quantity::temperature, r.units, out.T);
+        if (out.p > f.info().p_cr && std::fabs(std::remainder(t3, ch.isotherm_step)) > 1e-9 * ch.isotherm_step)
+            add_isotherm(ch, t3, out.T);
         add_cycle(ch, *r.cycle, layout);
         for (const char* name : CYCLE_POINTS)
             layout.beside(ch.fr.at(cycle_state(*r.cycle, name).h, cycle_state(*r.cycle, name).p), name, "#000000", 1.2);
