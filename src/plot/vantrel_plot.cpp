@@ -287,7 +287,7 @@ void draw_texts(const plot::figure& f) {
     for (const plot::marker& m : f.markers) {
         use_color(m.color);
         PLFLT x = m.at.x, y = ly(m.at.y);
-        plssym(0, 1.2 * scale);
+        plssym(0, 1.2);  // (its default height follows the page)
         plpoin(1, &x, &y, 17);
         if (m.text.empty()) continue;
         font(14);
