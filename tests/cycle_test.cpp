@@ -15,6 +15,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/diagram.h"
+#include "cli/chart_layout.h"
 #include "plot/figure.h"
 #include "test_support.h"
 #include "vantrel/vantrel.h"
@@ -378,6 +379,36 @@ TEST(Diagram, FamiliesReadBackTheirValue) {
             }
         }
         EXPECT_GE(curves, 3) << fam.color;
+    }
+}
+
+// The shapes the chart's layout keeps apart: boxes, turned boxes, the
+// segments of lines and points share a point or are separated, also where
+// their bounding rectangles overlap.
+TEST(Diagram, LayoutTellsTouchingShapes) {
+    using shape = std::vector<plot::point>;
+    const shape box{{0, 0}, {10, 0}, {10, 4}, {0, 4}};
+    // A 20 x 2 box turned by 45 degrees about (20, 20): its bounding square is 15.6 wide.
+    const shape turned{{12.2, 26.4}, {26.4, 12.2}, {27.8, 13.6}, {13.6, 27.8}};
+    const struct {
+        const char* name;
+        shape a, b;
+        bool touching;
+    } cases[] = {
+        {"apart", box, {{11, 0}, {20, 0}, {20, 4}, {11, 4}}, false},
+        {"overlapping", box, {{9, 3}, {20, 3}, {20, 8}, {9, 8}}, true},
+        {"one inside the other", box, {{2, 1}, {3, 1}, {3, 2}, {2, 2}}, true},
+        {"turned, in the corner of its bounding square", turned, {{12, 12}, {16, 12}, {16, 16}, {12, 16}}, false},
+        {"turned, across its middle", turned, {{18, 18}, {22, 18}, {22, 22}, {18, 22}}, true},
+        {"a segment through the box", box, {{-5, 2}, {15, 2}}, true},
+        {"a segment past a corner", box, {{8, -4}, {14, 2}}, false},
+        {"a segment cutting a corner", box, {{8, -1}, {12, 3}}, true},
+        {"a point inside", box, {{5, 2}}, true},
+        {"a point outside", box, {{5, 5}}, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(cli::touching(c.a, c.b), c.touching) << c.name;
+        EXPECT_EQ(cli::touching(c.b, c.a), c.touching) << c.name << ", the other way round";
     }
 }
 

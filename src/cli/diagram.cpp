@@ -214,7 +214,7 @@ void add_dome(chart& ch) {
         for (const auto& s : ch.dome) q.points.push_back(fr.at(s.h_liq + x * (s.h_vap - s.h_liq), s.p));
         q.points.push_back(critical);
         std::vector<point> part = q.points;
-        ch.add(std::move(q), std::move(part), 0.03, value_text(x), 4);
+        ch.add(std::move(q), std::move(part), 0.05, value_text(x), 4);
     }
 }
 
