@@ -147,9 +147,11 @@ std::string plain(const std::string& text) {
 
 double ly(double y) { return std::log10(y); }
 
+// A tick's value: whole numbers in full (pascals too), fractions as short as they go.
 std::string number(double v) {
-    char buf[32];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 6);
+    char buf[64];
+    const auto r = v >= 1 && v < 1e15 ? std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 0)
+                                      : std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 6);
     return std::string(buf, r.ptr);
 }
 
