@@ -15,6 +15,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/diagram.h"
+#include "cli/chart_layout.h"
 #include "plot/figure.h"
 #include "test_support.h"
 #include "vantrel/vantrel.h"
@@ -291,7 +292,8 @@ TEST(Cycle, CommandLineErrorsAndExitStatuses) {
         {{"cycle", "evap=-10", "cond=40", "sh=5"}, 2, "Неизвестный параметр цикла 'sh': допустимы evap, cond, gc_out, high, superheat, subcool, eta, vol_eff, capacity."},
         {{"cycle", "evap=-10", "cond=4O"}, 2, "Неизвестная единица 'O' в cond=4O: допустимы °C, K, °F."},
         {{"cycle", "evap=-10", "cond=40", "--format", "xml"}, 2, "Недопустимый формат 'xml': допустимы table, csv, json."},
-        {{"cycle", "evap=-10", "cond=40", "--diagram", "c.gif"}, 2, "Недопустимое имя файла рисунка 'c.gif': допустимы расширения .svg, .png, .pdf."},
+        {{"cycle", "evap=-10", "cond=40", "--diagram", "c.gif"}, 2, "Недопустимое имя файла рисунка 'c.gif': допустимы расширения .svg, .png, .pdf (.json: рисунок как данные)."},
+        {{"diagram", "-o", "d.png", "--scale", "5"}, 2, "Параметр --scale: ожидается число от 1 до 4, задано '5'."},
         {{"diagram", "R507A"}, 2, "Не задан файл рисунка: -o FILE.svg|png|pdf."},
         {{"diagram", "-o", "d.svg", "--p-range", "5:1"}, 2, "Параметр --p-range: LO должно быть меньше HI."},
         {{"cycle", "evap=-10", "cond=40", "capacity=1e306"}, 2, "Значение capacity = 1e+306 kW в единицах СИ выходит за пределы чисел double."},
@@ -380,18 +382,67 @@ TEST(Diagram, FamiliesReadBackTheirValue) {
     }
 }
 
-// SVG, PNG and PDF files are written and open: PNG and PDF by their
-// signatures and, for the PDF, pdftoppm (poppler-utils) rendering it.
+// The shapes the chart's layout keeps apart: boxes, turned boxes, the
+// segments of lines and points share a point or are separated, also where
+// their bounding rectangles overlap.
+TEST(Diagram, LayoutTellsTouchingShapes) {
+    using shape = std::vector<plot::point>;
+    const shape box{{0, 0}, {10, 0}, {10, 4}, {0, 4}};
+    // A 20 x 2 box turned by 45 degrees about (20, 20): its bounding square is 15.6 wide.
+    const shape turned{{12.2, 26.4}, {26.4, 12.2}, {27.8, 13.6}, {13.6, 27.8}};
+    const struct {
+        const char* name;
+        shape a, b;
+        bool touching;
+    } cases[] = {
+        {"apart", box, {{11, 0}, {20, 0}, {20, 4}, {11, 4}}, false},
+        {"overlapping", box, {{9, 3}, {20, 3}, {20, 8}, {9, 8}}, true},
+        {"one inside the other", box, {{2, 1}, {3, 1}, {3, 2}, {2, 2}}, true},
+        {"turned, in the corner of its bounding square", turned, {{12, 12}, {16, 12}, {16, 16}, {12, 16}}, false},
+        {"turned, across its middle", turned, {{18, 18}, {22, 18}, {22, 22}, {18, 22}}, true},
+        {"a segment through the box", box, {{-5, 2}, {15, 2}}, true},
+        {"a segment past a corner", box, {{8, -4}, {14, 2}}, false},
+        {"a segment cutting a corner", box, {{8, -1}, {12, 3}}, true},
+        {"a point inside", box, {{5, 2}}, true},
+        {"a point outside", box, {{5, 5}}, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(cli::touching(c.a, c.b), c.touching) << c.name;
+        EXPECT_EQ(cli::touching(c.b, c.a), c.touching) << c.name << ", the other way round";
+    }
+}
+
+// SVG, PNG (of the page's size or twice it), PDF and the figure as JSON are
+// written and open: PNG and PDF by their signatures and, for the PDF,
+// pdftoppm (poppler-utils) rendering it; the SVG is sized in pixels with its
+// texts as text; the JSON is a figure vantrel_plot would take.
 TEST(Diagram, WritesEachFormat) {
     test::temp_dir dir;
-    for (const char* name : {"d.svg", "d.png", "d.pdf"}) {
+    for (const auto& [name, scale] : {std::pair{"d.svg", "1"}, {"d.png", "1"}, {"d2.png", "2"}, {"d.pdf", "1"},
+                                      {"d.json", "1"}}) {
         const auto r = test::run_process(VANTREL_CLI_PATH, dir.path,
-                                         {"diagram", "R134a", "-o", name, "--data", DATA.string(), "--cycle",
-                                          "evap=-10", "cond=40", "superheat=5"});
+                                         {"diagram", "R134a", "-o", name, "--scale", scale, "--data", DATA.string(),
+                                          "--cycle", "evap=-10", "cond=40", "superheat=5"});
         ASSERT_EQ(r.exit_code, 0) << r.err;
         EXPECT_TRUE(r.out.empty());
         EXPECT_GT(fs::file_size(dir.path / name), 10000u) << name;
     }
+    // The PNG's width and height, big-endian in its header.
+    const auto png_size = [&](const char* name) {
+        const std::string head = test::read_file(dir.path / name).substr(16, 8);
+        const auto word = [&](std::size_t at) {
+            unsigned v = 0;
+            for (std::size_t k = 0; k < 4; ++k) v = v << 8 | static_cast<unsigned char>(head[at + k]);
+            return v;
+        };
+        return std::pair{word(0), word(4)};
+    };
+    EXPECT_EQ(png_size("d.png"), (std::pair<unsigned, unsigned>{plot::PAGE_WIDTH, plot::PAGE_HEIGHT}));
+    EXPECT_EQ(png_size("d2.png"), (std::pair<unsigned, unsigned>{2 * plot::PAGE_WIDTH, 2 * plot::PAGE_HEIGHT}));
+    const std::string svg = test::read_file(dir.path / "d.svg");
+    EXPECT_NE(svg.find("width=\"" + std::to_string(plot::PAGE_WIDTH) + "px\""), std::string::npos);
+    EXPECT_NE(svg.find("<text"), std::string::npos);
+    EXPECT_FALSE(plot::figure_from_json(test::read_file(dir.path / "d.json")).labels.empty());
     EXPECT_EQ(test::read_file(dir.path / "d.png").substr(1, 3), "PNG");
     EXPECT_EQ(test::read_file(dir.path / "d.pdf").substr(0, 5), "%PDF-");
     EXPECT_NE(test::read_file(dir.path / "d.svg").find("<svg"), std::string::npos);
@@ -521,7 +572,10 @@ TEST(Diagram, RendererRefusesHostileFigures) {
         {"zero on the log axis", changed([](auto& j) { j["y_min"] = 0; }), 1,
          "Недопустимые пределы осей рисунка: x от 0 до 1, y от 0 до 10."},
         {"picture not written", whole, 3, "Не удалось записать рисунок: No space left on device", "png", "/dev/full"},
-        {"unknown format", whole, 2, "Use: vantrel_plot svg|png|pdf < FIGURE.json > PICTURE", "gif"},
+        {"anchor beyond the text", changed([](auto& j) { j["labels"][0]["just"] = 1.5; }), 1,
+         bad + "labels[0].just: ожидается число от 0 до 1."},
+        {"unknown format", whole, 2, "Use: vantrel_plot svg|png|pdf < FIGURE.json > PICTURE, vantrel_plot png SCALE < ...",
+         "gif"},
     };
     test::temp_dir dir;
     for (const auto& c : cases) {

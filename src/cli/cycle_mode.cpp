@@ -184,8 +184,16 @@ std::pair<double, double> range_of(const std::string& text, const char* option, 
 
 void check_picture_name(const std::string& path) {
     const std::string ext = std::filesystem::path(path).extension().string();
-    if (ext != ".svg" && ext != ".png" && ext != ".pdf")
+    if (ext != ".svg" && ext != ".png" && ext != ".pdf" && ext != ".json")
         throw usage_error(say(message_id::picture_name, {text_value(path)}));
+}
+
+// --scale: a number from 1 to 4, 1 when not given.
+double picture_scale(const std::string& text) {
+    if (text.empty()) return 1;
+    const std::optional<double> v = vantrel::parse_number(text);
+    if (!v || !(*v >= 1 && *v <= 4)) throw usage_error(say(message_id::picture_scale, {text_value(text)}));
+    return *v;
 }
 
 }  // namespace
@@ -198,6 +206,7 @@ int run_cycle(const mode_options& o, std::ostream& out, std::ostream& err) {
     const csv_style style = csv_style_of(o, format);
     const vantrel::cycle_input in = cycle_input_of(pos.given, u);
     if (!o.diagram.empty()) check_picture_name(o.diagram);
+    const double scale = picture_scale(o.scale);
 
     const vantrel::fluid f = vantrel::fluid::by_name(data_directory(o.data), pos.fluid, ref);
     const vantrel::cycle_result r = vantrel::vapour_compression(f, in);
@@ -209,7 +218,7 @@ int run_cycle(const mode_options& o, std::ostream& out, std::ostream& err) {
     else
         write_cycle_table(out, f.info().agent, r, u);
     require_written(out, standard_output());  // before the picture, which takes its time
-    if (!o.diagram.empty()) render(log_ph_diagram(f, {u, std::nullopt, std::nullopt, &r}), o.diagram);
+    if (!o.diagram.empty()) render(log_ph_diagram(f, {u, std::nullopt, std::nullopt, &r}), o.diagram, scale);
     return 0;
 }
 
@@ -220,6 +229,7 @@ int run_diagram(const mode_options& o, std::ostream&, std::ostream& err) {
     const unit_system u = parse_units(o.units);
     const vantrel::reference_state ref = parse_reference(o.ref);
     check_picture_name(o.output);
+    const double scale = picture_scale(o.scale);
     diagram_request req{u, std::nullopt, std::nullopt, nullptr};
     if (!o.p_range.empty()) req.p_range = range_of(o.p_range, "--p-range", quantity::pressure, u);
     if (!o.h_range.empty()) req.h_range = range_of(o.h_range, "--h-range", quantity::energy, u);
@@ -240,7 +250,7 @@ int run_diagram(const mode_options& o, std::ostream&, std::ostream& err) {
         for (const vantrel::message& w : r->warnings) err << say(w) << '\n';
         req.cycle = &*r;
     }
-    render(log_ph_diagram(f, req), o.output);
+    render(log_ph_diagram(f, req), o.output, scale);
     return 0;
 }
 

@@ -1,9 +1,11 @@
 #include "cli/diagram.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <functional>
 
+#include "cli/chart_layout.h"
 #include "cli/output.h"
 
 namespace cli {
@@ -14,8 +16,8 @@ using plot::point;
 
 constexpr int SAT_POINTS = 160, LINE_POINTS = 90;
 
-const plot::line_style DOME{"#c00000", 2.0, 1}, ISOTHERM{"#1f5fbf", 0.8, 1}, ISENTROPE{"#2e8b57", 0.8, 2},
-    QUALITY{"#909090", 0.6, 3}, ISOCHORE{"#b8860b", 0.8, 4}, CYCLE{"#000000", 2.0, 1};
+const plot::line_style DOME{"#c00000", 2.0, 1}, ISOTHERM{"#1f5fbf", 0.8, 1}, ISENTROPE{"#2e8b57", 0.8, 1},
+    QUALITY{"#a0a0a0", 0.6, 1}, ISOCHORE{"#b8860b", 0.8, 3}, CYCLE{"#000000", 2.0, 1};
 
 // The window and the units of the picture, and conversions of SI values.
 struct frame {
@@ -62,60 +64,127 @@ plot::curve states_curve(const frame& fr, const std::vector<double>& values,
     return c;
 }
 
-// A label on the curve at the point inside the window nearest to the given
-// height (a fraction of the window's log p span), along the curve.
-void add_label(plot::figure& fig, const frame& fr, const plot::curve& c, double height, const std::string& text) {
-    const point lo = fr.at(fr.h_lo, fr.p_lo), hi = fr.at(fr.h_hi, fr.p_hi);
-    const double target = std::log(lo.y) + height * (std::log(hi.y) - std::log(lo.y));
-    std::size_t best = c.points.size();
-    for (std::size_t k = 1; k + 1 < c.points.size(); ++k) {
-        const point& p = c.points[k];
-        const bool in = p.x > lo.x + 0.03 * (hi.x - lo.x) && p.x < hi.x - 0.03 * (hi.x - lo.x) && p.y > lo.y && p.y < hi.y;
-        if (in && (best == c.points.size() ||
-                   std::fabs(std::log(p.y) - target) < std::fabs(std::log(c.points[best].y) - target)))
-            best = k;
+// How many multiples of step lie strictly between lo and hi.
+int multiples(double lo, double hi, double step) {
+    const double first = std::floor(lo / step) + 1, last = std::ceil(hi / step) - 1;
+    return last >= first ? static_cast<int>(last - first) + 1 : 0;
+}
+
+// How far a count of lines falls outside 8 to 15.
+int miss(int n) { return n < 8 ? 8 - n : n > 15 ? n - 15 : 0; }
+
+// The step of round mantissas (1-2-5 by default) giving 8 to 15 values
+// between lo and hi, or the count nearest to that (the coarser step on a tie).
+double step_between(double lo, double hi, const std::vector<double>& mantissas = {1, 2, 5}) {
+    const double mag = std::pow(10.0, std::floor(std::log10(hi - lo)) - 2);
+    double best = mag;
+    for (int e = 0; e < 4; ++e)
+        for (const double m : mantissas)
+            if (const double step = m * mag * std::pow(10.0, e); miss(multiples(lo, hi, step)) <= miss(multiples(lo, hi, best)))
+                best = step;
+    return best;
+}
+
+// Values between lo and hi > 0 from a series of round mantissas per decade,
+// the coarsest giving 8 to 15 of them (or the nearest count).
+std::vector<double> log_values_between(double lo, double hi) {
+    static const std::vector<std::vector<double>> SERIES = {
+        {1}, {1, 3}, {1, 2, 5}, {1, 2, 3, 5}, {1, 2, 3, 5, 7}, {1, 1.5, 2, 3, 5, 7}, {1, 1.5, 2, 3, 4, 5, 6, 8},
+        {1, 1.2, 1.5, 2, 2.5, 3, 4, 5, 6, 8}};
+    std::vector<double> best;
+    for (const auto& series : SERIES) {
+        std::vector<double> v;
+        for (int e = static_cast<int>(std::floor(std::log10(lo))); e <= static_cast<int>(std::ceil(std::log10(hi))); ++e)
+            for (const double m : series)
+                if (const double x = m * std::pow(10.0, e); x > lo && x < hi) v.push_back(x);
+        if (best.empty() || miss(static_cast<int>(v.size())) < miss(static_cast<int>(best.size()))) best = v;
     }
-    if (best == c.points.size()) return;
-    // No label on top of another: at least 2.5 % of the window apart.
-    const auto apart = [&](const point& p, const point& q) {
-        const double dx = (p.x - q.x) / (hi.x - lo.x), dy = std::log(p.y / q.y) / std::log(hi.y / lo.y);
-        return dx * dx + dy * dy > 0.025 * 0.025;
-    };
-    for (const plot::label& l : fig.labels)
-        if (!apart(l.at, c.points[best])) return;
-    const point& a = c.points[best - 1];
-    const point& b = c.points[best + 1];
-    // Text reads left to right, or upwards along a steep curve.
-    const double dx = (b.x - a.x) / (hi.x - lo.x), dy = std::log(b.y / a.y) / std::log(hi.y / lo.y);
-    const bool forward = std::fabs(dy) > std::fabs(dx) ? dy > 0 : dx > 0;
-    // (The ratio first: a product of two pressures near the ends of the range
-    // of doubles would not be one.)
-    const point& at = c.points[best];
-    const point towards = forward ? point{at.x + (b.x - a.x), at.y * (b.y / a.y)}
-                                  : point{at.x + (a.x - b.x), at.y * (a.y / b.y)};
-    fig.labels.push_back({at, towards, text, c.style.color, 1});
+    return best;
 }
 
-// A "nice" step (1, 2 or 5 times a power of ten) giving about n intervals.
-double nice_step(double span, int n) {
-    const double raw = span / n, mag = std::pow(10.0, std::floor(std::log10(raw)));
-    for (const double m : {1.0, 2.0, 5.0})
-        if (raw <= m * mag) return m * mag;
-    return 10 * mag;
+// A value as a label writes it: shortest round trip, a true minus sign.
+std::string value_text(double v) {
+    std::string t = rounded_text(std::fabs(v) < 1e-12 ? 0.0 : v);
+    return !t.empty() && t[0] == '-' ? "\u2212" + t.substr(1) : t;
 }
 
-std::string value_text(double v) { return rounded_text(std::fabs(v) < 1e-12 ? 0.0 : v); }
+// A fixed number of decimals, a true minus sign.
+std::string fixed_text(double v, int decimals) {
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
+    const std::string t(buf, r.ptr);
+    return !t.empty() && t[0] == '-' ? "\u2212" + t.substr(1) : t;
+}
+
+// A label a curve asks for: on which part of it, where on the chart it goes
+// best (a fraction of the height), and how soon it is placed (lower first).
+struct wanted_label {
+    std::size_t curve;
+    std::vector<point> part;
+    double height;
+    std::string text;
+    int order;
+};
+
+// The chart being built: the window, the dome, the figure and its labels.
+struct chart {
+    const vantrel::fluid& f;
+    std::vector<vantrel::saturation> dome;
+    frame fr;
+    plot::figure fig;
+    std::vector<wanted_label> wanted;
+    double isotherm_step = 0;  // in the chart's units
+
+    // The saturated vapour's enthalpy at a pressure (SI), linear in ln p
+    // between the dome's points; the critical one above them.
+    double h_vap(double p) const {
+        const auto it = std::lower_bound(dome.begin(), dome.end(), p,
+                                         [](const vantrel::saturation& s, double v) { return s.p < v; });
+        if (it == dome.end()) return 0.5 * (dome.back().h_liq + dome.back().h_vap);
+        if (it == dome.begin()) return it->h_vap;
+        const auto prev = it - 1;
+        const double t = std::log(p / prev->p) / std::log(it->p / prev->p);
+        return prev->h_vap + t * (it->h_vap - prev->h_vap);
+    }
+    // The longest run of a curve's points right of the dome (vapour, or
+    // above the critical point).
+    std::vector<point> right_of_dome(const plot::curve& c) const {
+        std::vector<point> best, run;
+        for (const point& q : c.points) {
+            if (to_si(quantity::energy, fr.u, q.x) > h_vap(to_si(quantity::pressure, fr.u, q.y))) {
+                run.push_back(q);
+                if (run.size() > best.size()) best = run;
+            } else {
+                run.clear();
+            }
+        }
+        return best;
+    }
+    void add(plot::curve c, std::vector<point> part, double height, const std::string& text, int order) {
+        wanted.push_back({fig.curves.size(), std::move(part), height, text, order});
+        fig.curves.push_back(std::move(c));
+    }
+    void want(std::vector<point> part, double height, const std::string& text, int order) {
+        wanted.push_back({fig.curves.size() - 1, std::move(part), height, text, order});
+    }
+};
 
 }  // namespace
 
 namespace {
 
+// Saturation from -60 °C (or the triple point) to above the critical point;
+// the dome's width about three quarters of the plot's.
 frame window_of(const vantrel::fluid& f, const std::vector<vantrel::saturation>& dome, const diagram_request& r) {
     const auto& i = f.info();
-    double h_vap_max = dome.front().h_vap;
-    for (const auto& s : dome) h_vap_max = std::max(h_vap_max, s.h_vap);
-    const double span = h_vap_max - dome.front().h_liq;
-    frame fr{r.units, i.p_tp, 2 * i.p_cr, dome.front().h_liq - 0.05 * span, h_vap_max + 0.6 * span};
+    const double T_lo = std::max({213.15, i.T_tp, i.T_min.value_or(0)});
+    const auto bottom = f.saturation_at_T(T_lo);
+    const vantrel::saturation& low = bottom ? *bottom : dome.front();
+    double h_vap_max = low.h_vap;
+    for (const auto& s : dome)
+        if (s.p >= low.p) h_vap_max = std::max(h_vap_max, s.h_vap);
+    const double span = h_vap_max - low.h_liq;
+    frame fr{r.units, 0.95 * low.p, 2 * i.p_cr, low.h_liq - 0.04 * span, h_vap_max + 0.32 * span};
     if (r.p_range) {
         fr.p_lo = to_si(quantity::pressure, r.units, r.p_range->first);
         fr.p_hi = to_si(quantity::pressure, r.units, r.p_range->second);
@@ -129,22 +198,23 @@ frame window_of(const vantrel::fluid& f, const std::vector<vantrel::saturation>&
 
 // The dome: the saturated liquid upwards, the critical point, the saturated
 // vapour downwards; and the lines of constant quality.
-void add_dome(plot::figure& fig, const frame& fr, const std::vector<vantrel::saturation>& dome) {
+void add_dome(chart& ch) {
+    const frame& fr = ch.fr;
     plot::curve c{{}, DOME};
-    for (const auto& s : dome) c.points.push_back(fr.at(s.h_liq, s.p));
-    const auto& top = dome.back();
+    for (const auto& s : ch.dome) c.points.push_back(fr.at(s.h_liq, s.p));
+    const auto& top = ch.dome.back();
     const point critical = fr.at(0.5 * (top.h_liq + top.h_vap), top.p);
     c.points.push_back(critical);
-    for (auto s = dome.rbegin(); s != dome.rend(); ++s) c.points.push_back(fr.at(s->h_vap, s->p));
-    fig.curves.push_back(std::move(c));
-    fig.markers.push_back({critical, "", DOME.color, false});
+    for (auto s = ch.dome.rbegin(); s != ch.dome.rend(); ++s) c.points.push_back(fr.at(s->h_vap, s->p));
+    ch.fig.curves.push_back(std::move(c));
+    ch.fig.markers.push_back({critical, "", DOME.color, false});
     for (int k = 1; k <= 9; ++k) {
         const double x = 0.1 * k;
         plot::curve q{{}, QUALITY};
-        for (const auto& s : dome) q.points.push_back(fr.at(s.h_liq + x * (s.h_vap - s.h_liq), s.p));
+        for (const auto& s : ch.dome) q.points.push_back(fr.at(s.h_liq + x * (s.h_vap - s.h_liq), s.p));
         q.points.push_back(critical);
-        add_label(fig, fr, q, 0.04, value_text(x));
-        fig.curves.push_back(std::move(q));
+        std::vector<point> part = q.points;
+        ch.add(std::move(q), std::move(part), 0.05, value_text(x), 4);
     }
 }
 
@@ -153,128 +223,275 @@ std::optional<double> saturation_pressure(const vantrel::fluid& f, double T) {
     return s ? std::optional<double>(s->p) : std::nullopt;
 }
 
-void add_isotherms(plot::figure& fig, const vantrel::fluid& f, const frame& fr) {
-    const auto& i = f.info();
-    double T_hi = i.T_max.value_or(2 * i.T_cr);
-    try {
-        T_hi = std::min(T_hi, f.at(vantrel::input_pair::p_h, fr.p_lo, fr.h_hi, vantrel::extras::none).T);
-    } catch (const vantrel::error&) {
-    }
-    const double lo = from_si(quantity::temperature, fr.u, i.T_tp), hi = from_si(quantity::temperature, fr.u, T_hi);
-    const double step = (hi - lo) / 10 > 25 ? 20 : 10;
-    for (double t = std::ceil(lo / step) * step; t <= hi; t += step) {
-        const double T = to_si(quantity::temperature, fr.u, t);
-        const auto at = [&](double p) { return f.at(vantrel::input_pair::T_p, T, p, vantrel::extras::none); };
-        const std::optional<double> p_s = T < i.T_cr ? saturation_pressure(f, T) : std::nullopt;
-        std::vector<double> gas_p = log_spaced(fr.p_lo, fr.p_hi, 2 * LINE_POINTS), liquid_p;
-        if (p_s) {
-            gas_p = *p_s > fr.p_lo ? log_spaced(fr.p_lo, *p_s * (1 - 1e-9), LINE_POINTS) : std::vector<double>{};
-            liquid_p = log_spaced(*p_s * (1 + 1e-9), std::max(fr.p_hi, 2 * *p_s), LINE_POINTS);
-        }
-        const plot::curve gas = states_curve(fr, gas_p, at, ISOTHERM);
-        plot::curve whole = gas;
-        const plot::curve liquid = states_curve(fr, liquid_p, at, ISOTHERM);
-        whole.points.insert(whole.points.end(), liquid.points.begin(), liquid.points.end());
-        add_label(fig, fr, gas, 0.12, value_text(t));
-        fig.curves.push_back(std::move(whole));
-    }
+// The points of a curve below (or from) a pressure in the units of the chart.
+std::vector<point> split_at(const std::vector<point>& pts, double p, bool below) {
+    std::vector<point> out;
+    for (const point& q : pts)
+        if ((q.y < p) == below) out.push_back(q);
+    return out;
 }
 
-void add_isentropes(plot::figure& fig, const vantrel::fluid& f, const frame& fr, const vantrel::saturation& top) {
-    double s_hi = 0;
-    try {
-        s_hi = f.at(vantrel::input_pair::p_h, fr.p_lo, fr.h_hi, vantrel::extras::none).s;
-    } catch (const vantrel::error&) {
+// One isotherm: vapour below the saturation pressure, liquid above it (the
+// two-phase part straight across); above the critical temperature the gas
+// below and the fluid above the critical pressure. Labelled in each.
+void add_isotherm(chart& ch, double t, double T) {
+    const vantrel::fluid& f = ch.f;
+    const frame& fr = ch.fr;
+    const auto& i = f.info();
+    const auto at = [&](double p) { return f.at(vantrel::input_pair::T_p, T, p, vantrel::extras::none); };
+    const std::optional<double> p_s = T < i.T_cr ? saturation_pressure(f, T) : std::nullopt;
+    const std::string text = value_text(t);
+    if (!p_s) {
+        plot::curve c = states_curve(fr, log_spaced(fr.p_lo, fr.p_hi, 2 * LINE_POINTS), at, ISOTHERM);
+        const double p_cr = from_si(quantity::pressure, fr.u, i.p_cr);
+        std::vector<point> above = split_at(c.points, p_cr, false), below = split_at(c.points, p_cr, true);
+        ch.add(std::move(c), std::move(above), 0.92, text, 1);
+        ch.want(std::move(below), 0.06, text, 1);
         return;
     }
-    const double lo = from_si(quantity::entropy, fr.u, 0.5 * (top.s_liq + top.s_vap));
-    const double hi = from_si(quantity::entropy, fr.u, s_hi);
-    if (!(hi > lo)) return;
-    const double step = nice_step(hi - lo, 8);
+    const std::vector<double> gas_p =
+        *p_s > fr.p_lo ? log_spaced(fr.p_lo, *p_s * (1 - 1e-9), LINE_POINTS) : std::vector<double>{};
+    const plot::curve gas = states_curve(fr, gas_p, at, ISOTHERM);
+    const plot::curve liquid =
+        states_curve(fr, log_spaced(*p_s * (1 + 1e-9), std::max(fr.p_hi, 2 * *p_s), LINE_POINTS), at, ISOTHERM);
+    plot::curve whole = gas;
+    whole.points.insert(whole.points.end(), liquid.points.begin(), liquid.points.end());
+    ch.add(std::move(whole), liquid.points, 0.8, text, 0);
+    ch.want(gas.points, 0.06, text, 1);
+}
+
+void add_isotherms(chart& ch) {
+    const auto& i = ch.f.info();
+    const frame& fr = ch.fr;
+    // The warmest state of the window: at its right edge, at the top or the bottom.
+    double T_right = 0;
+    for (const double p : {fr.p_lo, fr.p_hi}) {
+        try {
+            T_right = std::max(T_right, ch.f.at(vantrel::input_pair::p_h, p, fr.h_hi, vantrel::extras::none).T);
+        } catch (const vantrel::error&) {
+        }
+    }
+    const double T_hi = std::min(i.T_max.value_or(2 * i.T_cr), T_right > 0 ? T_right : 2 * i.T_cr);
+    // The window's bottom: a little below the triple point's pressure when that limits it.
+    const auto bottom = ch.f.saturation_at_p(fr.p_lo);
+    const double lo = from_si(quantity::temperature, fr.u, bottom ? bottom->T : i.T_tp - 1);
+    const double hi = from_si(quantity::temperature, fr.u, T_hi);
+    const double step = step_between(lo, from_si(quantity::temperature, fr.u, i.T_cr));
+    ch.isotherm_step = step;
+    const double first = std::floor(lo / step) + 1;
+    for (int k = 0; k < 200 && (first + k) * step < hi; ++k) {
+        const double t = (first + k) * step;
+        add_isotherm(ch, t, to_si(quantity::temperature, fr.u, t));
+    }
+}
+
+// The least and greatest entropy and density (SI) of the vapour in the window,
+// sampled on a grid right of the dome below the critical pressure, a little
+// inside the window's edges (a line that only cuts a corner has no room for
+// its label).
+struct vapour_ranges {
+    double s_lo = INFINITY, s_hi = -INFINITY, rho_lo = INFINITY, rho_hi = -INFINITY;
+};
+
+vapour_ranges vapour_of(const chart& ch) {
+    const frame& fr = ch.fr;
+    vapour_ranges r;
+    const double p_top = std::min(fr.p_hi, 0.95 * ch.f.info().p_cr), p_bottom = fr.p_lo * std::pow(fr.p_hi / fr.p_lo, 0.08);
+    const double h_right = fr.h_hi - 0.05 * (fr.h_hi - fr.h_lo);
+    if (!(p_top > p_bottom)) return r;
+    for (const double p : log_spaced(p_bottom, p_top, 16)) {
+        const double h0 = std::max(fr.h_lo, ch.h_vap(p) * (1 + 1e-6) + 1e-3);
+        for (int k = 0; k < 16 && h0 < h_right; ++k) {
+            try {
+                const vantrel::state st =
+                    ch.f.at(vantrel::input_pair::p_h, p, h0 + (h_right - h0) * k / 15, vantrel::extras::none);
+                r.s_lo = std::min(r.s_lo, st.s), r.s_hi = std::max(r.s_hi, st.s);
+                r.rho_lo = std::min(r.rho_lo, st.rho), r.rho_hi = std::max(r.rho_hi, st.rho);
+            } catch (const vantrel::error&) {
+            }
+        }
+    }
+    return r;
+}
+
+void add_isentropes(chart& ch, const vapour_ranges& v) {
+    const frame& fr = ch.fr;
+    if (!(v.s_hi > v.s_lo)) return;
+    const double lo = from_si(quantity::entropy, fr.u, v.s_lo), hi = from_si(quantity::entropy, fr.u, v.s_hi);
+    const double step = step_between(lo, hi, {1, 2, 2.5, 5});
     const std::vector<double> ps = log_spaced(fr.p_lo, fr.p_hi, LINE_POINTS);
-    // Counted, not summed: a step below the spacing of doubles near lo
-    // would never get to hi.
-    const double first = std::ceil(lo / step);
-    for (int k = 0; k <= 20 && (first + k) * step <= hi; ++k) {
+    const double first = std::floor(lo / step) + 1;
+    for (int k = 0; k < 20 && (first + k) * step < hi; ++k) {
         const double s = (first + k) * step;
         const double s_si = to_si(quantity::entropy, fr.u, s);
-        const auto at = [&](double p) { return f.at(vantrel::input_pair::p_s, p, s_si, vantrel::extras::none); };
+        const auto at = [&](double p) { return ch.f.at(vantrel::input_pair::p_s, p, s_si, vantrel::extras::none); };
         plot::curve c = states_curve(fr, ps, at, ISENTROPE);
-        add_label(fig, fr, c, 0.75, value_text(s));
-        fig.curves.push_back(std::move(c));
+        std::vector<point> part = ch.right_of_dome(c);
+        ch.add(std::move(c), std::move(part), 0.84, value_text(s), 2);
     }
 }
 
-void add_isochores(plot::figure& fig, const vantrel::fluid& f, const frame& fr,
-                   const std::vector<vantrel::saturation>& dome) {
-    const auto& i = f.info();
-    const double rho_lo = dome.front().rho_vap, rho_c = 0.5 * (dome.back().rho_liq + dome.back().rho_vap);
-    std::vector<double> values;
-    for (int e = static_cast<int>(std::floor(std::log10(rho_lo))); e <= 4; ++e)
-        for (const double m : {1.0, 2.0, 5.0})
-            if (const double rho = m * std::pow(10.0, e); rho > rho_lo && rho < rho_c / 1.5) values.push_back(rho);
-    // A few: every second or third of the 1-2-5 values when there are many.
-    const std::size_t stride = (values.size() + 5) / 6;
+void add_isochores(chart& ch, const vapour_ranges& v) {
+    if (!(v.rho_hi > v.rho_lo && v.rho_lo > 0)) return;
+    const auto& i = ch.f.info();
+    double T_top = 2 * i.T_cr;
+    try {
+        T_top = ch.f.at(vantrel::input_pair::p_h, ch.fr.p_lo, ch.fr.h_hi, vantrel::extras::none).T;
+    } catch (const vantrel::error&) {
+    }
     std::vector<double> Ts;
-    for (int k = 0; k < 2 * LINE_POINTS; ++k) Ts.push_back(i.T_tp + (2 * i.T_cr - i.T_tp) * k / (2 * LINE_POINTS - 1));
-    for (std::size_t k = 0; k < values.size(); k += std::max<std::size_t>(1, stride)) {
-        const double rho = values[k];
-        const auto at = [&](double T) { return f.at(vantrel::input_pair::T_rho, T, rho, vantrel::extras::none); };
-        plot::curve c = states_curve(fr, Ts, at, ISOCHORE);
-        add_label(fig, fr, c, 0.55, value_text(rho));
-        fig.curves.push_back(std::move(c));
+    const double T_bottom = std::max(i.T_tp, 0.6 * i.T_cr);
+    for (int k = 0; k < 2 * LINE_POINTS; ++k) Ts.push_back(T_bottom + (T_top - T_bottom) * k / (2 * LINE_POINTS - 1));
+    for (const double rho : log_values_between(v.rho_lo, v.rho_hi)) {
+        const auto at = [&](double T) { return ch.f.at(vantrel::input_pair::T_rho, T, rho, vantrel::extras::none); };
+        plot::curve c = states_curve(ch.fr, Ts, at, ISOCHORE);
+        std::vector<point> part = ch.right_of_dome(c);
+        ch.add(std::move(c), std::move(part), 0.45, value_text(rho), 3);
     }
 }
 
-void add_cycle(plot::figure& fig, const frame& fr, const vantrel::cycle_result& cyc) {
-    const auto find = [&](const char* name) -> const vantrel::state& {
-        for (const auto& p : cyc.points)
-            if (p.name == name) return p.s;
-        return cyc.points.front().s;
-    };
+const vantrel::state& cycle_state(const vantrel::cycle_result& cyc, const std::string& name) {
+    for (const auto& p : cyc.points)
+        if (p.name == name) return p.s;
+    return cyc.points.front().s;
+}
+
+const char* const CYCLE_POINTS[] = {"1", "2s", "2", "3", "4"};
+
+void add_cycle(chart& ch, const vantrel::cycle_result& cyc, label_layout& layout) {
+    const auto at = [&](const char* name) { return ch.fr.at(cycle_state(cyc, name).h, cycle_state(cyc, name).p); };
     plot::curve c{{}, CYCLE};
-    for (const char* name : {"1", "2", "3", "4", "1"}) c.points.push_back(fr.at(find(name).h, find(name).p));
-    fig.curves.push_back(std::move(c));
-    fig.curves.push_back({{fr.at(find("1").h, find("1").p), fr.at(find("2s").h, find("2s").p)}, {"#000000", 1.0, 2}});
-    for (const char* name : {"1", "2s", "2", "3", "4"}) {
-        const bool left = std::string(name) == "2s";  // beside 2, which lies to its right
-        fig.markers.push_back({fr.at(find(name).h, find(name).p), name, "#000000", left});
+    for (const char* name : {"1", "2", "3", "4", "1"}) c.points.push_back(at(name));
+    layout.keep_clear(c.points);
+    ch.fig.curves.push_back(std::move(c));
+    ch.fig.curves.push_back({{at("1"), at("2s")}, {"#000000", 1.0, 2}});
+    for (const char* name : CYCLE_POINTS) {
+        ch.fig.markers.push_back({at(name), "", "#000000", false});
+        layout.keep_free(at(name), 5);
     }
 }
 
-}  // namespace
+// The cycle's points as a table of T, p and h in a corner of the plot, the
+// one that hides least (it never covers a cycle point or its line).
+void add_cycle_table(chart& ch, const vantrel::cycle_result& cyc, label_layout& layout) {
+    const unit_system u = ch.fr.u;
+    std::vector<std::vector<std::string>> rows = {{"", "T, " + std::string(unit_name(quantity::temperature, u)),
+                                                   "p, " + std::string(unit_name(quantity::pressure, u)),
+                                                   "h, " + std::string(unit_name(quantity::energy, u))}};
+    for (const char* name : CYCLE_POINTS) {
+        const vantrel::state& s = cycle_state(cyc, name);
+        const double p = from_si(quantity::pressure, u, s.p), h = from_si(quantity::energy, u, s.h);
+        rows.push_back({name, fixed_text(from_si(quantity::temperature, u, s.T), 1),
+                        fixed_text(p, p < 1 ? 3 : p < 10 ? 2 : p < 100 ? 1 : 0),
+                        fixed_text(h, std::fabs(h) < 1e4 ? 1 : 0)});
+    }
+    const double size = 0.95, font = plot::LABEL_PX * size, row_h = 1.4 * font, pad = 6;
+    std::vector<double> widths(4, 0);
+    for (const auto& row : rows)
+        for (std::size_t k = 0; k < 4; ++k) widths[k] = std::max(widths[k], plot::text_width(row[k], font) + 12);
+    const double w = widths[0] + widths[1] + widths[2] + widths[3] + pad, h = rows.size() * row_h + pad;
+    const double left = plot::PAGE_WIDTH * plot::AREA_LEFT + 8, right = plot::PAGE_WIDTH * plot::AREA_RIGHT - 8 - w,
+                 top = plot::PAGE_HEIGHT * (1 - plot::AREA_TOP) + 8,
+                 bottom = plot::PAGE_HEIGHT * (1 - plot::AREA_BOTTOM) - 8 - h;
+    quad best{};
+    int best_score = -1;
+    for (const point corner : {point{left, top}, point{right, top}, point{right, bottom}, point{left, bottom}}) {
+        const quad box{corner, point{corner.x + w, corner.y}, point{corner.x + w, corner.y + h},
+                       point{corner.x, corner.y + h}};
+        const int score = layout.crowding(box) + (layout.free(box, true) ? 0 : 100000);
+        if (best_score < 0 || score < best_score) best = box, best_score = score;
+    }
+    ch.fig.panels.push_back({plot::figure_of(ch.fig, best[3]), plot::figure_of(ch.fig, best[1])});
+    layout.block(best);
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        double x = best[0].x + pad / 2;
+        const double y = best[0].y + pad / 2 + (r + 0.5) * row_h;
+        for (std::size_t k = 0; k < 4; ++k) {
+            x += widths[k];
+            const double anchor = k == 0 ? x - widths[k] + 4 : x - 6;
+            ch.fig.labels.push_back({plot::figure_of(ch.fig, {anchor, y}), plot::figure_of(ch.fig, {anchor + 10, y}),
+                                     rows[r][k], "#000000", size, k == 0 ? 0.0 : 1.0, false});
+        }
+    }
+}
 
-plot::figure log_ph_diagram(const vantrel::fluid& f, const diagram_request& r) {
-    const std::vector<vantrel::saturation> dome = saturation_curve(f);
-    if (dome.size() < 2) throw vantrel::error(vantrel::error_kind::data, vantrel::message_id::dome_not_computed,
-                                                 {vantrel::text_value(f.info().agent)});
-    const frame fr = window_of(f, dome, r);
+// Places the labels the curves asked for, in their order (on the rest of
+// the curve when its part has no room); a curve that asked and got none is
+// not drawn.
+void place_labels(chart& ch, label_layout& layout) {
+    std::stable_sort(ch.wanted.begin(), ch.wanted.end(),
+                     [](const wanted_label& a, const wanted_label& b) { return a.order < b.order; });
+    std::vector<int> asked(ch.fig.curves.size(), 0), got(ch.fig.curves.size(), 0);
+    for (const wanted_label& w : ch.wanted) {
+        ++asked[w.curve];
+        const plot::curve& c = ch.fig.curves[w.curve];
+        if (layout.along(w.part, w.text, c.style.color, w.height)) ++got[w.curve];
+    }
+    for (const wanted_label& w : ch.wanted) {
+        const plot::curve& c = ch.fig.curves[w.curve];
+        if (got[w.curve] == 0 && layout.along(c.points, w.text, c.style.color, w.height)) ++got[w.curve];
+    }
+    std::vector<plot::curve> kept;
+    for (std::size_t k = 0; k < ch.fig.curves.size(); ++k)
+        if (asked[k] == 0 || got[k] > 0) kept.push_back(std::move(ch.fig.curves[k]));
+    ch.fig.curves = std::move(kept);
+}
+
+void set_frame(plot::figure& fig, const vantrel::fluid& f, const frame& fr) {
     const auto& i = f.info();
-    plot::figure fig;
     fig.title = (i.name.empty() ? i.agent : i.name) + ": log p-h diagram";
     fig.subtitle = i.description + (i.reference_state.empty() ? "" : "; reference state " + i.reference_state);
     fig.source = i.source;
-    fig.x_label = "h [" + std::string(unit_name(quantity::energy, r.units)) + "]";
-    fig.y_label = "p [" + std::string(unit_name(quantity::pressure, r.units)) + "]";
+    fig.x_label = "h [" + std::string(unit_name(quantity::energy, fr.u)) + "]";
+    fig.y_label = "p [" + std::string(unit_name(quantity::pressure, fr.u)) + "]";
     const point lo = fr.at(fr.h_lo, fr.p_lo), hi = fr.at(fr.h_hi, fr.p_hi);
     fig.x_min = lo.x;
     fig.x_max = hi.x;
     fig.y_min = lo.y;
     fig.y_max = hi.y;
-    add_isochores(fig, f, fr, dome);
-    add_isentropes(fig, f, fr, dome.back());
-    add_isotherms(fig, f, fr);
-    add_dome(fig, fr, dome);
     fig.legend = {{"saturation line", DOME},
-                  {"isotherms, " + std::string(unit_name(quantity::temperature, r.units)), ISOTHERM},
-                  {"isentropes, " + std::string(unit_name(quantity::entropy, r.units)), ISENTROPE},
+                  {"isotherms, " + std::string(unit_name(quantity::temperature, fr.u)), ISOTHERM},
+                  {"isentropes, " + std::string(unit_name(quantity::entropy, fr.u)), ISENTROPE},
                   {"vapour quality x", QUALITY},
                   {"isochores, kg/m³", ISOCHORE}};
+}
+
+}  // namespace
+
+plot::figure log_ph_diagram(const vantrel::fluid& f, const diagram_request& r) {
+    std::vector<vantrel::saturation> dome = saturation_curve(f);
+    if (dome.size() < 2) throw vantrel::error(vantrel::error_kind::data, vantrel::message_id::dome_not_computed,
+                                                 {vantrel::text_value(f.info().agent)});
+    const frame fr = window_of(f, dome, r);
+    chart ch{f, std::move(dome), fr, {}, {}};
+    set_frame(ch.fig, f, fr);
+    const vapour_ranges v = vapour_of(ch);
+    add_isochores(ch, v);
+    add_isentropes(ch, v);
+    add_isotherms(ch);
+    add_dome(ch);
+    label_layout layout(ch.fig);
+    // The dome's own curve (the first red one) and its critical point stay clear.
+    for (const plot::curve& c : ch.fig.curves)
+        if (c.style.color == DOME.color) {
+            layout.keep_clear(c.points);
+            break;
+        }
+    layout.keep_free(ch.fig.markers.front().at, 4);
     if (r.cycle) {
-        add_cycle(fig, fr, *r.cycle);
-        fig.legend.push_back({"cycle", CYCLE});
+        // The gas cooler's isotherm of a transcritical cycle, labelled like the others.
+        const vantrel::state& out = cycle_state(*r.cycle, "3");
+        const double t3 = from_si(quantity::temperature, r.units, out.T);
+        if (out.p > f.info().p_cr && std::fabs(std::remainder(t3, ch.isotherm_step)) > 1e-9 * ch.isotherm_step)
+            add_isotherm(ch, t3, out.T);
+        add_cycle(ch, *r.cycle, layout);
+        for (const char* name : CYCLE_POINTS)
+            layout.beside(ch.fr.at(cycle_state(*r.cycle, name).h, cycle_state(*r.cycle, name).p), name, "#000000", 1.2);
+        add_cycle_table(ch, *r.cycle, layout);
+        ch.fig.legend.push_back({"cycle", CYCLE});
     }
-    return fig;
+    place_labels(ch, layout);
+    return ch.fig;
 }
 
 }  // namespace cli

@@ -20,9 +20,10 @@ struct diagram_request {
 
 plot::figure log_ph_diagram(const vantrel::fluid& f, const diagram_request& r);
 
-// Draws the figure into path (.svg, .png or .pdf) with vantrel_plot, which is
-// looked up beside this executable or in ../libexec/vantrel: a file or a link
-// at path is replaced once the picture is complete, anything else refused.
-void render(const plot::figure& fig, const std::string& path);
+// Draws the figure into path (.svg, .png or .pdf; a PNG scale times the
+// page's pixels) with vantrel_plot, which is looked up beside this executable
+// or in ../libexec/vantrel: a file or a link at path is replaced once the
+// picture is complete, anything else refused.
+void render(const plot::figure& fig, const std::string& path, double scale = 1);
 
 }  // namespace cli

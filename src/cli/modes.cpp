@@ -154,7 +154,8 @@ void describe(CLI::App& app, mode_options& o) {
 
     CLI::App* diagram = app.add_subcommand("diagram", "log p-h diagram: vantrel_cli diagram [FLUID] -o FILE.svg|png|pdf");
     diagram->add_option("args", o.args, "FLUID (default R507A)");
-    diagram->add_option("-o", o.output, "the picture: .svg, .png or .pdf")->required()->type_name("FILE");
+    diagram->add_option("-o", o.output, "the picture: .svg, .png or .pdf (.json: the figure)")->required()->type_name("FILE");
+    diagram->add_option("--scale", o.scale, "a PNG this many times larger, from 1 to 4 (sharper)")->type_name("N");
     diagram->add_option("--p-range", o.p_range, "pressure axis")->type_name("LO:HI");
     diagram->add_option("--h-range", o.h_range, "enthalpy axis")->type_name("LO:HI");
     diagram->add_option("--cycle", o.cycle, "a cycle to draw: the KEY=VALUE tokens of the cycle mode")
@@ -167,6 +168,7 @@ void describe(CLI::App& app, mode_options& o) {
     cycle->add_option("args", o.args, "FLUID (default R507A) and the cycle's KEY=VALUE: evap, cond (or gc_out and high), "
                                       "superheat, subcool, eta, vol_eff, capacity");
     cycle->add_option("--diagram", o.diagram, "also draw the cycle on the log p-h diagram")->type_name("FILE");
+    cycle->add_option("--scale", o.scale, "the diagram's PNG this many times larger, from 1 to 4")->type_name("N");
     add_units_format_data(*cycle, o, true);
 
     for (CLI::App* sub : {state, batch, sat, fluids, cycle}) add_csv_options(*sub, o);

@@ -29,7 +29,7 @@ struct mode_options {
     std::vector<std::string> args;  // FLUID, KEY=VALUE, FILE
     std::string props, units = "eng", format = "table", data, threads, in;
     std::optional<std::string> ref;                  // --ref: the configured reference state when absent
-    std::string output, p_range, h_range, diagram;  // diagram and cycle
+    std::string output, p_range, h_range, diagram, scale;  // diagram and cycle
     std::vector<std::string> cycle;                  // the KEY=VALUE tokens after --cycle
     std::string csv_delimiter;                       // for spreadsheets
     bool decimal_comma = false, csv_units = false;

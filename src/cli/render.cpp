@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <csignal>
 #include <cstring>
@@ -33,6 +34,11 @@ namespace fs = std::filesystem;
 namespace cli {
 
 namespace {
+
+std::string format_number(double v) {
+    char buf[32];
+    return std::string(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
+}
 
 constexpr rlim_t CPU_SECONDS = 60;
 constexpr auto WALL_CLOCK = std::chrono::seconds(120);
@@ -157,19 +163,25 @@ std::string last_line(std::string text) {
 
 }  // namespace
 
-void render(const plot::figure& fig, const std::string& path) {
+void render(const plot::figure& fig, const std::string& path, double scale) {
     const std::string exe = renderer().string();
     const std::string format = fs::path(path).extension().string().substr(1);
     const std::string text = to_json(fig).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
     check_target(path);
     replacement_file picture(path);
+    if (format == "json") {  // the figure itself, for other tools
+        picture.write(text + "\n");
+        picture.commit();
+        return;
+    }
     pipe_pair in, err;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, in.fd[0], STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, picture.fd(), STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, err.fd[1], STDERR_FILENO);
-    const char* argv[] = {exe.c_str(), format.c_str(), nullptr};
+    const std::string scale_text = format_number(scale);
+    const char* argv[] = {exe.c_str(), format.c_str(), format == "png" ? scale_text.c_str() : nullptr, nullptr};
     pid_t pid = 0;
     const int rc = posix_spawn(&pid, exe.c_str(), &actions, nullptr, const_cast<char* const*>(argv), environ);
     posix_spawn_file_actions_destroy(&actions);

@@ -72,18 +72,27 @@ public:
             object(labels[i], at);
             const double size = number(field(labels[i], "size", at), at + ".size");
             if (!(size > 0 && size <= 5)) bad(at + ".size", say(message_id::expect_size));
+            const double just = number(field(labels[i], "just", at), at + ".just");
+            if (!(just >= 0 && just <= 1)) bad(at + ".just", say(message_id::expect_fraction));
             f.labels.push_back({point_of(field(labels[i], "at", at), at + ".at"),
                                 point_of(field(labels[i], "towards", at), at + ".towards"), text(labels[i], "text", at),
-                                color(field(labels[i], "color", at), at + ".color"), size});
+                                color(field(labels[i], "color", at), at + ".color"), size, just,
+                                boolean(field(labels[i], "boxed", at), at + ".boxed")});
+        }
+        const json& panels = array(field(j, "panels", ""), "panels", MAX_PANELS);
+        for (std::size_t i = 0; i < panels.size(); ++i) {
+            const std::string at = "panels[" + std::to_string(i) + "]";
+            object(panels[i], at);
+            f.panels.push_back({point_of(field(panels[i], "lo", at), at + ".lo"),
+                                point_of(field(panels[i], "hi", at), at + ".hi")});
         }
         const json& markers = array(field(j, "markers", ""), "markers", MAX_MARKERS);
         for (std::size_t i = 0; i < markers.size(); ++i) {
             const std::string at = "markers[" + std::to_string(i) + "]";
             object(markers[i], at);
-            const json& left = field(markers[i], "text_left", at);
-            if (!left.is_boolean()) bad(at + ".text_left", say(message_id::expect_boolean));
             f.markers.push_back({point_of(field(markers[i], "at", at), at + ".at"), text(markers[i], "text", at),
-                                 color(field(markers[i], "color", at), at + ".color"), left.get<bool>()});
+                                 color(field(markers[i], "color", at), at + ".color"),
+                                 boolean(field(markers[i], "text_left", at), at + ".text_left")});
         }
         const json& legend = array(field(j, "legend", ""), "legend", MAX_LEGEND);
         for (std::size_t i = 0; i < legend.size(); ++i) {
@@ -118,6 +127,11 @@ private:
     static double number(const json& j, const std::string& where) {
         if (!j.is_number() || !std::isfinite(j.get<double>())) bad(where, say(message_id::expect_number));
         return j.get<double>();
+    }
+
+    static bool boolean(const json& j, const std::string& where) {
+        if (!j.is_boolean()) bad(where, say(message_id::expect_boolean));
+        return j.get<bool>();
     }
 
     static std::string text(const json& j, const char* key, const std::string& where = "") {
@@ -163,8 +177,53 @@ bool drawable_range(double lo, double hi, double least_width) {
            hi - lo >= least_width * std::max(std::fabs(lo), std::fabs(hi));
 }
 
+point page_of(const figure& f, point p) {
+    const double fx = (p.x - f.x_min) / (f.x_max - f.x_min);
+    const double fy = std::log(p.y / f.y_min) / std::log(f.y_max / f.y_min);
+    return {PAGE_WIDTH * (AREA_LEFT + fx * (AREA_RIGHT - AREA_LEFT)),
+            PAGE_HEIGHT * (1 - AREA_BOTTOM - fy * (AREA_TOP - AREA_BOTTOM))};
+}
+
+point figure_of(const figure& f, point px) {
+    const double fx = (px.x / PAGE_WIDTH - AREA_LEFT) / (AREA_RIGHT - AREA_LEFT);
+    const double fy = (1 - AREA_BOTTOM - px.y / PAGE_HEIGHT) / (AREA_TOP - AREA_BOTTOM);
+    return {f.x_min + fx * (f.x_max - f.x_min), f.y_min * std::pow(f.y_max / f.y_min, fy)};
+}
+
+double text_width(std::string_view text, double font_px) {
+    // DejaVu Sans advances in em: digits, the usual signs, and letters on average.
+    double em = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if ((c & 0xC0) == 0x80) continue;
+        if (c >= '0' && c <= '9') em += 0.636;
+        else if (c == '.' || c == ',' || c == ' ' || c == ':') em += 0.318;
+        else if (c == 0xE2 && text.substr(i, 3) == "\u2212") em += 0.838;  // the minus sign
+        else if (c == 'i' || c == 'l' || c == 'j' || c == 'I') em += 0.28;
+        else if (c == 'm' || c == 'w' || c == 'M' || c == 'W') em += 0.95;
+        else em += 0.68;
+    }
+    return em * font_px;
+}
+
+std::array<point, 4> label_box(const figure& f, const label& l) {
+    const point c = page_of(f, l.at), t = page_of(f, l.towards);
+    double ux = t.x - c.x, uy = t.y - c.y;
+    const double n = std::hypot(ux, uy);
+    if (!(n > 0) || !std::isfinite(n)) ux = 1, uy = 0;
+    else ux /= n, uy /= n;
+    const double font = LABEL_PX * l.size, w = text_width(l.text, font);
+    // Along the text from its start to its end, across it from its top to its
+    // bottom (the font's ascent and descent about the middle of the capitals).
+    const double a0 = -l.just * w - LABEL_MARGIN, a1 = (1 - l.just) * w + LABEL_MARGIN;
+    const double b0 = -0.6 * font - LABEL_MARGIN_ACROSS, b1 = 0.64 * font + LABEL_MARGIN_ACROSS;
+    const auto at = [&](double a, double b) { return point{c.x + a * ux - b * uy, c.y + a * uy + b * ux}; };
+    return {at(a0, b0), at(a1, b0), at(a1, b1), at(a0, b1)};
+}
+
 json to_json(const figure& f) {
-    json curves = json::array(), labels = json::array(), markers = json::array(), legend = json::array();
+    json curves = json::array(), labels = json::array(), panels = json::array(), markers = json::array(),
+         legend = json::array();
     for (const curve& c : f.curves) {
         json pts = json::array();
         for (const point& p : c.points) pts.push_back(point_json(p));
@@ -172,14 +231,16 @@ json to_json(const figure& f) {
     }
     for (const label& l : f.labels)
         labels.push_back({{"at", point_json(l.at)}, {"towards", point_json(l.towards)}, {"text", l.text},
-                          {"color", l.color}, {"size", l.size}});
+                          {"color", l.color}, {"size", l.size}, {"just", l.just}, {"boxed", l.boxed}});
+    for (const panel& p : f.panels) panels.push_back({{"lo", point_json(p.lo)}, {"hi", point_json(p.hi)}});
     for (const marker& m : f.markers)
         markers.push_back({{"at", point_json(m.at)}, {"text", m.text}, {"color", m.color}, {"text_left", m.text_left}});
     for (const legend_entry& e : f.legend) legend.push_back({{"text", e.text}, {"style", style_json(e.style)}});
     return {{"title", f.title},   {"subtitle", f.subtitle}, {"source", f.source},
             {"x_label", f.x_label}, {"y_label", f.y_label},
             {"x_min", f.x_min},   {"x_max", f.x_max},       {"y_min", f.y_min},     {"y_max", f.y_max},
-            {"curves", curves},   {"labels", labels},       {"markers", markers},   {"legend", legend}};
+            {"curves", curves},   {"panels", panels},       {"labels", labels},     {"markers", markers},
+            {"legend", legend}};
 }
 
 figure figure_from_json(std::string_view text) {
