@@ -127,6 +127,39 @@ TEST(Mixture, CompositionDerivativesMatchExtendedPrecisionDifferences) {
     }
 }
 
+// The ideal part: rho d alpha_0/d rho = 1, and -T d alpha_0/dT = sum x_i h_i/(R_i T) - 1
+// with h_i the component's ideal-gas enthalpy (a wrong sign or unit of h or s
+// of a component shows), and the entropy of mixing, at gas and liquid
+// densities of binary and four-component blends.
+TEST(Mixture, IdealPartIsThatOfTheComponents) {
+    const double T = 300, step = 1e-4;
+    for (const char* name : {"R454B", "R449A"}) {
+        const blend_model& b = blend(name);
+        for (double rho : {100.0, 10000.0}) {
+            const double up = ideal_alpha(b.model, T, rho * (1 + step), b.x);
+            const double down = ideal_alpha(b.model, T, rho * (1 - step), b.x);
+            EXPECT_NEAR((up - down) / (2 * step), 1, 1e-8) << name;
+            double h = 0;
+            for (std::size_t i = 0; i < b.x.size(); ++i) {
+                const auto& c = b.model.components[i];
+                h += b.x[i] * c.fluid->ideal->at(T).h / (c.fluid->cfg.R * T);
+            }
+            const double dT = T * step;
+            const double t_dt = -T * (ideal_alpha(b.model, T + dT, rho, b.x) - ideal_alpha(b.model, T - dT, rho, b.x)) /
+                                (2 * dT);
+            EXPECT_NEAR(t_dt, h - 1, 1e-7 * std::fabs(h)) << name;
+            // The entropy of mixing: alpha_0 - sum x_i alpha_0,i = sum x_i ln x_i.
+            double mixing = ideal_alpha(b.model, T, rho, b.x);
+            for (std::size_t i = 0; i < b.x.size(); ++i) {
+                std::vector<double> pure(b.x.size(), 0.0);
+                pure[i] = 1;
+                mixing -= b.x[i] * (ideal_alpha(b.model, T, rho, pure) + std::log(b.x[i]));
+            }
+            EXPECT_NEAR(mixing, 0, 1e-12) << name;
+        }
+    }
+}
+
 // The same blend with its components in the reverse order: the Kunz-Wagner
 // beta of a pair read the other way round becomes 1/beta, so alpha_r, p and
 // each component's ln phi stay what they were.

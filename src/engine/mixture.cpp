@@ -3,13 +3,15 @@
 #include <cmath>
 #include <map>
 
+#include "engine/constants.h"
+
 namespace vantrel::detail {
 
 namespace {
 
 mixture_component component_of(const std::string& data_dir, const std::string& name) {
     check_plain_name(name);
-    auto f = load_fluid(data_dir + "/" + name, load_parts::without_ideal);
+    auto f = load_fluid(data_dir + "/" + name);
     const double M = f->cfg.mu / 1000;
     return {name, f, f->cfg.tau_div, f->cfg.rho_div / M, M};
 }
@@ -55,6 +57,22 @@ mixture_model load_mixture(const std::string& data_dir, const std::vector<std::s
         }
     }
     return m;
+}
+
+double ideal_alpha(const mixture_model& m, double T, double rho, const std::vector<double>& x) {
+    double a = 0;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        if (x[i] == 0) continue;
+        const mixture_component& c = m.components[i];
+        const config& cfg = c.fluid->cfg;
+        const ideal_values v = c.fluid->ideal->at(T);
+        const double rho_mass = rho * c.M, R = cfg.R;
+        // The density term of the entropy as the fluid's states take it.
+        const double s_rho = c.fluid->ideal->helmholtz() ? std::log(cfg.rho_cr / rho_mass)
+                                                          : std::log(ATMOSPHERE / (R * rho_mass * T));
+        a += x[i] * (v.h / (R * T) - 1 - (v.s / R + s_rho) + std::log(x[i]));
+    }
+    return a;
 }
 
 std::vector<double> mole_fractions(const mixture_model& m, const std::vector<double>& w) {

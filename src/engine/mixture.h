@@ -162,6 +162,11 @@ struct blend_model {
 };
 blend_model load_blend(const std::string& data_dir, const std::string& name);
 
+// The ideal part sum x_i [alpha_0,i(rho, T) + ln x_i] at rho in mol/m3, with
+// alpha_0,i = h_i/(R_i T) - 1 - s_i/R_i of the component's ideal-gas h and s
+// in its own reference state (that of the loaded fluid).
+double ideal_alpha(const mixture_model& m, double T, double rho, const std::vector<double>& x);
+
 // Mole fractions of mass fractions w with the components' molar masses.
 std::vector<double> mole_fractions(const mixture_model& m, const std::vector<double>& w);
 
