@@ -11,6 +11,7 @@
 #include <string>
 
 #include "engine/mixture.h"
+#include "engine/mixture_equilibrium.h"
 #include "engine/text.h"
 #include "test_support.h"
 #include "vantrel/vantrel.h"
@@ -179,6 +180,36 @@ TEST(Mixture, ComponentOrderDoesNotMatter) {
             for (std::size_t k = 0; k < b.x.size(); ++k)
                 EXPECT_LT(deviation(fr.ln_phi[b.x.size() - 1 - k], f.ln_phi[k]), 1e-13) << name << " component " << k;
         }
+    }
+}
+
+// Bubble and dew points of R454B at three temperatures: the two phases at
+// the pressure found with equal fugacities (recomputed from the model at the
+// returned densities), and the pressure and compositions against the 50-digit
+// solution of the same equations by tools/reference/mixture_mpmath.py.
+TEST(Mixture, BubbleAndDewPoints) {
+    const auto records = test::read_records(test::source() / "tests" / "mixtures" / "equilibrium.txt");
+    ASSERT_EQ(records.size(), 6u);
+    for (const auto& rec : records) {
+        const blend_model& b = blend(rec.text("blend"));
+        const double T = rec.number("T");
+        const bool bubble = rec.kind == "bubble";
+        const two_phase s = bubble ? bubble_point(b.model, T, b.x) : dew_point(b.model, T, b.x);
+        const std::string at = rec.kind + " " + rec.text("blend") + " T=" + rec.text("T");
+        const auto liquid = residual_of(b.model, T, s.rho_liquid, s.x);
+        const auto vapour = residual_of(b.model, T, s.rho_vapour, s.y);
+        EXPECT_LT(test::rel(pressure_of(liquid), s.p), 1e-10) << at;
+        EXPECT_LT(test::rel(pressure_of(vapour), s.p), 1e-10) << at;
+        const auto fl = fugacity_of(liquid, s.x), fv = fugacity_of(vapour, s.y);
+        const std::vector<double>& incipient = bubble ? s.y : s.x;
+        for (std::size_t i = 0; i < b.x.size(); ++i) {
+            EXPECT_LT(std::fabs(std::log(s.x[i]) + fl.ln_phi[i] - std::log(s.y[i]) - fv.ln_phi[i]), 1e-10) << at;
+            const double want = rec.number((bubble ? "y_" : "x_") + std::to_string(i + 1));
+            EXPECT_LT(std::fabs(incipient[i] - want), 1e-11) << at;
+        }
+        EXPECT_LT(test::rel(s.p, rec.number("p")), 1e-11) << at;
+        EXPECT_LT(test::rel(s.rho_liquid, rec.number("rho_liquid")), 1e-11) << at;
+        EXPECT_LT(test::rel(s.rho_vapour, rec.number("rho_vapour")), 1e-11) << at;
     }
 }
 

@@ -43,6 +43,20 @@ fugacity_values<S> fugacity_of(const mixture_residual<S>& r, const std::vector<S
     return f;
 }
 
+// n (dp/d n_j) at constant T and V over rho R T: 1 + delta a_delta + n d(delta a_delta)/d n_j.
+template <class S>
+std::vector<S> pressure_n_derivatives(const mixture_residual<S>& r, const std::vector<S>& x) {
+    const std::size_t n = x.size();
+    const std::vector<S> V = reducing_shares(r.v_r, x), Tn = reducing_shares(r.T_r, x);
+    S mean(0);
+    for (std::size_t k = 0; k < n; ++k) mean += x[k] * r.alpha_x[k].d;
+    const alpha_set<S>& a = r.alpha;
+    std::vector<S> out(n);
+    for (std::size_t j = 0; j < n; ++j)
+        out[j] = 1 + a.d + (a.d + a.dd) * (1 + V[j]) + a.dt * Tn[j] + r.alpha_x[j].d - mean;
+    return out;
+}
+
 // d/dx_j of the shares of reducing_shares: [i][j].
 template <class S>
 std::vector<std::vector<S>> reducing_share_derivatives(const reducing_value<S>& r, const std::vector<S>& x) {

@@ -2,6 +2,7 @@
 """Independent 50-digit evaluation of the multi-fluid mixture model (python3-mpmath).
 
     mixture_mpmath.py DATA_DIR [--out FILE]
+    mixture_mpmath.py DATA_DIR --equilibrium [--out FILE]
 
 Reads the program's own data files only: data/mixtures/blends.txt, pairs.txt,
 departure/*.txt, and each component's config.txt (mu, rho_div, tau_div) and
@@ -10,6 +11,15 @@ writes alpha_r, p and ln phi_i of the mixture, as records of the program's
 reference-data files:
 
     state blend=NAME T=K rho=mol/m3 alpha_r=... p=Pa ln_phi_1=... ln_phi_2=...
+
+With --equilibrium it solves the bubble and dew points of EQUILIBRIA at T:
+the equal fugacities ln K_i + ln phi_i(T, rho_V, y) - ln phi_i(T, rho_L, x) = 0,
+p(T, rho_L, x) = p(T, rho_V, y) = p and sum of the incipient phase's fractions
+= 1, all at once by mpmath.findroot (its numerical Jacobian) from the rough
+start values listed there, and writes
+
+    bubble blend=NAME T=K p=Pa y_1=... rho_liquid=... rho_vapour=...
+    dew blend=NAME T=K p=Pa x_1=... rho_liquid=... rho_vapour=...
 
 The model:
   alpha_r = sum x_i alpha_r,i(delta, tau) + sum_{i<j} x_i x_j F_ij alpha_r,ij(delta, tau)
@@ -35,6 +45,14 @@ R = mp.mpf("8.314462618")
 
 BLENDS = ["R454B", "R513A", "R449A", "R407C.mix"]
 TEMPERATURES = ["230", "260", "290", "320", "350"]
+# Bubble and dew points: blend, kind, T, and rough start values (p, first
+# fraction of the incipient phase, rho_L, rho_V) for the root finder only.
+EQUILIBRIA = [
+    ("R454B", "bubble", "250", 3.4e5, 0.89, 18500, 180), ("R454B", "dew", "250", 3.2e5, 0.70, 16700, 170),
+    ("R454B", "bubble", "280", 9.5e5, 0.89, 16900, 490), ("R454B", "dew", "280", 9.1e5, 0.73, 15600, 470),
+    ("R454B", "bubble", "310", 2.1e6, 0.88, 14900, 1190), ("R454B", "dew", "310", 2.1e6, 0.75, 14000, 1140),
+]
+
 GAS_DENSITY = "200"  # mol/m3
 DENSE_PRESSURE = mp.mpf("1e7")  # Pa: the dense state at each temperature, its density rounded to 6 digits
 
@@ -172,6 +190,48 @@ class Mixture:
             ln_phi.append(mp.diff(f, 0) - mp.log(Z))
         return self.alphar(T, rho, x), rho * R * T * Z, ln_phi
 
+    def ln_phi(self, T, rho, x):
+        V = 1 / rho
+
+        def n_alphar(n):
+            total = sum(n)
+            return total * self.alphar(T, total / V, [ni / total for ni in n])
+        Tr, vr = self.reducing(x)
+        Z = 1 + rho * vr * mp.diff(lambda dd: self.alphar(T, dd / vr, x), rho * vr)
+        out = []
+        for i in range(len(x)):
+            def f(h, i=i):
+                n = list(x)
+                n[i] += h
+                return n_alphar(n)
+            out.append(mp.diff(f, 0) - mp.log(Z))
+        return out
+
+    def pressure_x(self, T, rho, x):
+        Tr, vr = self.reducing(x)
+        return rho * R * T * (1 + rho * vr * mp.diff(lambda dd: self.alphar(T, dd / vr, x), rho * vr))
+
+    def saturation(self, kind, T, start):
+        """Unknowns: ln K_i, ln p, rho_L, rho_V; the feed is self.x."""
+        n, z = len(self.x), self.x
+
+        def F(*v):
+            lnK, p, rl, rv = v[:n], mp.exp(v[n]), v[n + 1], v[n + 2]
+            w = [z[i] * mp.exp(lnK[i]) if kind == "bubble" else z[i] / mp.exp(lnK[i]) for i in range(n)]
+            wn = [wi / sum(w) for wi in w]
+            x, y = (z, wn) if kind == "bubble" else (wn, z)
+            pl, pv = self.ln_phi(T, rl, x), self.ln_phi(T, rv, y)
+            eqs = [lnK[i] + pv[i] - pl[i] for i in range(n)]
+            eqs += [sum(w) - 1, self.pressure_x(T, rl, x) / p - 1, self.pressure_x(T, rv, y) / p - 1]
+            return eqs
+        p0, w1, rl0, rv0 = (mp.mpf(v) for v in start)
+        w0 = [w1, 1 - w1]
+        lnK0 = [mp.log(w0[i] / z[i]) if kind == "bubble" else mp.log(z[i] / w0[i]) for i in range(n)]
+        sol = mp.findroot(F, lnK0 + [mp.log(p0), rl0, rv0], tol=mp.mpf(10) ** -40)
+        lnK, p = sol[:n], mp.exp(sol[n])
+        w = [z[i] * mp.exp(lnK[i]) if kind == "bubble" else z[i] / mp.exp(lnK[i]) for i in range(n)]
+        return p, [wi / sum(w) for wi in w], sol[n + 1], sol[n + 2]
+
     def pressure(self, T, rho):
         Tr, vr = self.reducing(self.x)
         return rho * R * T * (1 + rho * vr * mp.diff(lambda dd: self.alphar(T, dd / vr, self.x), rho * vr))
@@ -182,12 +242,36 @@ class Mixture:
         return mp.nstr(rho, 6, strip_zeros=True)
 
 
+def write_equilibria(data, out):
+    out.write("# Bubble and dew points of the multi-fluid mixture model at T.\n")
+    out.write("# Source: independent 50-digit solution, tools/reference/mixture_mpmath.py --equilibrium\n")
+    out.write("# (python3-mpmath), of the program's own data files: equal ln f_i of both phases, both phases\n")
+    out.write("# at p, the incipient phase's fractions adding up to 1 (ln phi_i by numerical differentiation).\n")
+    out.write(f"# date: {time.strftime('%Y-%m-%d %H:%M:%S UTC', time.gmtime())}\n")
+    out.write("# command: tools/reference/mixture_mpmath.py data --equilibrium --out tests/mixtures/equilibrium.txt\n")
+    out.write("# units: T K, p Pa, rho mol/m3; fractions in the order of the blend's components in blends.txt\n")
+    mixtures = {}
+    for blend, kind, T, *start in EQUILIBRIA:
+        m = mixtures.setdefault(blend, Mixture(data, blend))
+        p, w, rl, rv = m.saturation(kind, mp.mpf(T), start)
+        name = "y" if kind == "bubble" else "x"
+        vals = [f"blend={blend}", f"T={T}", f"p={mp.nstr(p, 25)}"]
+        vals += [f"{name}_{k + 1}={mp.nstr(v, 25)}" for k, v in enumerate(w)]
+        vals += [f"rho_liquid={mp.nstr(rl, 25)}", f"rho_vapour={mp.nstr(rv, 25)}"]
+        out.write(kind + " " + " ".join(vals) + "\n")
+        out.flush()
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("data")
     ap.add_argument("--out")
+    ap.add_argument("--equilibrium", action="store_true")
     a = ap.parse_args()
     out = open(a.out, "w", encoding="utf-8") if a.out else sys.stdout
+    if a.equilibrium:
+        write_equilibria(a.data, out)
+        return
     out.write("# Multi-fluid mixture model: alpha_r, p and ln phi_i at (T, rho, x) of predefined blends.\n")
     out.write("# Source: independent 50-digit evaluation, tools/reference/mixture_mpmath.py (python3-mpmath),\n")
     out.write("# of the program's own data files (data/mixtures/, the components' config.txt and eos_coeff.txt);\n")
