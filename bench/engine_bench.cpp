@@ -206,7 +206,8 @@ void library_tp(benchmark::State& state, const std::string& agent, double p_fact
 const bool library_registered = [] {
     static std::vector<std::string> agents;  // the benchmarks keep pointers to the names
     for (const auto& e : std::filesystem::directory_iterator(std::string(VANTREL_SOURCE_DIR) + "/data"))
-        if (e.is_directory()) agents.push_back(e.path().filename().string());
+        if (e.is_directory() && std::filesystem::exists(e.path() / "config.txt"))
+            agents.push_back(e.path().filename().string());
     std::sort(agents.begin(), agents.end());
     for (const std::string& a : agents) {
         const std::string name = "library/" + a + "/";

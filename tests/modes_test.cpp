@@ -1171,10 +1171,10 @@ value limit(dim d, std::optional<double> si) {
 TEST(ModesFluids, EveryFormatListsTheLibraryAsTheEngineReadsIt) {
     std::vector<std::string> directories, listed;
     for (const auto& e : fs::directory_iterator(DATA))
-        if (e.is_directory()) directories.push_back(e.path().filename().string());
+        if (e.is_directory() && e.path().filename() != "mixtures") directories.push_back(e.path().filename().string());
     std::sort(directories.begin(), directories.end());
     for (const auto& i : vantrel::list_fluids(DATA)) listed.push_back(i.agent);
-    ASSERT_EQ(listed, directories);  // every directory of the library is a fluid
+    ASSERT_EQ(listed, directories);  // every directory of the library but the mixture data is a fluid
 
     test::temp_dir edited;
     fs::copy(DATA / "R507A", edited.path / "R507A");

@@ -33,7 +33,7 @@ std::string test_name(const std::string& agent) {
 std::vector<std::string> library_fluids() {
     std::vector<std::string> out;
     for (const auto& e : fs::directory_iterator(data()))
-        if (e.is_directory()) out.push_back(e.path().filename().string());
+        if (e.is_directory() && fs::exists(e.path() / "config.txt")) out.push_back(e.path().filename().string());
     std::sort(out.begin(), out.end());
     return out;
 }

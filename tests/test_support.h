@@ -16,7 +16,7 @@ namespace fs = std::filesystem;
 // The source tree, its fluid library (data/) and its test fluids (tests/fluids).
 const fs::path& source();
 fs::path data();
-// The fluids of the shipped library (the directories of data/), sorted.
+// The fluids of the shipped library (the directories of data/ with a config.txt), sorted.
 std::vector<std::string> library_fluids();
 // A fluid's name as a test's name: "R1234ze(E)" becomes "R1234ze_E_".
 std::string test_name(const std::string& agent);

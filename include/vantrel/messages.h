@@ -62,6 +62,10 @@ enum class message_id {
     data_directory_env_missing,
     data_directory_installed_missing,
     current_directory_unavailable,
+    mixture_line,
+    mixture_pair_missing,
+    departure_kind,
+    blend_unknown,
     // The cycle.
     cycle_value_not_finite,
     cycle_eta,

@@ -160,8 +160,10 @@ template <class S>
 tau_factor<S> lemmon_tau(const lemmon_term& k, const S& x) {
     using std::exp;
     if (k.m == 0) return {k.n * power(x, k.t), S(-k.t), S(0)};
-    const S xm = power(x, k.m);
-    return {k.n * power(x, k.t) * exp(-xm), -k.t + k.m * xm, -k.m * k.m * xm};
+    // m^2 in S: rounded in double it would cost an extended-precision
+    // evaluation its digits beyond the 16th where m is not a whole number.
+    const S xm = power(x, k.m), m(k.m);
+    return {k.n * power(x, k.t) * exp(-xm), -k.t + m * xm, -(m * m) * xm};
 }
 
 template <class S>

@@ -106,6 +106,13 @@ constexpr entry CATALOGUE[] = {
     {current_directory_unavailable, "current_directory_unavailable",
      "The current directory is not accessible: the fluids' data are looked for in its subdirectory data.",
      "Текущий каталог недоступен: данные веществ ищутся в его подкаталоге data."},
+    {mixture_line, "mixture_line", "Invalid line {0} of file {1}: {2}.", "Недопустимая строка {0} файла {1}: {2}."},
+    {mixture_pair_missing, "mixture_pair_missing", "No binary pair {0}/{1} in file {2}.",
+     "Нет бинарной пары {0}/{1} в файле {2}."},
+    {departure_kind, "departure_kind",
+     "The departure function in file {0} has a term of kind {1} (line {2}): only the exponential kind 0 is known.",
+     "Функция отклонения в файле {0} содержит член вида {1} (строка {2}): известен только экспоненциальный вид 0."},
+    {blend_unknown, "blend_unknown", "Blend '{0}' not found in file {1}.", "Смесь '{0}' не найдена в файле {1}."},
 
     {cycle_value_not_finite, "cycle_value_not_finite", "Invalid value {0} = {1}: a finite number is needed.",
      "Недопустимое значение {0} = {1}: нужно конечное число."},

@@ -1,0 +1,296 @@
+#!/usr/bin/python3
+"""Independent 50-digit evaluation of the multi-fluid mixture model (python3-mpmath).
+
+    mixture_mpmath.py DATA_DIR [--out FILE]
+    mixture_mpmath.py DATA_DIR --equilibrium [--out FILE]
+
+Reads the program's own data files only: data/mixtures/blends.txt, pairs.txt,
+departure/*.txt, and each component's config.txt (mu, rho_div, tau_div) and
+eos_coeff.txt (term kinds 0, 1 and 3). For the blends and states of STATES it
+writes alpha_r, p and ln phi_i of the mixture, as records of the program's
+reference-data files:
+
+    state blend=NAME T=K rho=mol/m3 alpha_r=... p=Pa ln_phi_1=... ln_phi_2=...
+
+With --equilibrium it solves the bubble and dew points of EQUILIBRIA at T:
+the equal fugacities ln K_i + ln phi_i(T, rho_V, y) - ln phi_i(T, rho_L, x) = 0,
+p(T, rho_L, x) = p(T, rho_V, y) = p and sum of the incipient phase's fractions
+= 1, all at once by mpmath.findroot (its numerical Jacobian) from the rough
+start values listed there, and writes
+
+    bubble blend=NAME T=K p=Pa y_1=... rho_liquid=... rho_vapour=...
+    dew blend=NAME T=K p=Pa x_1=... rho_liquid=... rho_vapour=...
+
+The model:
+  alpha_r = sum x_i alpha_r,i(delta, tau) + sum_{i<j} x_i x_j F_ij alpha_r,ij(delta, tau)
+  delta = rho v_r(x), tau = T_r(x)/T, Y = T_r or v_r = 1/rho_r:
+  Y = sum x_i^2 Y_i + sum_{i<j} c_ij, Kunz-Wagner c_ij = 2 beta gamma Y_ij x_i x_j (x_i + x_j)/(beta^2 x_i + x_j)
+  (beta as the pair's data orders it; T_ij = sqrt(T_i T_j), v_ij = (v_i^(1/3) + v_j^(1/3))^3/8);
+  Lemmon-Jacobsen c_ij = x_i x_j (Y_i + Y_j + xi_or_zeta), equal on sum x = 1 to
+  their sum x_i Y_i + sum x_i x_j xi_or_zeta.
+  p = rho R T (1 + delta d alpha_r/d delta), R = 8.314462618 J/(mol K);
+  ln phi_i = d(n alpha_r)/d n_i at constant T, V, n_j - ln Z, by numerical
+  differentiation (mpmath.diff) of n alpha_r(T, n/V, n_i/n): no analytic
+  composition derivative is used.
+"""
+import argparse
+import os
+import sys
+import time
+
+import mpmath as mp
+
+mp.mp.dps = 50
+R = mp.mpf("8.314462618")
+
+BLENDS = ["R454B", "R513A", "R449A", "R407C.mix"]
+TEMPERATURES = ["230", "260", "290", "320", "350"]
+# Bubble and dew points: blend, kind, T, and rough start values (p, first
+# fraction of the incipient phase, rho_L, rho_V) for the root finder only.
+EQUILIBRIA = [
+    ("R454B", "bubble", "250", 3.4e5, 0.89, 18500, 180), ("R454B", "dew", "250", 3.2e5, 0.70, 16700, 170),
+    ("R454B", "bubble", "280", 9.5e5, 0.89, 16900, 490), ("R454B", "dew", "280", 9.1e5, 0.73, 15600, 470),
+    ("R454B", "bubble", "310", 2.1e6, 0.88, 14900, 1190), ("R454B", "dew", "310", 2.1e6, 0.75, 14000, 1140),
+]
+
+GAS_DENSITY = "200"  # mol/m3
+DENSE_PRESSURE = mp.mpf("1e7")  # Pa: the dense state at each temperature, its density rounded to 6 digits
+
+
+def lines(path):
+    with open(path, encoding="utf-8") as h:
+        for line in h:
+            w = line.split()
+            if w and not w[0].startswith(";"):
+                yield w
+
+
+def read_table(path):
+    with open(path, encoding="utf-8") as h:
+        text = h.read().split("\n")
+    rows, cols, heads = (int(v) for v in text[0].split()[:3])
+    nums = " ".join(text[1 + heads:]).split()
+    return [[mp.mpf(v) for v in nums[r * cols:(r + 1) * cols]] for r in range(rows)]
+
+
+def read_config(path):
+    out = {}
+    for line in open(path, encoding="utf-8"):
+        if "=" in line and not line.startswith(";"):
+            k, v = line.split("=", 1)
+            out[k.strip()] = v.strip()
+    return out
+
+
+class Pure:
+    def __init__(self, data, name):
+        c = read_config(os.path.join(data, name, "config.txt"))
+        self.M = mp.mpf(c["mu"]) / 1000
+        self.T_r = mp.mpf(c["tau_div"])
+        self.rho_r = mp.mpf(c["rho_div"]) / self.M
+        self.terms = read_table(os.path.join(data, name, c.get("eos_coeff", "eos_coeff.txt")))
+        for t in self.terms:
+            if int(t[0]) not in (0, 1, 3):
+                sys.exit(f"{name}: term kind {t[0]} not evaluated here")
+
+    def alphar(self, d, tau):
+        s = mp.mpf(0)
+        for t in self.terms:
+            kind, n, dd, tt = int(t[0]), t[1], t[2], t[3]
+            base = n * d ** dd * tau ** tt
+            if kind == 0:
+                g, l = t[4], t[5]
+                s += base * (mp.exp(g * d ** l) if g != 0 else 1)
+            elif kind == 1:
+                al, be, ep, ga = t[6], t[7], t[8], t[9]
+                s += base * mp.exp(-al * (d - ep) ** 2 - be * (tau - ga) ** 2)
+            else:
+                l, m = t[4], t[5]
+                s += base * (mp.exp(-d ** l) if l != 0 else 1) * (mp.exp(-tau ** m) if m != 0 else 1)
+        return s
+
+
+def departure(path):
+    terms = read_table(path)
+    if any(t[0] != 0 for t in terms):
+        sys.exit(f"{path}: a term of another kind than 0")
+
+    def f(d, tau):
+        return sum(t[1] * d ** t[2] * tau ** t[3] * (mp.exp(-d ** t[4]) if t[4] != 0 else 1) for t in terms)
+    return f
+
+
+class Mixture:
+    def __init__(self, data, blend):
+        comp = next(w for w in lines(os.path.join(data, "mixtures", "blends.txt")) if w[0] == blend)
+        self.names = comp[1::2]
+        w = [mp.mpf(v) for v in comp[2::2]]
+        self.pure = [Pure(data, n) for n in self.names]
+        moles = [wi / p.M for wi, p in zip(w, self.pure)]
+        self.x = [m / sum(moles) for m in moles]
+        pairs = list(lines(os.path.join(data, "mixtures", "pairs.txt")))
+        self.pairs = []
+        for i in range(len(self.names)):
+            for j in range(i + 1, len(self.names)):
+                self.pairs.append(self.pair(data, pairs, i, j))
+
+    def pair(self, data, pairs, i, j):
+        a, b = self.names[i], self.names[j]
+        w = next(p for p in pairs if {p[1], p[2]} == {a, b})
+        vals = [mp.mpf(v) for v in w[3:-3]]
+        F, fn = mp.mpf(w[-3]), w[-2]
+        dep = departure(os.path.join(data, "mixtures", "departure", fn + ".txt")) if fn != "-" and F != 0 else None
+        if w[0] == "KW" and w[1] != a:  # data order (j, i): beta of (i, j) is 1/beta
+            vals[0], vals[2] = 1 / vals[0], 1 / vals[2]
+        return (i, j, w[0], vals, F, dep)
+
+    def reducing(self, x):
+        Ti = [p.T_r for p in self.pure]
+        vi = [1 / p.rho_r for p in self.pure]
+        T = sum(x[k] ** 2 * Ti[k] for k in range(len(x)))
+        v = sum(x[k] ** 2 * vi[k] for k in range(len(x)))
+        for i, j, form, vals, _, _ in self.pairs:
+            if form == "LJ":
+                T += x[i] * x[j] * (Ti[i] + Ti[j] + vals[0])
+                v += x[i] * x[j] * (vi[i] + vi[j] + vals[1])
+            else:
+                bT, gT, bv, gv = vals
+                Tij = mp.sqrt(Ti[i] * Ti[j])
+                vij = (mp.cbrt(vi[i]) + mp.cbrt(vi[j])) ** 3 / 8
+                T += 2 * bT * gT * Tij * x[i] * x[j] * (x[i] + x[j]) / (bT ** 2 * x[i] + x[j])
+                v += 2 * bv * gv * vij * x[i] * x[j] * (x[i] + x[j]) / (bv ** 2 * x[i] + x[j])
+        return T, v
+
+    def alphar(self, T, rho, x):
+        Tr, vr = self.reducing(x)
+        d, tau = rho * vr, Tr / T
+        a = sum(x[k] * p.alphar(d, tau) for k, p in enumerate(self.pure))
+        for i, j, _, _, F, dep in self.pairs:
+            if dep:
+                a += x[i] * x[j] * F * dep(d, tau)
+        return a
+
+    def state(self, T, rho):
+        x = self.x
+        Tr, vr = self.reducing(x)
+        d = rho * vr
+        ad = mp.diff(lambda dd: self.alphar(T, dd / vr, x), d)
+        Z = 1 + d * ad
+        V = 1 / rho  # m3 for n = 1 mol
+
+        def n_alphar(n):
+            total = sum(n)
+            return total * self.alphar(T, total / V, [ni / total for ni in n])
+        ln_phi = []
+        for i in range(len(x)):
+            def f(h, i=i):
+                n = list(x)
+                n[i] += h
+                return n_alphar(n)
+            ln_phi.append(mp.diff(f, 0) - mp.log(Z))
+        return self.alphar(T, rho, x), rho * R * T * Z, ln_phi
+
+    def ln_phi(self, T, rho, x):
+        V = 1 / rho
+
+        def n_alphar(n):
+            total = sum(n)
+            return total * self.alphar(T, total / V, [ni / total for ni in n])
+        Tr, vr = self.reducing(x)
+        Z = 1 + rho * vr * mp.diff(lambda dd: self.alphar(T, dd / vr, x), rho * vr)
+        out = []
+        for i in range(len(x)):
+            def f(h, i=i):
+                n = list(x)
+                n[i] += h
+                return n_alphar(n)
+            out.append(mp.diff(f, 0) - mp.log(Z))
+        return out
+
+    def pressure_x(self, T, rho, x):
+        Tr, vr = self.reducing(x)
+        return rho * R * T * (1 + rho * vr * mp.diff(lambda dd: self.alphar(T, dd / vr, x), rho * vr))
+
+    def saturation(self, kind, T, start):
+        """Unknowns: ln K_i, ln p, rho_L, rho_V; the feed is self.x."""
+        n, z = len(self.x), self.x
+
+        def F(*v):
+            lnK, p, rl, rv = v[:n], mp.exp(v[n]), v[n + 1], v[n + 2]
+            w = [z[i] * mp.exp(lnK[i]) if kind == "bubble" else z[i] / mp.exp(lnK[i]) for i in range(n)]
+            wn = [wi / sum(w) for wi in w]
+            x, y = (z, wn) if kind == "bubble" else (wn, z)
+            pl, pv = self.ln_phi(T, rl, x), self.ln_phi(T, rv, y)
+            eqs = [lnK[i] + pv[i] - pl[i] for i in range(n)]
+            eqs += [sum(w) - 1, self.pressure_x(T, rl, x) / p - 1, self.pressure_x(T, rv, y) / p - 1]
+            return eqs
+        p0, w1, rl0, rv0 = (mp.mpf(v) for v in start)
+        w0 = [w1, 1 - w1]
+        lnK0 = [mp.log(w0[i] / z[i]) if kind == "bubble" else mp.log(z[i] / w0[i]) for i in range(n)]
+        sol = mp.findroot(F, lnK0 + [mp.log(p0), rl0, rv0], tol=mp.mpf(10) ** -40)
+        lnK, p = sol[:n], mp.exp(sol[n])
+        w = [z[i] * mp.exp(lnK[i]) if kind == "bubble" else z[i] / mp.exp(lnK[i]) for i in range(n)]
+        return p, [wi / sum(w) for wi in w], sol[n + 1], sol[n + 2]
+
+    def pressure(self, T, rho):
+        Tr, vr = self.reducing(self.x)
+        return rho * R * T * (1 + rho * vr * mp.diff(lambda dd: self.alphar(T, dd / vr, self.x), rho * vr))
+
+    def dense_density(self, T):
+        M = sum(xi * p.M for xi, p in zip(self.x, self.pure))
+        rho = mp.findroot(lambda r: self.pressure(T, r) - DENSE_PRESSURE, mp.mpf(1400) / M)
+        return mp.nstr(rho, 6, strip_zeros=True)
+
+
+def write_equilibria(data, out):
+    out.write("# Bubble and dew points of the multi-fluid mixture model at T.\n")
+    out.write("# Source: independent 50-digit solution, tools/reference/mixture_mpmath.py --equilibrium\n")
+    out.write("# (python3-mpmath), of the program's own data files: equal ln f_i of both phases, both phases\n")
+    out.write("# at p, the incipient phase's fractions adding up to 1 (ln phi_i by numerical differentiation).\n")
+    out.write(f"# date: {time.strftime('%Y-%m-%d %H:%M:%S UTC', time.gmtime())}\n")
+    out.write("# command: tools/reference/mixture_mpmath.py data --equilibrium --out tests/mixtures/equilibrium.txt\n")
+    out.write("# units: T K, p Pa, rho mol/m3; fractions in the order of the blend's components in blends.txt\n")
+    mixtures = {}
+    for blend, kind, T, *start in EQUILIBRIA:
+        m = mixtures.setdefault(blend, Mixture(data, blend))
+        p, w, rl, rv = m.saturation(kind, mp.mpf(T), start)
+        name = "y" if kind == "bubble" else "x"
+        vals = [f"blend={blend}", f"T={T}", f"p={mp.nstr(p, 25)}"]
+        vals += [f"{name}_{k + 1}={mp.nstr(v, 25)}" for k, v in enumerate(w)]
+        vals += [f"rho_liquid={mp.nstr(rl, 25)}", f"rho_vapour={mp.nstr(rv, 25)}"]
+        out.write(kind + " " + " ".join(vals) + "\n")
+        out.flush()
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("data")
+    ap.add_argument("--out")
+    ap.add_argument("--equilibrium", action="store_true")
+    a = ap.parse_args()
+    out = open(a.out, "w", encoding="utf-8") if a.out else sys.stdout
+    if a.equilibrium:
+        write_equilibria(a.data, out)
+        return
+    out.write("# Multi-fluid mixture model: alpha_r, p and ln phi_i at (T, rho, x) of predefined blends.\n")
+    out.write("# Source: independent 50-digit evaluation, tools/reference/mixture_mpmath.py (python3-mpmath),\n")
+    out.write("# of the program's own data files (data/mixtures/, the components' config.txt and eos_coeff.txt);\n")
+    out.write("# ln phi_i by numerical differentiation of n alpha_r in the mole numbers, p = rho R T Z with\n")
+    out.write("# R = 8.314462618 J/(mol K); x from the blends' mass fractions and the components' molar masses.\n")
+    out.write(f"# date: {time.strftime('%Y-%m-%d %H:%M:%S UTC', time.gmtime())}\n")
+    out.write("# command: tools/reference/mixture_mpmath.py data --out tests/mixtures/reference.txt\n")
+    out.write("# states: T as listed; rho a gas (200 mol/m3) and a dense state (p = 10 MPa, rho rounded to 6 digits)\n")
+    out.write("# units: T K, rho mol/m3, p Pa; ln_phi_k in the order of the blend's components in blends.txt\n")
+    for blend in BLENDS:
+        m = Mixture(a.data, blend)
+        for T in TEMPERATURES:
+            for rho in (GAS_DENSITY, m.dense_density(mp.mpf(T))):
+                ar, p, lp = m.state(mp.mpf(T), mp.mpf(rho))
+                vals = [f"blend={blend}", f"T={T}", f"rho={rho}", f"alpha_r={mp.nstr(ar, 25)}",
+                        f"p={mp.nstr(p, 25)}"] + [f"ln_phi_{k + 1}={mp.nstr(v, 25)}" for k, v in enumerate(lp)]
+                out.write("state " + " ".join(vals) + "\n")
+                out.flush()
+
+
+if __name__ == "__main__":
+    main()
