@@ -159,10 +159,15 @@ std::array<keyed_value, 2> two_values(const py::kwargs& kw) {
     return v;
 }
 
-struct failure {
-    std::size_t index;
-    std::string kind, id, message;
-};
+// The phases' names, one Python string for each phase (255: a failed state).
+py::list phase_names(const std::vector<std::uint8_t>& phases) {
+    py::list out;
+    const py::str none("");
+    std::array<py::str, 5> known;
+    for (std::size_t j = 0; j < known.size(); ++j) known[j] = py::str(vantrel::phase_name(static_cast<vantrel::phase_kind>(j)));
+    for (const std::uint8_t p : phases) out.append(p == 255 ? none : known[p]);
+    return out;
+}
 
 // The properties of n states from the arrays a and b, on threads; a state
 // that fails has NaN values and a failure record (the first one raised
@@ -220,16 +225,11 @@ py::tuple props_of(const fluid_handle& h, const std::vector<std::string>& names,
         }
     py::dict out;
     for (std::size_t k = 0; k < props.size(); ++k) {
-        if (props[k]->id != vantrel::property::phase) {
-            out[py::str(props[k]->name)] = py::array_t<double>(static_cast<py::ssize_t>(n), values[k].data());
-            continue;
-        }
-        py::list phase_names;
-        const py::str none("");
-        std::array<py::str, 5> known;
-        for (std::size_t j = 0; j < known.size(); ++j) known[j] = py::str(vantrel::phase_name(static_cast<vantrel::phase_kind>(j)));
-        for (std::size_t i = 0; i < n; ++i) phase_names.append(phases[i] == 255 ? none : known[phases[i]]);
-        out[py::str(props[k]->name)] = phase_names;
+        const py::str name(props[k]->name);
+        if (props[k]->id == vantrel::property::phase)
+            out[name] = phase_names(phases);
+        else
+            out[name] = py::array_t<double>(static_cast<py::ssize_t>(n), values[k].data());
     }
     return py::make_tuple(out, failures);
 }
