@@ -483,8 +483,10 @@ std::string message::text(message_style style) const {
     while (i < t.size()) {
         const std::size_t close = t[i] == '{' ? t.find('}', i) : std::string_view::npos;
         std::size_t n = 0;
-        const auto [end, ec] = std::from_chars(t.data() + i + 1, t.data() + t.size(), n);
-        if (close == std::string_view::npos || ec != std::errc() || n >= values.size()) {
+        const auto [end, ec] = close == std::string_view::npos
+                                   ? std::from_chars_result{nullptr, std::errc::invalid_argument}
+                                   : std::from_chars(t.data() + i + 1, t.data() + close, n);
+        if (ec != std::errc() || n >= values.size()) {
             out += t[i++];
             continue;
         }
