@@ -174,21 +174,8 @@ class Mixture:
         x = self.x
         Tr, vr = self.reducing(x)
         d = rho * vr
-        ad = mp.diff(lambda dd: self.alphar(T, dd / vr, x), d)
-        Z = 1 + d * ad
-        V = 1 / rho  # m3 for n = 1 mol
-
-        def n_alphar(n):
-            total = sum(n)
-            return total * self.alphar(T, total / V, [ni / total for ni in n])
-        ln_phi = []
-        for i in range(len(x)):
-            def f(h, i=i):
-                n = list(x)
-                n[i] += h
-                return n_alphar(n)
-            ln_phi.append(mp.diff(f, 0) - mp.log(Z))
-        return self.alphar(T, rho, x), rho * R * T * Z, ln_phi
+        Z = 1 + d * mp.diff(lambda dd: self.alphar(T, dd / vr, x), d)
+        return self.alphar(T, rho, x), rho * R * T * Z, self.ln_phi(T, rho, x)
 
     def ln_phi(self, T, rho, x):
         V = 1 / rho
