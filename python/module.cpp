@@ -55,19 +55,13 @@ void raise(const vantrel::error& e) {
 }
 
 unit_system units_named(const std::string& name) {
-    if (name == "si") return unit_system::si;
-    if (name == "eng") return unit_system::eng;
-    if (name == "ip") return unit_system::ip;
+    if (const auto u = vantrel::find_unit_system(name)) return *u;
     refuse(vantrel::message_id::unknown_units, {vantrel::text_value(name), vantrel::text_value("si, eng, ip")});
 }
 
 vantrel::reference_state reference_named(const std::string& name) {
-    using vantrel::reference_state;
-    if (name.empty()) return reference_state::configured;
-    if (name == "IIR") return reference_state::iir;
-    if (name == "ASHRAE") return reference_state::ashrae;
-    if (name == "NBP") return reference_state::nbp;
-    if (name == "DEF") return reference_state::equation;
+    if (name.empty()) return vantrel::reference_state::configured;
+    if (const auto ref = vantrel::find_reference_state(name)) return *ref;
     refuse(vantrel::message_id::unknown_reference, {vantrel::text_value(name), vantrel::text_value("IIR, ASHRAE, NBP, DEF")});
 }
 

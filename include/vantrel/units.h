@@ -3,6 +3,7 @@
 #pragma once
 
 #include <span>
+#include <optional>
 #include <string_view>
 
 namespace vantrel {
@@ -29,6 +30,9 @@ enum class quantity {
 // ip:  °F, psia, Btu/lb, Btu/(lb·°F), lb/ft³, ft³/lb, ft/s, °F/psi, Btu/ft³,
 //      Btu/h, lb/h, ft³/min; a temperature difference in °F (= R).
 enum class unit_system { eng, si, ip };
+
+// A unit system by its name, "eng", "si" or "ip"; nothing for another.
+std::optional<unit_system> find_unit_system(std::string_view name);
 
 // The standard atmosphere, Pa: the zero of gauge pressures (barg, psig).
 inline constexpr double standard_atmosphere = 101325;

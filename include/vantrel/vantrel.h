@@ -154,6 +154,10 @@ struct bubble_dew {
 // NBP) refuses the reference state with an error of kind input.
 enum class reference_state { configured, iir, ashrae, nbp, equation };
 
+// A reference state by the name the front ends take: "IIR", "ASHRAE", "NBP"
+// or "DEF" (the equation's own); nothing for another.
+std::optional<reference_state> find_reference_state(std::string_view name);
+
 class fluid {
 public:
     // Loads and checks the fluid whose files are in dir; the directory's name

@@ -113,15 +113,8 @@ fluid_and_keys split_positionals(const std::vector<std::string>& args) {
     return out;
 }
 
-std::optional<unit_system> find_units(std::string_view name) {
-    if (name == "eng") return unit_system::eng;
-    if (name == "si") return unit_system::si;
-    if (name == "ip") return unit_system::ip;
-    return std::nullopt;
-}
-
 unit_system parse_units(std::string_view name) {
-    if (const auto u = find_units(name)) return *u;
+    if (const auto u = vantrel::find_unit_system(name)) return *u;
     throw usage_error(say(message_id::unknown_units, {text_value(std::string(name)), text_value("eng, si, ip")}));
 }
 
@@ -133,12 +126,8 @@ output_format parse_format(std::string_view name) {
 }
 
 vantrel::reference_state parse_reference(const std::optional<std::string>& name) {
-    using vantrel::reference_state;
-    if (!name) return reference_state::configured;
-    if (*name == "IIR") return reference_state::iir;
-    if (*name == "ASHRAE") return reference_state::ashrae;
-    if (*name == "NBP") return reference_state::nbp;
-    if (*name == "DEF") return reference_state::equation;
+    if (!name) return vantrel::reference_state::configured;
+    if (const auto ref = vantrel::find_reference_state(*name)) return *ref;
     throw usage_error(say(message_id::unknown_reference, {text_value(*name), text_value("IIR, ASHRAE, NBP, DEF")}));
 }
 

@@ -76,8 +76,7 @@ struct fluid_and_keys {
 };
 fluid_and_keys split_positionals(const std::vector<std::string>& args);
 
-// A unit system by its name; parse_units makes an unknown one a usage error.
-std::optional<unit_system> find_units(std::string_view name);
+// A unit system by its name; an unknown one is a usage error.
 unit_system parse_units(std::string_view name);
 
 enum class output_format { table, csv, json };

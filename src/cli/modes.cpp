@@ -236,7 +236,7 @@ int run_chosen(int argc, const char* const* argv, std::ostream& out, std::ostrea
     std::string mode;
     try {
         app.parse(argc, argv);
-        if (const auto units = find_units(o.units)) speak_units(*units);
+        if (const auto units = vantrel::find_unit_system(o.units)) speak_units(*units);
         for (const CLI::App* sub : app.get_subcommands()) mode = sub->get_name();  // for the hint, should it fail
         mode = chosen_mode(app);
         if (mode.empty()) {

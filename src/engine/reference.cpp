@@ -92,3 +92,15 @@ std::shared_ptr<const fluid_data> with_reference(std::shared_ptr<const fluid_dat
 }
 
 }  // namespace vantrel::detail
+
+namespace vantrel {
+
+std::optional<reference_state> find_reference_state(std::string_view name) {
+    if (name == "IIR") return reference_state::iir;
+    if (name == "ASHRAE") return reference_state::ashrae;
+    if (name == "NBP") return reference_state::nbp;
+    if (name == "DEF") return reference_state::equation;
+    return std::nullopt;
+}
+
+}  // namespace vantrel

@@ -102,6 +102,13 @@ static_assert(systems_in_order(), "SYSTEMS is indexed by quantity");
 
 std::span<const unit> units() { return UNITS; }
 
+std::optional<unit_system> find_unit_system(std::string_view name) {
+    if (name == "eng") return unit_system::eng;
+    if (name == "si") return unit_system::si;
+    if (name == "ip") return unit_system::ip;
+    return std::nullopt;
+}
+
 const unit* find_unit(std::string_view name, quantity q) {
     for (const unit& u : UNITS)
         if (u.q == q && u.name == name) return &u;
