@@ -12,14 +12,20 @@ reference-data files:
 
     state blend=NAME T=K rho=mol/m3 alpha_r=... p=Pa ln_phi_1=... ln_phi_2=...
 
-With --equilibrium it solves the bubble and dew points of EQUILIBRIA at T:
-the equal fugacities ln K_i + ln phi_i(T, rho_V, y) - ln phi_i(T, rho_L, x) = 0,
+With --equilibrium it solves the bubble and dew points of the blends of BLENDS
+at each T of EQUILIBRIUM_T (the unknown is p) and at each p of EQUILIBRIUM_P
+(the unknown is T): the equal fugacities
+ln K_i + ln phi_i(T, rho_V, y) - ln phi_i(T, rho_L, x) = 0,
 p(T, rho_L, x) = p(T, rho_V, y) = p and sum of the incipient phase's fractions
-= 1, all at once by mpmath.findroot (its numerical Jacobian) from the rough
-start values listed there, and writes
+= 1, all at once by mpmath.findroot (its numerical Jacobian) in ln K_i, ln p or
+ln T, rho_L and rho_V. The rough start values are Wilson's K values, with each
+component's critical point and acentric factor from its own equation here; a
+15-digit solution from them is then solved to 1e-40. Each point is checked
+(both phases at p and equal ln f_i to 1e-30, the incipient phase not the feed),
+and so are bubble p > dew p at T and bubble T < dew T at p. It writes
 
-    bubble blend=NAME T=K p=Pa y_1=... rho_liquid=... rho_vapour=...
-    dew blend=NAME T=K p=Pa x_1=... rho_liquid=... rho_vapour=...
+    bubble given=T blend=NAME T=K p=Pa y_1=... rho_liquid=... rho_vapour=...
+    dew given=p blend=NAME p=Pa T=K x_1=... rho_liquid=... rho_vapour=...
 
 The model:
   alpha_r = sum x_i alpha_r,i(delta, tau) + sum_{i<j} x_i x_j F_ij alpha_r,ij(delta, tau)
@@ -45,13 +51,10 @@ R = mp.mpf("8.314462618")
 
 BLENDS = ["R454B", "R513A", "R449A", "R407C.mix"]
 TEMPERATURES = ["230", "260", "290", "320", "350"]
-# Bubble and dew points: blend, kind, T, and rough start values (p, first
-# fraction of the incipient phase, rho_L, rho_V) for the root finder only.
-EQUILIBRIA = [
-    ("R454B", "bubble", "250", 3.4e5, 0.89, 18500, 180), ("R454B", "dew", "250", 3.2e5, 0.70, 16700, 170),
-    ("R454B", "bubble", "280", 9.5e5, 0.89, 16900, 490), ("R454B", "dew", "280", 9.1e5, 0.73, 15600, 470),
-    ("R454B", "bubble", "310", 2.1e6, 0.88, 14900, 1190), ("R454B", "dew", "310", 2.1e6, 0.75, 14000, 1140),
-]
+# Bubble and dew points of each blend at these T (K) and at these p (Pa).
+EQUILIBRIUM_T = ["230", "250", "270", "290", "310"]
+EQUILIBRIUM_P = ["100000", "300000", "600000", "1000000", "2000000"]
+CHECK = mp.mpf("1e-30")  # largest residual of a solved point: p_phase/p - 1 and ln f_i,L - ln f_i,V
 
 GAS_DENSITY = "200"  # mol/m3
 DENSE_PRESSURE = mp.mpf("1e7")  # Pa: the dense state at each temperature, its density rounded to 6 digits
@@ -93,6 +96,37 @@ class Pure:
             if int(t[0]) not in (0, 1, 3):
                 sys.exit(f"{name}: term kind {t[0]} not evaluated here")
 
+    def pressure(self, T, rho):
+        d = rho / self.rho_r
+        return rho * R * T * (1 + d * mp.diff(lambda dd: self.alphar(dd, self.T_r / T), d))
+
+    def ln_f(self, T, rho):
+        """ln of the fugacity: ln(rho R T) + alpha_r + Z - 1."""
+        d, tau = rho / self.rho_r, self.T_r / T
+        return mp.log(rho * R * T) + self.alphar(d, tau) + d * mp.diff(lambda dd: self.alphar(dd, tau), d)
+
+    def critical(self):
+        """T_c and p_c of the equation: dp/drho = d2p/drho2 = 0, from the reducing values."""
+        def F(T, rho):
+            return [mp.diff(lambda r: self.pressure(T, r), rho, k) * rho ** (k - 1) / (R * T) for k in (1, 2)]
+        Tc, rhoc = mp.findroot(F, [self.T_r, self.rho_r])
+        return Tc, self.pressure(Tc, rhoc)
+
+    def saturation_pressure(self, T):
+        """Equal p and ln f of liquid and vapour; the liquid starts at p = 0, the vapour at its fugacity."""
+        rl = mp.findroot(lambda r: self.pressure(T, r), 3 * self.rho_r)
+        p0 = mp.exp(self.ln_f(T, rl))
+        rl, rv = mp.findroot(lambda a, b: [(self.pressure(T, a) - self.pressure(T, b)) / p0,
+                                           self.ln_f(T, a) - self.ln_f(T, b)], [rl, p0 / (R * T)])
+        return self.pressure(T, rv)
+
+    def wilson(self):
+        """T_c, p_c and the acentric factor, for Wilson's K values of the rough start values."""
+        with mp.workdps(20):
+            Tc, pc = self.critical()
+            omega = -mp.log10(self.saturation_pressure(Tc * mp.mpf("0.7")) / pc) - 1
+        return Tc, pc, omega
+
     def alphar(self, d, tau):
         s = mp.mpf(0)
         for t in self.terms:
@@ -133,6 +167,7 @@ class Mixture:
         for i in range(len(self.names)):
             for j in range(i + 1, len(self.names)):
                 self.pairs.append(self.pair(data, pairs, i, j))
+        self.critical = [p.wilson() for p in self.pure]
 
     def pair(self, data, pairs, i, j):
         a, b = self.names[i], self.names[j]
@@ -198,26 +233,64 @@ class Mixture:
         Tr, vr = self.reducing(x)
         return rho * R * T * (1 + rho * vr * mp.diff(lambda dd: self.alphar(T, dd / vr, x), rho * vr))
 
-    def saturation(self, kind, T, start):
-        """Unknowns: ln K_i, ln p, rho_L, rho_V; the feed is self.x."""
+    def incipient(self, kind, lnK):
+        """The incipient phase's fractions before normalising: z_i K_i (bubble) or z_i / K_i (dew)."""
+        sign = 1 if kind == "bubble" else -1
+        return [zi * mp.exp(sign * k) for zi, k in zip(self.x, lnK)]
+
+    def equations(self, kind, given, value):
+        """Unknowns: ln K_i, ln p (at T) or ln T (at p), rho_L, rho_V; the feed is self.x."""
         n, z = len(self.x), self.x
 
         def F(*v):
-            lnK, p, rl, rv = v[:n], mp.exp(v[n]), v[n + 1], v[n + 2]
-            w = [z[i] * mp.exp(lnK[i]) if kind == "bubble" else z[i] / mp.exp(lnK[i]) for i in range(n)]
+            lnK, u, rl, rv = v[:n], mp.exp(v[n]), v[n + 1], v[n + 2]
+            T, p = (value, u) if given == "T" else (u, value)
+            w = self.incipient(kind, lnK)
             wn = [wi / sum(w) for wi in w]
             x, y = (z, wn) if kind == "bubble" else (wn, z)
             pl, pv = self.ln_phi(T, rl, x), self.ln_phi(T, rv, y)
             eqs = [lnK[i] + pv[i] - pl[i] for i in range(n)]
             eqs += [sum(w) - 1, self.pressure_x(T, rl, x) / p - 1, self.pressure_x(T, rv, y) / p - 1]
             return eqs
-        p0, w1, rl0, rv0 = (mp.mpf(v) for v in start)
-        w0 = [w1, 1 - w1]
-        lnK0 = [mp.log(w0[i] / z[i]) if kind == "bubble" else mp.log(z[i] / w0[i]) for i in range(n)]
-        sol = mp.findroot(F, lnK0 + [mp.log(p0), rl0, rv0], tol=mp.mpf(10) ** -40)
-        lnK, p = sol[:n], mp.exp(sol[n])
-        w = [z[i] * mp.exp(lnK[i]) if kind == "bubble" else z[i] / mp.exp(lnK[i]) for i in range(n)]
-        return p, [wi / sum(w) for wi in w], sol[n + 1], sol[n + 2]
+        return F
+
+    def wilson_lnK(self, T, p):
+        return [mp.log(pc / p) + mp.mpf("5.373") * (1 + om) * (1 - Tc / T) for Tc, pc, om in self.critical]
+
+    def density(self, T, p, x, rho):
+        return mp.findroot(lambda r: self.pressure_x(T, r, x) / p - 1, rho)
+
+    def start(self, kind, given, value):
+        """Rough start values: Wilson's K values, the unknown T or p where the incipient
+        phase's fractions add up to 1, and both phases' densities at that T and p."""
+        def excess(T, p):
+            return mp.log(sum(self.incipient(kind, self.wilson_lnK(T, p))))
+        if given == "T":
+            T = value
+            p = mp.exp(mp.findroot(lambda lnp: excess(T, mp.exp(lnp)), mp.log(100000)))
+        else:
+            p = value
+            T = mp.findroot(lambda T: excess(T, p), (150, 500), solver="anderson")
+        lnK = self.wilson_lnK(T, p)
+        w = self.incipient(kind, lnK)
+        wn = [wi / sum(w) for wi in w]
+        x, y = (self.x, wn) if kind == "bubble" else (wn, self.x)
+        rl = self.density(T, p, x, 3 / self.reducing(x)[1])
+        rv = self.density(T, p, y, p / (R * T))
+        return lnK + [mp.log(p if given == "T" else T), rl, rv]
+
+    def saturation(self, kind, given, value):
+        """Bubble or dew point at T or at p: the rough start values, a 15-digit solution, then
+        the solution to 1e-40. Returns the unknown (p or T), the incipient phase's fractions, rho_L, rho_V."""
+        n = len(self.x)
+        with mp.workdps(15):  # from Wilson's K values the damped Newton steps may take some 20 iterations
+            v = mp.findroot(self.equations(kind, given, mp.mpf(value)), self.start(kind, given, mp.mpf(value)),
+                            maxsteps=50, verify=False)
+        if max(abs(k) for k in v[:n]) < mp.mpf("1e-4"):
+            sys.exit(f"{kind} at {given}={value}: the trivial solution (K_i = 1)")
+        v = mp.findroot(self.equations(kind, given, mp.mpf(value)), list(v), tol=mp.mpf(10) ** -40)
+        w = self.incipient(kind, v[:n])
+        return mp.exp(v[n]), [wi / sum(w) for wi in w], v[n + 1], v[n + 2]
 
     def pressure(self, T, rho):
         Tr, vr = self.reducing(self.x)
@@ -229,24 +302,54 @@ class Mixture:
         return mp.nstr(rho, 6, strip_zeros=True)
 
 
+def check_point(m, kind, given, value, solved):
+    """Both phases at p and equal ln f_i to CHECK; the incipient phase away from the feed; two densities apart."""
+    u, w, rl, rv = solved
+    T, p = (mp.mpf(value), u) if given == "T" else (u, mp.mpf(value))
+    x, y = (m.x, w) if kind == "bubble" else (w, m.x)
+    lfl = [mp.log(xi * p) + f for xi, f in zip(x, m.ln_phi(T, rl, x))]
+    lfv = [mp.log(yi * p) + f for yi, f in zip(y, m.ln_phi(T, rv, y))]
+    res = [m.pressure_x(T, rl, x) / p - 1, m.pressure_x(T, rv, y) / p - 1] + [a - b for a, b in zip(lfl, lfv)]
+    apart = max(abs(wi - zi) for wi, zi in zip(w, m.x))
+    if max(abs(r) for r in res) > CHECK or apart < mp.mpf("1e-4") or rl < 2 * rv:
+        sys.exit(f"{kind} at {given}={value}: residuals {[mp.nstr(r, 3) for r in res]}, "
+                 f"incipient phase {mp.nstr(apart, 3)} from the feed, rho {mp.nstr(rl, 8)} {mp.nstr(rv, 8)}")
+
+
+def record(kind, blend, given, value, solved):
+    u, w, rl, rv = solved
+    name = "y" if kind == "bubble" else "x"
+    other = "p" if given == "T" else "T"
+    vals = [f"given={given}", f"blend={blend}", f"{given}={value}", f"{other}={mp.nstr(u, 25)}"]
+    vals += [f"{name}_{k + 1}={mp.nstr(v, 25)}" for k, v in enumerate(w)]
+    vals += [f"rho_liquid={mp.nstr(rl, 25)}", f"rho_vapour={mp.nstr(rv, 25)}"]
+    return kind + " " + " ".join(vals) + "\n"
+
+
 def write_equilibria(data, out):
-    out.write("# Bubble and dew points of the multi-fluid mixture model at T.\n")
+    out.write("# Bubble and dew points of the multi-fluid mixture model, at T and at p.\n")
     out.write("# Source: independent 50-digit solution, tools/reference/mixture_mpmath.py --equilibrium\n")
     out.write("# (python3-mpmath), of the program's own data files: equal ln f_i of both phases, both phases\n")
-    out.write("# at p, the incipient phase's fractions adding up to 1 (ln phi_i by numerical differentiation).\n")
+    out.write("# at p, the incipient phase's fractions adding up to 1 (ln phi_i by numerical differentiation);\n")
+    out.write("# start values from Wilson's K values of the components' own critical points and acentric factors.\n")
     out.write(f"# date: {time.strftime('%Y-%m-%d %H:%M:%S UTC', time.gmtime())}\n")
     out.write("# command: tools/reference/mixture_mpmath.py data --equilibrium --out tests/mixtures/equilibrium.txt\n")
+    out.write("# given=T: T given, p solved for; given=p: p given, T solved for;\n")
+    out.write("# bubble gives the incipient vapour y_k, dew the incipient liquid x_k\n")
     out.write("# units: T K, p Pa, rho mol/m3; fractions in the order of the blend's components in blends.txt\n")
-    mixtures = {}
-    for blend, kind, T, *start in EQUILIBRIA:
-        m = mixtures.setdefault(blend, Mixture(data, blend))
-        p, w, rl, rv = m.saturation(kind, mp.mpf(T), start)
-        name = "y" if kind == "bubble" else "x"
-        vals = [f"blend={blend}", f"T={T}", f"p={mp.nstr(p, 25)}"]
-        vals += [f"{name}_{k + 1}={mp.nstr(v, 25)}" for k, v in enumerate(w)]
-        vals += [f"rho_liquid={mp.nstr(rl, 25)}", f"rho_vapour={mp.nstr(rv, 25)}"]
-        out.write(kind + " " + " ".join(vals) + "\n")
-        out.flush()
+    for blend in BLENDS:
+        m = Mixture(data, blend)
+        for given, values in (("T", EQUILIBRIUM_T), ("p", EQUILIBRIUM_P)):
+            for value in values:
+                solved = {}
+                for kind in ("bubble", "dew"):
+                    solved[kind] = m.saturation(kind, given, value)
+                    check_point(m, kind, given, value, solved[kind])
+                    out.write(record(kind, blend, given, value, solved[kind]))
+                    out.flush()
+                bubble, dew = solved["bubble"][0], solved["dew"][0]
+                if (bubble <= dew) if given == "T" else (bubble >= dew):
+                    sys.exit(f"{blend} at {given}={value}: bubble {mp.nstr(bubble, 12)}, dew {mp.nstr(dew, 12)}")
 
 
 def main():
