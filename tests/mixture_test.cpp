@@ -11,7 +11,7 @@
 #include <string>
 
 #include "engine/mixture.h"
-#include "engine/mixture_equilibrium.h"
+#include "engine/mixture_fluid.h"
 #include "engine/text.h"
 #include "test_support.h"
 #include "vantrel/vantrel.h"
@@ -28,6 +28,13 @@ const blend_model& blend(const std::string& name) {
     static std::map<std::string, blend_model> loaded;
     auto it = loaded.find(name);
     if (it == loaded.end()) it = loaded.emplace(name, load_blend(DATA, name)).first;
+    return it->second;
+}
+
+const mixture_fluid& mixture(const std::string& name) {
+    static std::map<std::string, mixture_fluid> made;
+    auto it = made.find(name);
+    if (it == made.end()) it = made.emplace(name, make_mixture_fluid(blend(name).model, blend(name).x)).first;
     return it->second;
 }
 
@@ -183,33 +190,76 @@ TEST(Mixture, ComponentOrderDoesNotMatter) {
     }
 }
 
-// Bubble and dew points of R454B at three temperatures: the two phases at
-// the pressure found with equal fugacities (recomputed from the model at the
-// returned densities), and the pressure and compositions against the 50-digit
-// solution of the same equations by tools/reference/mixture_mpmath.py.
-TEST(Mixture, BubbleAndDewPoints) {
+// Bubble and dew points of four blends at five temperatures and five
+// pressures, started from the envelope: the two phases at the pressure found
+// (Z - p/(rho R T) to 1e-12 of 1 + |delta alpha_delta|, the rounding of a
+// liquid's Z at low pressure) with equal fugacities (ln f_i = ln(x_i rho R T)
+// + q_i recomputed from the model at the returned densities), and T or p, the densities and the incipient phase against the
+// 50-digit solution of the same equations by tools/reference/mixture_mpmath.py.
+TEST(Mixture, BubbleAndDewPointsAtTAndP) {
     const auto records = test::read_records(test::source() / "tests" / "mixtures" / "equilibrium.txt");
-    ASSERT_EQ(records.size(), 6u);
+    ASSERT_EQ(records.size(), 80u);
     for (const auto& rec : records) {
-        const blend_model& b = blend(rec.text("blend"));
-        const double T = rec.number("T");
-        const bool bubble = rec.kind == "bubble";
-        const two_phase s = bubble ? bubble_point(b.model, T, b.x) : dew_point(b.model, T, b.x);
-        const std::string at = rec.kind + " " + rec.text("blend") + " T=" + rec.text("T");
-        const auto liquid = residual_of(b.model, T, s.rho_liquid, s.x);
-        const auto vapour = residual_of(b.model, T, s.rho_vapour, s.y);
-        EXPECT_LT(test::rel(pressure_of(liquid), s.p), 1e-10) << at;
-        EXPECT_LT(test::rel(pressure_of(vapour), s.p), 1e-10) << at;
-        const auto fl = fugacity_of(liquid, s.x), fv = fugacity_of(vapour, s.y);
-        const std::vector<double>& incipient = bubble ? s.y : s.x;
-        for (std::size_t i = 0; i < b.x.size(); ++i) {
-            EXPECT_LT(std::fabs(std::log(s.x[i]) + fl.ln_phi[i] - std::log(s.y[i]) - fv.ln_phi[i]), 1e-10) << at;
-            const double want = rec.number((bubble ? "y_" : "x_") + std::to_string(i + 1));
-            EXPECT_LT(std::fabs(incipient[i] - want), 1e-11) << at;
+        const mixture_fluid& f = mixture(rec.text("blend"));
+        const bool bubble = rec.kind == "bubble", at_T = rec.text("given") == "T";
+        const auto side = bubble ? saturation_side::bubble : saturation_side::dew;
+        const two_phase s = at_T ? saturation_at_T(f, side, rec.number("T")) : saturation_at_p(f, side, rec.number("p"));
+        const std::string at = rec.kind + " " + rec.text("blend") + (at_T ? " T=" + rec.text("T") : " p=" + rec.text("p"));
+        const auto liquid = residual_of(f.model, s.T, s.rho_x, s.x);
+        const auto vapour = residual_of(f.model, s.T, s.rho_y, s.y);
+        for (const auto* r : {&liquid, &vapour}) {
+            const double off = 1 + r->alpha.d - s.p / (r->rho * R_MIXTURE * s.T);
+            EXPECT_LT(std::fabs(off) / (1 + std::fabs(r->alpha.d)), 1e-12) << at;
         }
+        const auto ql = shares_of(liquid, s.x), qv = shares_of(vapour, s.y);
+        const std::vector<double>& incipient = bubble ? s.y : s.x;
+        for (std::size_t i = 0; i < f.z.size(); ++i) {
+            const double ln_fl = std::log(s.x[i] * s.rho_x) + ql.q[i], ln_fv = std::log(s.y[i] * s.rho_y) + qv.q[i];
+            EXPECT_LT(std::fabs(ln_fl - ln_fv), 1e-10) << at;
+            const double want = rec.number((bubble ? "y_" : "x_") + std::to_string(i + 1));
+            EXPECT_LT(std::fabs(incipient[i] - want), 1e-10) << at;
+        }
+        EXPECT_LT(test::rel(s.T, rec.number("T")), 1e-11) << at;
         EXPECT_LT(test::rel(s.p, rec.number("p")), 1e-11) << at;
-        EXPECT_LT(test::rel(s.rho_liquid, rec.number("rho_liquid")), 1e-11) << at;
-        EXPECT_LT(test::rel(s.rho_vapour, rec.number("rho_vapour")), 1e-11) << at;
+        EXPECT_LT(test::rel(s.rho_x, rec.number("rho_liquid")), 1e-10) << at;
+        EXPECT_LT(test::rel(s.rho_y, rec.number("rho_vapour")), 1e-10) << at;
+    }
+}
+
+// The envelope of every predefined blend: closed from T_low round to T_low,
+// its critical point within the cricondenbar and cricondentherm, bubble
+// pressures above dew pressures (equal only at an azeotrope) and T at p the
+// inverse of p at T along both lines; refused above the envelope, below the
+// lower limit and in the critical neighbourhood.
+TEST(Mixture, EnvelopeOfEveryBlend) {
+    for (const auto& b : read_blends(DATA + "/mixtures/blends.txt")) {
+        const mixture_fluid& f = mixture(b.name);
+        const envelope_data& e = f.envelope;
+        const std::size_t n = f.z.size();
+        const std::string at = b.name;
+        EXPECT_NEAR(std::exp(e.points.front().v(ln_T_index(n))), e.T_low, 1e-9 * e.T_low) << at;
+        EXPECT_NEAR(std::exp(e.points.back().v(ln_T_index(n))), e.T_low, 1e-9 * e.T_low) << at;
+        EXPECT_GE(e.cricondenbar.p, e.critical.p * (1 - 1e-9)) << at;
+        EXPECT_GE(e.cricondentherm.T, e.critical.T * (1 - 1e-9)) << at;
+        for (double share : {0.0, 0.3, 0.6, 0.9, 0.99}) {
+            const double T = e.T_low + share * (f.T_refused - e.T_low) * (1 - 1e-9);
+            const two_phase bub = saturation_at_T(f, saturation_side::bubble, T);
+            const two_phase dew = saturation_at_T(f, saturation_side::dew, T);
+            EXPECT_GE(bub.p, dew.p * (1 - 1e-12)) << at << " T=" << T;
+            EXPECT_LT(std::fabs(saturation_at_p(f, saturation_side::bubble, bub.p).T / T - 1), 1e-11) << at << T;
+            EXPECT_LT(std::fabs(saturation_at_p(f, saturation_side::dew, dew.p).T / T - 1), 1e-11) << at << T;
+        }
+        const auto kind_of = [&](double T) {
+            try {
+                saturation_at_T(f, saturation_side::dew, T);
+                return std::string("answered");
+            } catch (const vantrel::error& err) {
+                return std::string(err.kind() == vantrel::error_kind::near_critical ? "near critical" : "input");
+            }
+        };
+        EXPECT_EQ(kind_of(e.T_low - 1), "input") << at;
+        EXPECT_EQ(kind_of(f.T_refused * (1 + 1e-9)), "near critical") << at;
+        EXPECT_EQ(kind_of(e.cricondentherm.T + 0.01), "input") << at;
     }
 }
 

@@ -39,6 +39,8 @@ enum class message_id {
     density_no_convergence,
     equilibrium_no_convergence,
     equilibrium_singular,
+    envelope_not_traced,
+    outside_two_phase_range,
     bubble_dew_no_convergence,
     division_by_zero,
     overflow,

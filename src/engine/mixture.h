@@ -45,11 +45,9 @@ struct alpha_set {
     }
 };
 
-// The residual model's values at (delta, tau) as an alpha_set (the model
-// takes TAU = T/tau_div = 1/tau).
+// A residual model's values at (delta, tau) as an alpha_set.
 template <class S>
-alpha_set<S> alpha_of(const residual_model& m, const S& delta, const S& tau) {
-    const basic_residual_derivatives<S> r = residual_at_tau<S>(m, S(1 / tau))(delta);
+alpha_set<S> alpha_of(const basic_residual_derivatives<S>& r) {
     alpha_set<S> s;
     s.a = r.h - r.z_minus_1 - r.s;
     s.d = r.z_minus_1;
@@ -182,31 +180,72 @@ struct mixture_residual {
     std::vector<std::vector<S>> alpha_xx;
 };
 
+// The model at one temperature and composition: the reducing values and the
+// factors of tau of every term are computed once, for the densities of a
+// solver at (T, x).
+template <class S>
+class mixture_evaluator {
+public:
+    mixture_evaluator(const mixture_model& m, const S& T, const std::vector<S>& x)
+        : m_(m), T_(T), x_(x), T_r_(m.T_r.at(x)), v_r_(m.v_r.at(x)), tau_(T_r_.y / T) {
+        const S inverse = 1 / tau_;
+        pure_.reserve(x.size());
+        for (const auto& c : m.components) pure_.emplace_back(c.fluid->residual, inverse);
+        departures_.reserve(m.departures.size());
+        for (const auto& d : m.departures) departures_.emplace_back(*d.function, inverse);
+    }
+
+    // The mixture's alpha_r and its derivatives by delta and tau only.
+    alpha_set<S> alpha(const S& rho) const {
+        const S delta = rho * v_r_.y;
+        alpha_set<S> a;
+        for (std::size_t i = 0; i < x_.size(); ++i) a.add(x_[i], set_of(pure_[i], delta));
+        for (std::size_t k = 0; k < departures_.size(); ++k) {
+            const departure& d = m_.departures[k];
+            a.add(x_[d.i] * x_[d.j] * d.F, set_of(departures_[k], delta));
+        }
+        return a;
+    }
+
+    mixture_residual<S> at(const S& rho) const {
+        mixture_residual<S> r{T_, rho, rho * v_r_.y, tau_, T_r_, v_r_, {}, {}, {}};
+        const std::size_t n = x_.size();
+        r.alpha_x.resize(n);
+        r.alpha_xx.assign(n, std::vector<S>(n, S(0)));
+        for (std::size_t i = 0; i < n; ++i) {
+            r.alpha_x[i] = set_of(pure_[i], r.delta);
+            r.alpha.add(x_[i], r.alpha_x[i]);
+        }
+        for (std::size_t k = 0; k < departures_.size(); ++k) {
+            const departure& d = m_.departures[k];
+            const alpha_set<S> f = set_of(departures_[k], r.delta);
+            r.alpha.add(x_[d.i] * x_[d.j] * d.F, f);
+            r.alpha_x[d.i].add(x_[d.j] * d.F, f);
+            r.alpha_x[d.j].add(x_[d.i] * d.F, f);
+            r.alpha_xx[d.i][d.j] += d.F * f.a;
+            r.alpha_xx[d.j][d.i] += d.F * f.a;
+        }
+        return r;
+    }
+
+    const reducing_value<S>& v_r() const { return v_r_; }
+
+private:
+    static alpha_set<S> set_of(const residual_at_tau<S>& f, const S& delta) {
+        return alpha_of(f(delta));
+    }
+
+    const mixture_model& m_;
+    S T_;
+    std::vector<S> x_;
+    reducing_value<S> T_r_, v_r_;
+    S tau_;
+    std::vector<residual_at_tau<S>> pure_, departures_;
+};
+
 template <class S>
 mixture_residual<S> residual_of(const mixture_model& m, const S& T, const S& rho, const std::vector<S>& x) {
-    mixture_residual<S> r;
-    r.T = T;
-    r.rho = rho;
-    r.T_r = m.T_r.at(x);
-    r.v_r = m.v_r.at(x);
-    r.delta = rho * r.v_r.y;
-    r.tau = r.T_r.y / T;
-    const std::size_t n = x.size();
-    r.alpha_x.resize(n);
-    r.alpha_xx.assign(n, std::vector<S>(n, S(0)));
-    for (std::size_t i = 0; i < n; ++i) {
-        r.alpha_x[i] = alpha_of(m.components[i].fluid->residual, r.delta, r.tau);
-        r.alpha.add(x[i], r.alpha_x[i]);
-    }
-    for (const auto& d : m.departures) {
-        const alpha_set<S> f = alpha_of(*d.function, r.delta, r.tau);
-        r.alpha.add(x[d.i] * x[d.j] * d.F, f);
-        r.alpha_x[d.i].add(x[d.j] * d.F, f);
-        r.alpha_x[d.j].add(x[d.i] * d.F, f);
-        r.alpha_xx[d.i][d.j] += d.F * f.a;
-        r.alpha_xx[d.j][d.i] += d.F * f.a;
-    }
-    return r;
+    return mixture_evaluator<S>(m, T, x).at(rho);
 }
 
 // Pressure, Pa, of the residual part's state: rho R T (1 + delta alpha_r_delta).
@@ -225,6 +264,21 @@ struct fugacity_values {
 
 template <class S>
 fugacity_values<S> fugacity_of(const mixture_residual<S>& r, const std::vector<S>& x);
+
+// q_i = n d(n alpha_r)/d n_i = ln phi_i + ln Z, with rho dq_i/d rho and
+// T dq_i/dT at constant composition: defined where Z is not positive too
+// (a liquid taken to a negative pressure by a solver's step).
+template <class S>
+struct share_values {
+    std::vector<S> q, rho_drho, T_dT;
+};
+
+template <class S>
+share_values<S> shares_of(const mixture_residual<S>& r, const std::vector<S>& x);
+
+// n dq_i/d n_j at constant T and V: [i][j].
+template <class S>
+std::vector<std::vector<S>> share_n_derivatives(const mixture_residual<S>& r, const std::vector<S>& x);
 
 // n d(ln phi_i)/d n_j at constant T and V: [i][j].
 template <class S>

@@ -1,6 +1,5 @@
 #include "engine/mixture_equilibrium.h"
 
-#include <Eigen/Dense>
 #include <algorithm>
 #include <cmath>
 
@@ -13,13 +12,123 @@ namespace {
 constexpr int DENSITY_ITERATIONS = 200;      // as the message says
 constexpr int EQUILIBRIUM_ITERATIONS = 100;  // as the message says
 
-// Start values from Raoult's law with the components' saturation states at T.
-struct start_values {
-    double p = 0, rho_liquid = 0, rho_vapour = 0;
-    std::vector<double> ln_K;
+// One phase at (T, rho, x): G_i = ln f_i - ln(x_i R T) = ln rho + q_i, q_i =
+// n d(n alpha_r)/d n_i, and P = (Z - p/(rho R T)) / (1 + |delta alpha_delta|)
+// at the pressure p: no logarithm (a step may take a liquid to a negative
+// pressure), and in units of the rounding of Z (a liquid's Z at low pressure
+// is a difference of numbers near 1, its p not worth 1e-12), with their
+// derivatives by ln rho, ln T and ln p, and by the composition along
+// x_k (delta_kj - x_j), i.e. n d/d n_j at constant T and V less rho d/d rho
+// ([i][j] and [j]).
+struct phase_terms {
+    std::vector<double> G, G_rho, G_T;
+    std::vector<std::vector<double>> G_x;
+    double P = 0, P_rho = 0, P_T = 0, P_p = 0;
+    std::vector<double> P_x;
 };
 
-start_values raoult_start(const mixture_model& m, double T, const std::vector<double>& z, bool bubble) {
+phase_terms phase_at(const mixture_model& m, double T, double p, double rho, const std::vector<double>& x) {
+    const auto r = mixture_evaluator<double>(m, T, x).at(rho);
+    const auto q = shares_of(r, x);
+    const auto q_n = share_n_derivatives(r, x);
+    const auto p_n = pressure_n_derivatives(r, x);
+    const alpha_set<double>& a = r.alpha;
+    const double z = 1 + a.d;
+    const std::size_t n = x.size();
+    phase_terms t{std::vector<double>(n), std::vector<double>(n), std::vector<double>(n),
+                  std::vector<std::vector<double>>(n, std::vector<double>(n)), 0, 0, 0, 0, std::vector<double>(n)};
+    const double ideal = p / (rho * R_MIXTURE * T), scale = 1 / (1 + std::fabs(a.d));
+    t.P = scale * (z - ideal);
+    t.P_rho = scale * (a.d + a.dd + ideal);
+    t.P_T = scale * (ideal - a.dt);
+    t.P_p = -scale * ideal;
+    for (std::size_t j = 0; j < n; ++j) t.P_x[j] = scale * (p_n[j] - z - a.d - a.dd);
+    for (std::size_t i = 0; i < n; ++i) {
+        t.G[i] = std::log(rho) + q.q[i];
+        t.G_rho[i] = 1 + q.rho_drho[i];
+        t.G_T[i] = q.T_dT[i];
+        for (std::size_t j = 0; j < n; ++j) t.G_x[i][j] = q_n[i][j] - q.rho_drho[i];
+    }
+    return t;
+}
+
+// The equations at v, F_i = ln K_i + G_i(y) - G_i(x), F_n = sum w - 1 of
+// the incipient phase w (bubble: w = z K; dew: w = z/K), F_n+1, F_n+2 =
+// P(x), P(y), and F_n+3 = v_held - value, with their Jacobian.
+struct newton_system {
+    Eigen::VectorXd F;
+    Eigen::MatrixXd J;
+    two_phase state;
+};
+
+newton_system equations(const mixture_model& m, const std::vector<double>& z, bool bubble, const Eigen::VectorXd& v,
+                        int held, double value) {
+    const std::size_t n = z.size();
+    std::vector<double> w(n), wn(n);
+    double sum = 0;
+    for (std::size_t i = 0; i < n; ++i) sum += w[i] = bubble ? z[i] * std::exp(v(i)) : z[i] / std::exp(v(i));
+    for (std::size_t i = 0; i < n; ++i) wn[i] = w[i] / sum;
+    const double T = std::exp(v(n)), p = std::exp(v(n + 1));
+    newton_system s{Eigen::VectorXd(n + 4), Eigen::MatrixXd::Zero(n + 4, n + 4),
+                    {T, p, bubble ? z : wn, bubble ? wn : z, std::exp(v(n + 2)), std::exp(v(n + 3))}};
+    const phase_terms X = phase_at(m, T, p, s.state.rho_x, s.state.x);
+    const phase_terms Y = phase_at(m, T, p, s.state.rho_y, s.state.y);
+    // The incipient phase's composition moves with ln K_j: dx_k = sign wn_k (delta_kj - wn_j).
+    const double sign = bubble ? 1 : -1;
+    const phase_terms& incipient = bubble ? Y : X;
+    const double side = bubble ? 1 : -1;  // the incipient phase's G enters F with this sign
+    for (std::size_t i = 0; i < n; ++i) {
+        s.F(i) = v(i) + Y.G[i] - X.G[i];
+        for (std::size_t j = 0; j < n; ++j) s.J(i, j) = (i == j) + side * sign * wn[j] * incipient.G_x[i][j];
+        s.J(i, n) = Y.G_T[i] - X.G_T[i];
+        s.J(i, n + 2) = -X.G_rho[i];
+        s.J(i, n + 3) = Y.G_rho[i];
+        s.J(n, i) = sign * w[i];
+    }
+    s.F(n) = sum - 1;
+    const phase_terms* phases[2] = {&X, &Y};
+    for (int k = 0; k < 2; ++k) {
+        const phase_terms& ph = *phases[k];
+        const std::size_t row = n + 1 + k;
+        s.F(row) = ph.P;
+        s.J(row, n) = ph.P_T;
+        s.J(row, n + 1) = ph.P_p;
+        s.J(row, n + 2 + k) = ph.P_rho;
+        if (&ph == &incipient)
+            for (std::size_t j = 0; j < n; ++j) s.J(row, j) = sign * wn[j] * ph.P_x[j];
+    }
+    s.F(n + 3) = v(held) - value;
+    s.J(n + 3, held) = 1;
+    return s;
+}
+
+// A step of at most a factor e in K, p and the densities, 5 % in T.
+double step_scale(const Eigen::VectorXd& dv, std::size_t n) {
+    double largest = dv.cwiseAbs().maxCoeff();
+    largest = std::max(largest, std::fabs(dv(n)) / 0.05);
+    return largest > 1 ? 1 / largest : 1;
+}
+
+double density_at(const mixture_model& m, double T, double p, const std::vector<double>& x, double rho_start) {
+    const mixture_evaluator<double> e(m, T, x);
+    double rho = rho_start;
+    // Where dp/drho is not positive, the start's side: up on the dense side of the reducing density.
+    const double away = rho_start * e.v_r().y > 1 ? 0.1 : -0.1;
+    for (int it = 0; it < DENSITY_ITERATIONS; ++it) {
+        const alpha_set<double> a = e.alpha(rho);
+        const double rt = rho * R_MIXTURE * T;
+        const double slope = rt * (1 + 2 * a.d + a.dd);  // dp/d ln rho
+        const double step = slope > 0 ? std::clamp((p - rt * (1 + a.d)) / slope, -0.5, 0.5) : away;
+        rho *= std::exp(step);
+        // Converged: the next step would be of the order of this one squared.
+        if (std::fabs(step) < 1e-9) return rho;
+    }
+    throw error(error_kind::no_convergence, message_id::density_no_convergence);
+}
+
+// Start values from Raoult's law with the components' saturation states at
+// T, the densities of both phases solved at its pressure.
+Eigen::VectorXd raoult_start(const mixture_model& m, double T, const std::vector<double>& z, bool bubble) {
     const std::size_t n = z.size();
     std::vector<double> p_sat(n);
     double v_liquid = 0, sum = 0;
@@ -32,106 +141,62 @@ start_values raoult_start(const mixture_model& m, double T, const std::vector<do
         v_liquid += z[i] / (std::max(*s->omega_1, *s->omega_2) * c.rho_r);
         sum += bubble ? z[i] * p_sat[i] : z[i] / p_sat[i];
     }
-    start_values out{bubble ? sum : 1 / sum, 1 / v_liquid, 0, std::vector<double>(n)};
-    out.rho_vapour = out.p / (R_MIXTURE * T);
-    for (std::size_t i = 0; i < n; ++i) out.ln_K[i] = std::log(p_sat[i] / out.p);
-    return out;
-}
-
-// The equations F_i = ln K_i + ln phi_i(vapour) - ln phi_i(liquid), F_n =
-// sum w - 1 of the incipient phase w (bubble: w = z K; dew: w = z/K) and
-// their Jacobian by (ln K, ln p).
-struct newton_system {
-    Eigen::VectorXd F;
-    Eigen::MatrixXd J;
-    two_phase state;
-};
-
-newton_system equations(const mixture_model& m, double T, const std::vector<double>& z, bool bubble,
-                        const Eigen::VectorXd& v, double rho_liquid, double rho_vapour) {
-    const std::size_t n = z.size();
-    std::vector<double> w(n);
-    double sum = 0;
-    for (std::size_t i = 0; i < n; ++i) sum += w[i] = bubble ? z[i] * std::exp(v(i)) : z[i] / std::exp(v(i));
-    std::vector<double> wn(n);
-    for (std::size_t i = 0; i < n; ++i) wn[i] = w[i] / sum;
-    const double p = std::exp(v(n));
-    newton_system s{Eigen::VectorXd(n + 1), Eigen::MatrixXd::Zero(n + 1, n + 1),
-                    {T, p, bubble ? z : wn, bubble ? wn : z, 0, 0}};
-    const phase_state L = phase_at(m, T, p, s.state.x, rho_liquid);
-    const phase_state V = phase_at(m, T, p, s.state.y, rho_vapour);
-    s.state.rho_liquid = L.rho;
-    s.state.rho_vapour = V.rho;
-    const phase_state& incipient = bubble ? V : L;
-    for (std::size_t i = 0; i < n; ++i) {
-        s.F(i) = v(i) + V.ln_phi[i] - L.ln_phi[i];
-        for (std::size_t j = 0; j < n; ++j) s.J(i, j) = (i == j) + wn[j] * incipient.n_derivatives[i][j];
-        s.J(i, n) = V.p_derivatives[i] - L.p_derivatives[i];
-        s.J(n, i) = bubble ? w[i] : -w[i];
-    }
-    s.F(n) = sum - 1;
-    return s;
+    two_phase s{T, bubble ? sum : 1 / sum, std::vector<double>(n), std::vector<double>(n), 0, 0};
+    double w_sum = 0;
+    for (std::size_t i = 0; i < n; ++i) w_sum += (bubble ? s.y : s.x)[i] = z[i] * std::pow(p_sat[i] / s.p, bubble ? 1 : -1);
+    for (double& w : bubble ? s.y : s.x) w /= w_sum;
+    (bubble ? s.x : s.y) = z;
+    s.rho_x = density_at(m, T, s.p, s.x, 1 / v_liquid);
+    s.rho_y = density_at(m, T, s.p, s.y, s.p / (R_MIXTURE * T));
+    return unknowns_of(s);
 }
 
 two_phase saturation_point(const mixture_model& m, double T, const std::vector<double>& z, bool bubble) {
-    const std::size_t n = z.size();
-    const start_values start = raoult_start(m, T, z, bubble);
-    Eigen::VectorXd v(n + 1);
-    for (std::size_t i = 0; i < n; ++i) v(i) = start.ln_K[i];
-    v(n) = std::log(start.p);
-    double rho_liquid = start.rho_liquid, rho_vapour = start.rho_vapour;
-    for (int it = 0; it < EQUILIBRIUM_ITERATIONS; ++it) {
-        const newton_system s = equations(m, T, z, bubble, v, rho_liquid, rho_vapour);
-        if (std::fabs(s.state.rho_liquid / s.state.rho_vapour - 1) < 1e-6)  // the trivial solution
-            throw error(error_kind::no_convergence, message_id::equilibrium_no_convergence);
-        rho_liquid = s.state.rho_liquid;
-        rho_vapour = s.state.rho_vapour;
-        Eigen::VectorXd dv = s.J.partialPivLu().solve(-s.F);
-        if (!dv.allFinite()) throw error(error_kind::no_convergence, message_id::equilibrium_singular);
-        const double largest = dv.cwiseAbs().maxCoeff();
-        if (largest > 1) dv /= largest;  // at most a factor e in K or p a step
-        v += dv;
-        if (largest < 1e-12) return equations(m, T, z, bubble, v, rho_liquid, rho_vapour).state;
-    }
-    throw error(error_kind::no_convergence, message_id::equilibrium_no_convergence);
+    const Eigen::VectorXd start = raoult_start(m, T, z, bubble);
+    const int held = ln_T_index(z.size());
+    const two_phase s = solve_equilibrium(m, z, bubble, start, held, start(held), EQUILIBRIUM_ITERATIONS).state;
+    if (std::fabs(s.rho_x / s.rho_y - 1) < 1e-6)  // the trivial solution
+        throw error(error_kind::no_convergence, message_id::equilibrium_no_convergence);
+    return s;
 }
 
 }  // namespace
 
 double mixture_density(const mixture_model& m, double T, double p, const std::vector<double>& x,
                        double rho_start) {
-    double rho = rho_start;
-    // Where dp/drho is not positive, the start's side: up on the dense side of the reducing density.
-    const double away = rho_start * m.v_r.at(x).y > 1 ? 0.1 : -0.1;
-    for (int it = 0; it < DENSITY_ITERATIONS; ++it) {
-        const auto r = residual_of(m, T, rho, x);
-        const double rt = rho * R_MIXTURE * T;
-        const double slope = rt * (1 + 2 * r.alpha.d + r.alpha.dd);  // dp/d ln rho
-        const double step = slope > 0 ? std::clamp((p - rt * (1 + r.alpha.d)) / slope, -0.5, 0.5) : away;
-        rho *= std::exp(step);
-        if (std::fabs(step) < 1e-14) return rho;
-    }
-    throw error(error_kind::no_convergence, message_id::density_no_convergence);
+    return density_at(m, T, p, x, rho_start);
 }
 
-phase_state phase_at(const mixture_model& m, double T, double p, const std::vector<double>& x, double rho_start) {
-    phase_state s;
-    s.rho = mixture_density(m, T, p, x, rho_start);
-    const auto r = residual_of(m, T, s.rho, x);
-    const auto f = fugacity_of(r, x);
-    const auto a_n = fugacity_n_derivatives(r, x);
-    const auto p_n = pressure_n_derivatives(r, x);
-    const double p_rho = 1 + 2 * r.alpha.d + r.alpha.dd;  // rho dp/d rho / (rho R T)
-    const std::size_t n = x.size();
-    s.ln_phi = f.ln_phi;
-    s.p_derivatives.resize(n);
-    s.n_derivatives.assign(n, std::vector<double>(n));
-    for (std::size_t i = 0; i < n; ++i) {
-        s.p_derivatives[i] = f.rho_drho[i] * (1 + r.alpha.d) / p_rho;
-        // At constant p the volume follows n_j: n dV/d n_j / V = n (dp/d n_j) / (rho dp/d rho).
-        for (std::size_t j = 0; j < n; ++j) s.n_derivatives[i][j] = a_n[i][j] - f.rho_drho[i] * p_n[j] / p_rho;
+Eigen::VectorXd unknowns_of(const two_phase& s) {
+    const std::size_t n = s.x.size();
+    Eigen::VectorXd v(n + 4);
+    for (std::size_t i = 0; i < n; ++i) v(i) = std::log(s.y[i] / s.x[i]);
+    v(n) = std::log(s.T);
+    v(n + 1) = std::log(s.p);
+    v(n + 2) = std::log(s.rho_x);
+    v(n + 3) = std::log(s.rho_y);
+    return v;
+}
+
+equilibrium_solution solve_equilibrium(const mixture_model& m, const std::vector<double>& z, bool bubble,
+                                       const Eigen::VectorXd& start, int held, double value, int max_iterations,
+                                       double tolerance) {
+    const std::size_t n = z.size();
+    Eigen::VectorXd v = start;
+    v(held) = value;
+    for (int it = 1; it <= max_iterations; ++it) {
+        const newton_system s = equations(m, z, bubble, v, held, value);
+        const auto lu = s.J.partialPivLu();
+        if (s.F.cwiseAbs().maxCoeff() < tolerance) {
+            Eigen::VectorXd e = Eigen::VectorXd::Zero(n + 4);
+            e(n + 3) = 1;
+            return {s.state, v, lu.solve(e), it};
+        }
+        Eigen::VectorXd dv = lu.solve(-s.F);
+        if (!dv.allFinite()) throw error(error_kind::no_convergence, message_id::equilibrium_singular);
+        v += step_scale(dv, n) * dv;
     }
-    return s;
+    throw error(error_kind::no_convergence, message_id::equilibrium_no_convergence);
 }
 
 two_phase bubble_point(const mixture_model& m, double T, const std::vector<double>& x) {

@@ -1,8 +1,17 @@
-// Phase equilibrium of the mixture model: the density at (T, p, x) and the
-// bubble and dew pressures at a temperature, by Newton's method on the whole
-// set of equations (ln K_i and ln p) with the analytic derivatives of ln phi.
+// Phase equilibrium of the mixture model: the density at (T, p, x), and the
+// two-phase points of a feed z (bubble: z is the phase x; dew: z is the
+// phase y) by Newton's method on the whole set of equations with the
+// analytic derivatives of ln f. The unknowns are
+//   v = (ln K_1 ... ln K_n, ln T, ln p, ln rho_x, ln rho_y), K_i = y_i / x_i,
+// with one of them held at a given value: ln T or ln p for a bubble or dew
+// point, any of them along the phase envelope. The equations: ln f_i of
+// the phases equal, the incipient phase's fractions adding up to 1, each
+// phase's pressure p. The densities being unknowns, no density is solved
+// for inside a step, and the envelope may hold a density near the critical
+// point of a nearly azeotropic blend, where K and T and p all but stand still.
 #pragma once
 
+#include <Eigen/Dense>
 #include <vector>
 
 #include "engine/mixture.h"
@@ -14,23 +23,41 @@ namespace vantrel::detail {
 double mixture_density(const mixture_model& m, double T, double p, const std::vector<double>& x,
                        double rho_start);
 
-// One phase at (T, p): its density, ln phi_i, and the derivatives at
-// constant T and p: n d ln phi_i/d n_j ([i][j]) and d ln phi_i/d ln p.
-struct phase_state {
-    double rho = 0;
-    std::vector<double> ln_phi;
-    std::vector<std::vector<double>> n_derivatives;
-    std::vector<double> p_derivatives;
-};
-phase_state phase_at(const mixture_model& m, double T, double p, const std::vector<double>& x, double rho_start);
-
-// A two-phase state at T: pressure, the compositions and densities of the
-// liquid and the vapour.
+// A two-phase state: temperature, pressure, the compositions (mole
+// fractions) and densities (mol/m3) of the phases x and y; y is the vapour
+// away from the critical point.
 struct two_phase {
     double T = 0, p = 0;
     std::vector<double> x, y;
-    double rho_liquid = 0, rho_vapour = 0;
+    double rho_x = 0, rho_y = 0;
 };
+
+// The index of ln T in the unknowns of n components; ln p, ln rho_x and
+// ln rho_y follow it.
+inline int ln_T_index(std::size_t n) { return static_cast<int>(n); }
+inline int ln_p_index(std::size_t n) { return static_cast<int>(n) + 1; }
+
+// The unknowns of a two-phase state (its K_i of its own x and y).
+Eigen::VectorXd unknowns_of(const two_phase& s);
+
+// A solved point with its unknowns and their derivatives by the held
+// value (the tangent of the curve the held unknown parametrises).
+struct equilibrium_solution {
+    two_phase state;
+    Eigen::VectorXd v, dv;
+    int iterations = 0;
+};
+
+// A bubble or dew point's equations hold to this: ln f_i of both phases
+// equal, the incipient phase's fractions adding up to 1.
+inline constexpr double EQUILIBRIUM_TOLERANCE = 1e-12;
+
+// Newton's method from start with unknown `held` (index into v) at `value`;
+// iterations at most max_iterations, converged when the equations hold to
+// tolerance.
+equilibrium_solution solve_equilibrium(const mixture_model& m, const std::vector<double>& z, bool bubble,
+                                       const Eigen::VectorXd& start, int held, double value, int max_iterations,
+                                       double tolerance = EQUILIBRIUM_TOLERANCE);
 
 // The bubble point of the liquid x, or the dew point of the vapour y, at T;
 // started from Raoult's law with the components' saturation states at T

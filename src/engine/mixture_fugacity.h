@@ -25,22 +25,34 @@ std::vector<S> reducing_shares(const reducing_value<S>& r, const std::vector<S>&
 }
 
 template <class S>
-fugacity_values<S> fugacity_of(const mixture_residual<S>& r, const std::vector<S>& x) {
-    using std::log;
+share_values<S> shares_of(const mixture_residual<S>& r, const std::vector<S>& x) {
     const std::size_t n = x.size();
     const std::vector<S> V = reducing_shares(r.v_r, x), Tn = reducing_shares(r.T_r, x);
     alpha_set<S> mean;  // sum_k x_k alpha_x_k
     for (std::size_t k = 0; k < n; ++k) mean.add(x[k], r.alpha_x[k]);
     const alpha_set<S>& a = r.alpha;
-    const S z = 1 + a.d;
-    fugacity_values<S> f{std::vector<S>(n), std::vector<S>(n), std::vector<S>(n)};
+    share_values<S> q{std::vector<S>(n), std::vector<S>(n), std::vector<S>(n)};
     for (std::size_t i = 0; i < n; ++i) {
         const alpha_set<S>& ax = r.alpha_x[i];
-        f.ln_phi[i] = a.a + a.d * (1 + V[i]) + a.t * Tn[i] + ax.a - mean.a - log(z);
-        f.rho_drho[i] = a.d + (a.d + a.dd) * (1 + V[i]) + a.dt * Tn[i] + ax.d - mean.d - (a.d + a.dd) / z;
-        f.T_dT[i] = -(a.t + a.dt * (1 + V[i]) + (a.t + a.tt) * Tn[i] + ax.t - mean.t - a.dt / z);
+        q.q[i] = a.a + a.d * (1 + V[i]) + a.t * Tn[i] + ax.a - mean.a;
+        q.rho_drho[i] = a.d + (a.d + a.dd) * (1 + V[i]) + a.dt * Tn[i] + ax.d - mean.d;
+        q.T_dT[i] = -(a.t + a.dt * (1 + V[i]) + (a.t + a.tt) * Tn[i] + ax.t - mean.t);
     }
-    return f;
+    return q;
+}
+
+template <class S>
+fugacity_values<S> fugacity_of(const mixture_residual<S>& r, const std::vector<S>& x) {
+    using std::log;
+    const alpha_set<S>& a = r.alpha;
+    const S z = 1 + a.d;
+    share_values<S> q = shares_of(r, x);
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        q.q[i] -= log(z);
+        q.rho_drho[i] -= (a.d + a.dd) / z;
+        q.T_dT[i] += a.dt / z;
+    }
+    return {std::move(q.q), std::move(q.T_dT), std::move(q.rho_drho)};
 }
 
 // n (dp/d n_j) at constant T and V over rho R T: 1 + delta a_delta + n d(delta a_delta)/d n_j.
@@ -93,14 +105,13 @@ std::vector<std::vector<S>> share_x_derivatives(const mixture_residual<S>& r, co
 }
 
 template <class S>
-std::vector<std::vector<S>> fugacity_n_derivatives(const mixture_residual<S>& r, const std::vector<S>& x) {
+std::vector<std::vector<S>> share_n_derivatives(const mixture_residual<S>& r, const std::vector<S>& x) {
     const std::size_t n = x.size();
     const std::vector<S> V = reducing_shares(r.v_r, x), Tn = reducing_shares(r.T_r, x);
     const auto qx = share_x_derivatives(r, x, V, Tn);
     alpha_set<S> mean;
     for (std::size_t k = 0; k < n; ++k) mean.add(x[k], r.alpha_x[k]);
     const alpha_set<S>& a = r.alpha;
-    const S z = 1 + a.d;
     std::vector<std::vector<S>> out(n, std::vector<S>(n));
     for (std::size_t i = 0; i < n; ++i) {
         const alpha_set<S>& ai = r.alpha_x[i];
@@ -112,10 +123,20 @@ std::vector<std::vector<S>> fugacity_n_derivatives(const mixture_residual<S>& r,
             const alpha_set<S>& aj = r.alpha_x[j];
             const S q_j = a.d * (1 + V[j]) + a.t * Tn[j] + aj.a - mean.a;  // n d alpha_r/d n_j
             const S dq = q_d * (1 + V[j]) + q_t * Tn[j] + qx[i][j] - q_x_mean;
-            const S dz = (a.d + a.dd) * (1 + V[j]) + a.dt * Tn[j] + aj.d - mean.d;  // n d(delta a_delta)/d n_j
-            out[i][j] = q_j + dq - dz / z;
+            out[i][j] = q_j + dq;
         }
     }
+    return out;
+}
+
+template <class S>
+std::vector<std::vector<S>> fugacity_n_derivatives(const mixture_residual<S>& r, const std::vector<S>& x) {
+    std::vector<std::vector<S>> out = share_n_derivatives(r, x);
+    const std::vector<S> p_n = pressure_n_derivatives(r, x);
+    const S z = 1 + r.alpha.d;
+    // n d ln Z/d n_j = n d(delta a_delta)/d n_j / Z = (p_n_j - Z)/Z
+    for (auto& row : out)
+        for (std::size_t j = 0; j < row.size(); ++j) row[j] -= (p_n[j] - z) / z;
     return out;
 }
 
