@@ -181,10 +181,12 @@ template <class S>
 class residual_at_tau {
 public:
     residual_at_tau(const residual_model& m, const S& tau) : m_(m), tau_(tau), inv_tau_(1 / tau) {
+        using std::log;
+        const S ln_tau = log(tau);
         power_tau_.reserve(m.power_.size());
-        for (const auto& k : m.power_) power_tau_.push_back(power(tau, -k.t));
-        for (const auto& k : m.gaussian_) gaussian_tau_.push_back(power(tau, -k.t));
-        for (const auto& k : m.nonanalytic_) nonanalytic_tau_.push_back(power(tau, -k.t));
+        for (const auto& k : m.power_) power_tau_.push_back(tau_power(ln_tau, -k.t));
+        for (const auto& k : m.gaussian_) gaussian_tau_.push_back(tau_power(ln_tau, -k.t));
+        for (const auto& k : m.nonanalytic_) nonanalytic_tau_.push_back(tau_power(ln_tau, -k.t));
         for (const auto& k : m.lemmon_) lemmon_tau_.push_back(lemmon_tau(k, inv_tau_));
         for (const auto& k : m.gao_) gao_tau_.push_back(gao_tau(k, inv_tau_));
     }
@@ -205,6 +207,13 @@ public:
     const S& tau() const { return tau_; }
 
 private:
+    // tau^y as power() gives it, bit for bit, its ln tau taken once.
+    S tau_power(const S& ln_tau, double y) const {
+        using std::exp;
+        if (std::fabs(y) <= 2147483647.0 && std::nearbyint(y) == y) return power(tau_, y);
+        return exp(S(y) * ln_tau);
+    }
+
     void add_power_terms(basic_residual_derivatives<S>& a, const S& omega, const whole_powers<S>& dp) const {
         using std::exp;
         const std::size_t n_shared = m_.shared_g_.size();

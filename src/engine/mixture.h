@@ -16,6 +16,7 @@
 // of one consistent ideal-gas limit for every composition.
 #pragma once
 
+#include <boost/container/small_vector.hpp>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -26,6 +27,14 @@
 #include "engine/mixture_data.h"
 
 namespace vantrel::detail {
+
+// Values per component, and per pair of components, held inline up to a
+// blend's usual size: a solver's step allocates nothing for them.
+inline constexpr std::size_t INLINE_COMPONENTS = 6;
+template <class S>
+using per_component = boost::container::small_vector<S, INLINE_COMPONENTS>;
+template <class S>
+using per_pair = boost::container::small_vector<per_component<S>, INLINE_COMPONENTS>;
 
 // Universal gas constant, J/(mol K) (CODATA 2018, exact in the SI since 2019).
 inline constexpr double R_MIXTURE = 8.314462618;
@@ -74,8 +83,8 @@ struct reducing_pair {
 template <class S>
 struct reducing_value {
     S y{};
-    std::vector<S> y_x;
-    std::vector<std::vector<S>> y_xx;
+    per_component<S> y_x;
+    per_pair<S> y_xx;
 };
 
 class reducing_function {
@@ -86,7 +95,7 @@ public:
     template <class S>
     reducing_value<S> at(const std::vector<S>& x) const {
         const std::size_t n = x.size();
-        reducing_value<S> r{S(0), std::vector<S>(n, S(0)), std::vector<std::vector<S>>(n, std::vector<S>(n, S(0)))};
+        reducing_value<S> r{S(0), per_component<S>(n, S(0)), per_pair<S>(n, per_component<S>(n, S(0)))};
         for (std::size_t i = 0; i < n; ++i) {
             r.y += x[i] * x[i] * y[i];
             r.y_x[i] += 2 * x[i] * y[i];
@@ -176,8 +185,8 @@ struct mixture_residual {
     S T{}, rho{}, delta{}, tau{};
     reducing_value<S> T_r, v_r;
     alpha_set<S> alpha;
-    std::vector<alpha_set<S>> alpha_x;
-    std::vector<std::vector<S>> alpha_xx;
+    per_component<alpha_set<S>> alpha_x;
+    per_pair<S> alpha_xx;
 };
 
 // The model at one temperature and composition: the reducing values and the
@@ -187,7 +196,7 @@ template <class S>
 class mixture_evaluator {
 public:
     mixture_evaluator(const mixture_model& m, const S& T, const std::vector<S>& x)
-        : m_(m), T_(T), x_(x), T_r_(m.T_r.at(x)), v_r_(m.v_r.at(x)), tau_(T_r_.y / T) {
+        : m_(m), T_(T), x_(x.begin(), x.end()), T_r_(m.T_r.at(x)), v_r_(m.v_r.at(x)), tau_(T_r_.y / T) {
         const S inverse = 1 / tau_;
         pure_.reserve(x.size());
         for (const auto& c : m.components) pure_.emplace_back(c.fluid->residual, inverse);
@@ -211,7 +220,7 @@ public:
         mixture_residual<S> r{T_, rho, rho * v_r_.y, tau_, T_r_, v_r_, {}, {}, {}};
         const std::size_t n = x_.size();
         r.alpha_x.resize(n);
-        r.alpha_xx.assign(n, std::vector<S>(n, S(0)));
+        r.alpha_xx.assign(n, per_component<S>(n, S(0)));
         for (std::size_t i = 0; i < n; ++i) {
             r.alpha_x[i] = set_of(pure_[i], r.delta);
             r.alpha.add(x_[i], r.alpha_x[i]);
@@ -237,10 +246,10 @@ private:
 
     const mixture_model& m_;
     S T_;
-    std::vector<S> x_;
+    per_component<S> x_;
     reducing_value<S> T_r_, v_r_;
     S tau_;
-    std::vector<residual_at_tau<S>> pure_, departures_;
+    boost::container::small_vector<residual_at_tau<S>, 2 * INLINE_COMPONENTS> pure_, departures_;
 };
 
 template <class S>
@@ -259,7 +268,7 @@ S pressure_of(const mixture_residual<S>& r) {
 // constant composition.
 template <class S>
 struct fugacity_values {
-    std::vector<S> ln_phi, T_dT, rho_drho;
+    per_component<S> ln_phi, T_dT, rho_drho;
 };
 
 template <class S>
@@ -270,7 +279,7 @@ fugacity_values<S> fugacity_of(const mixture_residual<S>& r, const std::vector<S
 // (a liquid taken to a negative pressure by a solver's step).
 template <class S>
 struct share_values {
-    std::vector<S> q, rho_drho, T_dT;
+    per_component<S> q, rho_drho, T_dT;
 };
 
 template <class S>
@@ -278,11 +287,11 @@ share_values<S> shares_of(const mixture_residual<S>& r, const std::vector<S>& x)
 
 // n dq_i/d n_j at constant T and V: [i][j].
 template <class S>
-std::vector<std::vector<S>> share_n_derivatives(const mixture_residual<S>& r, const std::vector<S>& x);
+per_pair<S> share_n_derivatives(const mixture_residual<S>& r, const std::vector<S>& x);
 
 // n d(ln phi_i)/d n_j at constant T and V: [i][j].
 template <class S>
-std::vector<std::vector<S>> fugacity_n_derivatives(const mixture_residual<S>& r, const std::vector<S>& x);
+per_pair<S> fugacity_n_derivatives(const mixture_residual<S>& r, const std::vector<S>& x);
 
 }  // namespace vantrel::detail
 

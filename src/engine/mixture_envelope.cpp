@@ -8,7 +8,7 @@ namespace vantrel::detail {
 namespace {
 
 constexpr double FIRST_STEP = 0.05;  // arc length in the unknowns
-constexpr double LONGEST_STEP = 0.5;
+constexpr double LONGEST_STEP = 0.25;
 // Near the critical point (ln (rho_x / rho_y) within NEAR_CRITICAL_APART), where the
 // critical point, cricondenbar and cricondentherm are interpolated: steps
 // of at most NEAR_CRITICAL_STEP.

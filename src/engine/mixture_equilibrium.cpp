@@ -21,30 +21,37 @@ constexpr int EQUILIBRIUM_ITERATIONS = 100;  // as the message says
 // x_k (delta_kj - x_j), i.e. n d/d n_j at constant T and V less rho d/d rho
 // ([i][j] and [j]).
 struct phase_terms {
-    std::vector<double> G, G_rho, G_T;
-    std::vector<std::vector<double>> G_x;
+    per_component<double> G, G_rho, G_T;
+    per_pair<double> G_x;
     double P = 0, P_rho = 0, P_T = 0, P_p = 0;
-    std::vector<double> P_x;
+    per_component<double> P_x;
 };
 
-phase_terms phase_at(const mixture_model& m, double T, double p, double rho, const std::vector<double>& x) {
+// Without the Jacobian: G and P only.
+phase_terms phase_at(const mixture_model& m, double T, double p, double rho, const std::vector<double>& x,
+                     bool jacobian) {
     const auto r = mixture_evaluator<double>(m, T, x).at(rho);
     const auto q = shares_of(r, x);
-    const auto q_n = share_n_derivatives(r, x);
-    const auto p_n = pressure_n_derivatives(r, x);
     const alpha_set<double>& a = r.alpha;
     const double z = 1 + a.d;
     const std::size_t n = x.size();
-    phase_terms t{std::vector<double>(n), std::vector<double>(n), std::vector<double>(n),
-                  std::vector<std::vector<double>>(n, std::vector<double>(n)), 0, 0, 0, 0, std::vector<double>(n)};
+    phase_terms t;
     const double ideal = p / (rho * R_MIXTURE * T), scale = 1 / (1 + std::fabs(a.d));
     t.P = scale * (z - ideal);
+    t.G.resize(n);
+    for (std::size_t i = 0; i < n; ++i) t.G[i] = std::log(rho) + q.q[i];
+    if (!jacobian) return t;
+    const auto q_n = share_n_derivatives(r, x);
+    const auto p_n = pressure_n_derivatives(r, x);
+    t.G_rho.resize(n);
+    t.G_T.resize(n);
+    t.G_x.assign(n, per_component<double>(n));
+    t.P_x.resize(n);
     t.P_rho = scale * (a.d + a.dd + ideal);
     t.P_T = scale * (ideal - a.dt);
     t.P_p = -scale * ideal;
     for (std::size_t j = 0; j < n; ++j) t.P_x[j] = scale * (p_n[j] - z - a.d - a.dd);
     for (std::size_t i = 0; i < n; ++i) {
-        t.G[i] = std::log(rho) + q.q[i];
         t.G_rho[i] = 1 + q.rho_drho[i];
         t.G_T[i] = q.T_dT[i];
         for (std::size_t j = 0; j < n; ++j) t.G_x[i][j] = q_n[i][j] - q.rho_drho[i];
@@ -54,7 +61,7 @@ phase_terms phase_at(const mixture_model& m, double T, double p, double rho, con
 
 // The equations at v, F_i = ln K_i + G_i(y) - G_i(x), F_n = sum w - 1 of
 // the incipient phase w (bubble: w = z K; dew: w = z/K), F_n+1, F_n+2 =
-// P(x), P(y), and F_n+3 = v_held - value, with their Jacobian.
+// P(x), P(y), and F_n+3 = v_held - value, with their Jacobian if asked for.
 struct newton_system {
     Eigen::VectorXd F;
     Eigen::MatrixXd J;
@@ -62,42 +69,45 @@ struct newton_system {
 };
 
 newton_system equations(const mixture_model& m, const std::vector<double>& z, bool bubble, const Eigen::VectorXd& v,
-                        int held, double value) {
+                        int held, double value, bool jacobian) {
     const std::size_t n = z.size();
-    std::vector<double> w(n), wn(n);
+    per_component<double> w(n);
+    std::vector<double> wn(n);
     double sum = 0;
     for (std::size_t i = 0; i < n; ++i) sum += w[i] = bubble ? z[i] * std::exp(v(i)) : z[i] / std::exp(v(i));
     for (std::size_t i = 0; i < n; ++i) wn[i] = w[i] / sum;
     const double T = std::exp(v(n)), p = std::exp(v(n + 1));
     newton_system s{Eigen::VectorXd(n + 4), Eigen::MatrixXd::Zero(n + 4, n + 4),
                     {T, p, bubble ? z : wn, bubble ? wn : z, std::exp(v(n + 2)), std::exp(v(n + 3))}};
-    const phase_terms X = phase_at(m, T, p, s.state.rho_x, s.state.x);
-    const phase_terms Y = phase_at(m, T, p, s.state.rho_y, s.state.y);
+    const phase_terms X = phase_at(m, T, p, s.state.rho_x, s.state.x, jacobian);
+    const phase_terms Y = phase_at(m, T, p, s.state.rho_y, s.state.y, jacobian);
+    for (std::size_t i = 0; i < n; ++i) s.F(i) = v(i) + Y.G[i] - X.G[i];
+    s.F(n) = sum - 1;
+    s.F(n + 1) = X.P;
+    s.F(n + 2) = Y.P;
+    s.F(n + 3) = v(held) - value;
+    if (!jacobian) return s;
     // The incipient phase's composition moves with ln K_j: dx_k = sign wn_k (delta_kj - wn_j).
     const double sign = bubble ? 1 : -1;
     const phase_terms& incipient = bubble ? Y : X;
     const double side = bubble ? 1 : -1;  // the incipient phase's G enters F with this sign
     for (std::size_t i = 0; i < n; ++i) {
-        s.F(i) = v(i) + Y.G[i] - X.G[i];
         for (std::size_t j = 0; j < n; ++j) s.J(i, j) = (i == j) + side * sign * wn[j] * incipient.G_x[i][j];
         s.J(i, n) = Y.G_T[i] - X.G_T[i];
         s.J(i, n + 2) = -X.G_rho[i];
         s.J(i, n + 3) = Y.G_rho[i];
         s.J(n, i) = sign * w[i];
     }
-    s.F(n) = sum - 1;
     const phase_terms* phases[2] = {&X, &Y};
     for (int k = 0; k < 2; ++k) {
         const phase_terms& ph = *phases[k];
         const std::size_t row = n + 1 + k;
-        s.F(row) = ph.P;
         s.J(row, n) = ph.P_T;
         s.J(row, n + 1) = ph.P_p;
         s.J(row, n + 2 + k) = ph.P_rho;
         if (&ph == &incipient)
             for (std::size_t j = 0; j < n; ++j) s.J(row, j) = sign * wn[j] * ph.P_x[j];
     }
-    s.F(n + 3) = v(held) - value;
     s.J(n + 3, held) = 1;
     return s;
 }
@@ -184,17 +194,25 @@ equilibrium_solution solve_equilibrium(const mixture_model& m, const std::vector
     const std::size_t n = z.size();
     Eigen::VectorXd v = start;
     v(held) = value;
+    Eigen::PartialPivLU<Eigen::MatrixXd> lu;
+    // After a step small enough for the next to be of the order of its
+    // square, the equations alone are evaluated: the check that they hold.
+    bool check_only = false;
     for (int it = 1; it <= max_iterations; ++it) {
-        const newton_system s = equations(m, z, bubble, v, held, value);
-        const auto lu = s.J.partialPivLu();
+        newton_system s = equations(m, z, bubble, v, held, value, !check_only);
         if (s.F.cwiseAbs().maxCoeff() < tolerance) {
+            if (!check_only) lu.compute(s.J);
             Eigen::VectorXd e = Eigen::VectorXd::Zero(n + 4);
             e(n + 3) = 1;
-            return {s.state, v, lu.solve(e), it};
+            return {s.state, v, lu.solve(e), it};  // the tangent of the last Jacobian
         }
+        if (check_only) s = equations(m, z, bubble, v, held, value, true);
+        lu.compute(s.J);
         Eigen::VectorXd dv = lu.solve(-s.F);
         if (!dv.allFinite()) throw error(error_kind::no_convergence, message_id::equilibrium_singular);
-        v += step_scale(dv, n) * dv;
+        const double scale = step_scale(dv, n);
+        v += scale * dv;
+        check_only = scale == 1 && dv.cwiseAbs().maxCoeff() < 1e-7;
     }
     throw error(error_kind::no_convergence, message_id::equilibrium_no_convergence);
 }

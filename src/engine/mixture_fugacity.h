@@ -16,10 +16,10 @@ namespace vantrel::detail {
 
 // (dY/dx_i - sum_k x_k dY/dx_k) / Y of a reducing function.
 template <class S>
-std::vector<S> reducing_shares(const reducing_value<S>& r, const std::vector<S>& x) {
+per_component<S> reducing_shares(const reducing_value<S>& r, const std::vector<S>& x) {
     S mean(0);
     for (std::size_t k = 0; k < x.size(); ++k) mean += x[k] * r.y_x[k];
-    std::vector<S> out(x.size());
+    per_component<S> out(x.size());
     for (std::size_t i = 0; i < x.size(); ++i) out[i] = (r.y_x[i] - mean) / r.y;
     return out;
 }
@@ -27,11 +27,11 @@ std::vector<S> reducing_shares(const reducing_value<S>& r, const std::vector<S>&
 template <class S>
 share_values<S> shares_of(const mixture_residual<S>& r, const std::vector<S>& x) {
     const std::size_t n = x.size();
-    const std::vector<S> V = reducing_shares(r.v_r, x), Tn = reducing_shares(r.T_r, x);
+    const per_component<S> V = reducing_shares(r.v_r, x), Tn = reducing_shares(r.T_r, x);
     alpha_set<S> mean;  // sum_k x_k alpha_x_k
     for (std::size_t k = 0; k < n; ++k) mean.add(x[k], r.alpha_x[k]);
     const alpha_set<S>& a = r.alpha;
-    share_values<S> q{std::vector<S>(n), std::vector<S>(n), std::vector<S>(n)};
+    share_values<S> q{per_component<S>(n), per_component<S>(n), per_component<S>(n)};
     for (std::size_t i = 0; i < n; ++i) {
         const alpha_set<S>& ax = r.alpha_x[i];
         q.q[i] = a.a + a.d * (1 + V[i]) + a.t * Tn[i] + ax.a - mean.a;
@@ -57,13 +57,13 @@ fugacity_values<S> fugacity_of(const mixture_residual<S>& r, const std::vector<S
 
 // n (dp/d n_j) at constant T and V over rho R T: 1 + delta a_delta + n d(delta a_delta)/d n_j.
 template <class S>
-std::vector<S> pressure_n_derivatives(const mixture_residual<S>& r, const std::vector<S>& x) {
+per_component<S> pressure_n_derivatives(const mixture_residual<S>& r, const std::vector<S>& x) {
     const std::size_t n = x.size();
-    const std::vector<S> V = reducing_shares(r.v_r, x), Tn = reducing_shares(r.T_r, x);
+    const per_component<S> V = reducing_shares(r.v_r, x), Tn = reducing_shares(r.T_r, x);
     S mean(0);
     for (std::size_t k = 0; k < n; ++k) mean += x[k] * r.alpha_x[k].d;
     const alpha_set<S>& a = r.alpha;
-    std::vector<S> out(n);
+    per_component<S> out(n);
     for (std::size_t j = 0; j < n; ++j)
         out[j] = 1 + a.d + (a.d + a.dd) * (1 + V[j]) + a.dt * Tn[j] + r.alpha_x[j].d - mean;
     return out;
@@ -71,11 +71,11 @@ std::vector<S> pressure_n_derivatives(const mixture_residual<S>& r, const std::v
 
 // d/dx_j of the shares of reducing_shares: [i][j].
 template <class S>
-std::vector<std::vector<S>> reducing_share_derivatives(const reducing_value<S>& r, const std::vector<S>& x) {
+per_pair<S> reducing_share_derivatives(const reducing_value<S>& r, const std::vector<S>& x) {
     const std::size_t n = x.size();
     S mean(0);
     for (std::size_t k = 0; k < n; ++k) mean += x[k] * r.y_x[k];
-    std::vector<std::vector<S>> out(n, std::vector<S>(n));
+    per_pair<S> out(n, per_component<S>(n));
     for (std::size_t j = 0; j < n; ++j) {
         S mean_j = r.y_x[j];  // d(sum_k x_k Y_x_k)/dx_j
         for (std::size_t k = 0; k < n; ++k) mean_j += x[k] * r.y_xx[k][j];
@@ -87,12 +87,12 @@ std::vector<std::vector<S>> reducing_share_derivatives(const reducing_value<S>& 
 
 // n d(alpha_r)/d n_i = q_i and its derivatives by x_j: [i][j].
 template <class S>
-std::vector<std::vector<S>> share_x_derivatives(const mixture_residual<S>& r, const std::vector<S>& x,
-                                                const std::vector<S>& V, const std::vector<S>& Tn) {
+per_pair<S> share_x_derivatives(const mixture_residual<S>& r, const std::vector<S>& x,
+                                                const per_component<S>& V, const per_component<S>& Tn) {
     const std::size_t n = x.size();
     const auto dV = reducing_share_derivatives(r.v_r, x), dT = reducing_share_derivatives(r.T_r, x);
     const alpha_set<S>& a = r.alpha;
-    std::vector<std::vector<S>> out(n, std::vector<S>(n));
+    per_pair<S> out(n, per_component<S>(n));
     for (std::size_t j = 0; j < n; ++j) {
         S mean_xx(0);  // sum_k x_k alpha_x_k x_j
         for (std::size_t k = 0; k < n; ++k) mean_xx += x[k] * r.alpha_xx[k][j];
@@ -105,14 +105,14 @@ std::vector<std::vector<S>> share_x_derivatives(const mixture_residual<S>& r, co
 }
 
 template <class S>
-std::vector<std::vector<S>> share_n_derivatives(const mixture_residual<S>& r, const std::vector<S>& x) {
+per_pair<S> share_n_derivatives(const mixture_residual<S>& r, const std::vector<S>& x) {
     const std::size_t n = x.size();
-    const std::vector<S> V = reducing_shares(r.v_r, x), Tn = reducing_shares(r.T_r, x);
+    const per_component<S> V = reducing_shares(r.v_r, x), Tn = reducing_shares(r.T_r, x);
     const auto qx = share_x_derivatives(r, x, V, Tn);
     alpha_set<S> mean;
     for (std::size_t k = 0; k < n; ++k) mean.add(x[k], r.alpha_x[k]);
     const alpha_set<S>& a = r.alpha;
-    std::vector<std::vector<S>> out(n, std::vector<S>(n));
+    per_pair<S> out(n, per_component<S>(n));
     for (std::size_t i = 0; i < n; ++i) {
         const alpha_set<S>& ai = r.alpha_x[i];
         const S q_d = (a.d + a.dd) * (1 + V[i]) + a.dt * Tn[i] + ai.d - mean.d;  // delta dq_i/d delta
@@ -130,9 +130,9 @@ std::vector<std::vector<S>> share_n_derivatives(const mixture_residual<S>& r, co
 }
 
 template <class S>
-std::vector<std::vector<S>> fugacity_n_derivatives(const mixture_residual<S>& r, const std::vector<S>& x) {
-    std::vector<std::vector<S>> out = share_n_derivatives(r, x);
-    const std::vector<S> p_n = pressure_n_derivatives(r, x);
+per_pair<S> fugacity_n_derivatives(const mixture_residual<S>& r, const std::vector<S>& x) {
+    per_pair<S> out = share_n_derivatives(r, x);
+    const per_component<S> p_n = pressure_n_derivatives(r, x);
     const S z = 1 + r.alpha.d;
     // n d ln Z/d n_j = n d(delta a_delta)/d n_j / Z = (p_n_j - Z)/Z
     for (auto& row : out)
