@@ -140,6 +140,38 @@ struct bubble_dew {
     std::optional<double> bubble, dew;
 };
 
+// A component of a mixture: its fluid's agent name and its share.
+struct component {
+    std::string agent;
+    double mass_fraction = 0, mole_fraction = 0;
+};
+
+// A bubble point (the fluid's own composition is the liquid) or dew point
+// (it is the vapour): temperature and pressure, both phases' density,
+// enthalpy and entropy, and the incipient phase's composition (the first
+// bubble of vapour, the first drop of liquid) in the order of components().
+struct equilibrium_point {
+    double T = 0, p = 0;                // K, Pa
+    double rho_liquid = 0, rho_vapour = 0;  // kg/m3
+    double h_liquid = 0, h_vapour = 0;      // J/kg
+    double s_liquid = 0, s_vapour = 0;      // J/(kg K)
+    std::vector<double> incipient_mole, incipient_mass;  // fractions
+};
+
+// A mixture's phase envelope: the dew line from the lower limit up to the
+// critical point and the bubble line from it back down, as traced (the
+// points the trace solved, each line in the order of rising pressure), and
+// its extremes. Bubble and dew points are refused from T_refused or
+// p_refused up, the neighbourhood of the critical point where the two
+// phases all but coincide (documented in the README).
+struct phase_envelope {
+    std::vector<equilibrium_point> dew, bubble;
+    double T_critical = 0, p_critical = 0, rho_critical = 0;  // K, Pa, kg/m3
+    double T_cricondenbar = 0, p_cricondenbar = 0;
+    double T_cricondentherm = 0, p_cricondentherm = 0;
+    double T_refused = 0, p_refused = 0;
+};
+
 // Where h and s count from. Every state, saturation state and cycle of a
 // fluid loaded with one of them sees the same shift of h and s:
 //   configured  as the fluid's configuration has it (h_shift, s_shift of
@@ -148,8 +180,8 @@ struct bubble_dew {
 //   ashrae      h = 0, s = 0 for the saturated liquid at -40 C;
 //   nbp         h = 0, s = 0 for the saturated liquid at 101325 Pa;
 //   equation    the equation's own (the configuration without h_shift, s_shift).
-// A blend with bubble and dew lines takes its saturated liquid on the bubble
-// line. A fluid without that saturated liquid (below its lower limit, above
+// A blend with bubble and dew lines, and a mixture, takes its saturated
+// liquid on the bubble line (a mixture's configured one is IIR). A fluid without that saturated liquid (below its lower limit, above
 // its critical point: water has no IIR or ASHRAE state, carbon dioxide no
 // NBP) refuses the reference state with an error of kind input.
 enum class reference_state { configured, iir, ashrae, nbp, equation };
@@ -169,12 +201,28 @@ public:
     static fluid load(const std::filesystem::path& data_dir, const std::string& agent,
                       reference_state ref = reference_state::configured);
 
-    // The fluid a user's name means in a data directory (find_fluid); an
-    // unknown name is an error of kind data listing the closest known names.
+    // The fluid a user's name means in a data directory: a pure fluid or
+    // pseudo-pure blend (find_fluid), a predefined mixture of
+    // mixtures/blends.txt ("R454B", "R407C.mix"), or a mixture typed as its
+    // components' names and mass fractions, "R32:0.689+R1234yf:0.311"
+    // (fractions adding up to 1 within 1e-6). An unknown name is an error of
+    // kind data listing the closest known names.
     static fluid by_name(const std::filesystem::path& data_dir, const std::string& name,
                          reference_state ref = reference_state::configured);
 
     const fluid_info& info() const;
+
+    // A mixture of the multi-fluid model: its components (a pure fluid has
+    // none), bubble and dew points and phase envelope. For a mixture, at()
+    // is refused for now (kind input), and the saturation functions give
+    // nothing; bubble_dew_at_T and _at_p give its bubble and dew lines.
+    bool is_mixture() const { return mixture_ != nullptr; }
+    const std::vector<component>& components() const;
+    equilibrium_point bubble_at_T(double T) const;
+    equilibrium_point bubble_at_p(double p) const;
+    equilibrium_point dew_at_T(double T) const;
+    equilibrium_point dew_at_p(double p) const;
+    const phase_envelope& envelope() const;
 
     // The state named by pair (the values in SI units, in the pair's order).
     state at(input_pair pair, double first, double second, extras with = extras::glide) const;
@@ -190,13 +238,17 @@ public:
     // Residual derivatives at density rho (kg/m3) and temperature T (K).
     residual_derivatives derivatives(double rho, double T) const;
 
-    // The loaded equations and tables, opaque outside the library.
+    // The loaded equations and tables, opaque outside the library: a pure
+    // fluid's model, or a mixture.
     class model;
+    class mixture;
     explicit fluid(std::shared_ptr<const model> m) : model_(std::move(m)) {}
+    explicit fluid(std::shared_ptr<const mixture> m) : mixture_(std::move(m)) {}
     const model& data() const { return *model_; }
 
 private:
     std::shared_ptr<const model> model_;
+    std::shared_ptr<const mixture> mixture_;
 };
 
 // A single-stage vapour-compression cycle. Subcritical: evaporation and
@@ -260,6 +312,15 @@ std::filesystem::path default_data_directory();
 // The fluids of a data directory (one sub-directory each, holding
 // config.txt), sorted by agent name, with what their configurations state.
 std::vector<fluid_info> list_fluids(const std::filesystem::path& data_dir);
+
+// The predefined mixtures of a data directory (mixtures/blends.txt), in its
+// order, each with its components; its fluid_info as fluid::by_name gives it
+// (the envelope traced to find the critical point). None without the file.
+struct blend_info {
+    fluid_info info;
+    std::vector<component> components;
+};
+std::vector<blend_info> list_blends(const std::filesystem::path& data_dir);
 
 // The agent a user's name means in a data directory: a fluid's directory
 // name itself, else the fluid whose directory name or one of whose aliases

@@ -8,6 +8,7 @@
 #include "engine/files.h"
 #include "engine/flash.h"
 #include "engine/fpu.h"
+#include "engine/mixture_fluid.h"
 #include "engine/reference.h"
 #include "engine/states.h"
 #include "engine/text.h"
@@ -246,11 +247,44 @@ fluid fluid::load(const std::filesystem::path& data_dir, const std::string& agen
     return fluid(with_reference(load_fluid((data_dir / agent).string()), ref));
 }
 
-const fluid_info& fluid::info() const { return model_->info; }
+const fluid_info& fluid::info() const { return mixture_ ? mixture_->info : model_->info; }
+
+namespace {
+
+[[noreturn]] void no_mixture_states(const fluid_info& i) {
+    throw error(error_kind::input, message_id::mixture_states_unavailable, {text_value(i.agent)});
+}
+
+// A mixture's bubble or dew value where it has one; nothing outside its
+// two-phase range and in the critical neighbourhood.
+template <class F>
+std::optional<double> where_defined(F f) {
+    try {
+        return f();
+    } catch (const error& e) {
+        if (e.kind() != error_kind::input && e.kind() != error_kind::near_critical) throw;
+        clear_fp();
+        return std::nullopt;
+    }
+}
+
+bubble_dew mixture_lines(const fluid::mixture& m, bool at_T, double v) {
+    const mixture_fluid& f = m.fluid;
+    const auto value = [&](saturation_side side) {
+        return where_defined([&] {
+            const two_phase s = at_T ? saturation_at_T(f, side, v) : saturation_at_p(f, side, v);
+            return at_T ? s.p : s.T;
+        });
+    };
+    return {value(saturation_side::bubble), value(saturation_side::dew)};
+}
+
+}  // namespace
 
 state fluid::at(input_pair pair, double first, double second, extras with) const {
     fp_guard guard;
     require_pair(pair, first, second);
+    if (mixture_) no_mixture_states(mixture_->info);
     const fluid_data& f = *model_;
     auto [st, s] = checked_state(f, pair, first, second);
     if (with != extras::none) add_saturation(f, st, s);
@@ -264,6 +298,7 @@ state fluid::at(input_pair pair, double first, double second, extras with) const
 std::optional<saturation> fluid::saturation_at_T(double T) const {
     fp_guard guard;
     require_temperature(T);
+    if (mixture_) return std::nullopt;
     const auto sp = saturated_states(*model_, given::T, T);
     if (!sp) return std::nullopt;
     return make_saturation(*model_, *sp);
@@ -272,6 +307,7 @@ std::optional<saturation> fluid::saturation_at_T(double T) const {
 std::optional<saturation> fluid::saturation_at_p(double p) const {
     fp_guard guard;
     require_pressure(p);
+    if (mixture_) return std::nullopt;
     const auto sp = saturated_states(*model_, given::p, p);
     if (!sp) return std::nullopt;
     return make_saturation(*model_, *sp);
@@ -280,18 +316,19 @@ std::optional<saturation> fluid::saturation_at_p(double p) const {
 bubble_dew fluid::bubble_dew_at_T(double T) const {
     fp_guard guard;
     require_temperature(T);
-    return checked(lines_at_T(*model_, T));
+    return checked(mixture_ ? mixture_lines(*mixture_, true, T) : lines_at_T(*model_, T));
 }
 
 bubble_dew fluid::bubble_dew_at_p(double p) const {
     fp_guard guard;
     require_pressure(p);
-    return checked(lines_at_p(*model_, p));
+    return checked(mixture_ ? mixture_lines(*mixture_, false, p) : lines_at_p(*model_, p));
 }
 
 residual_derivatives fluid::derivatives(double rho, double T) const {
     fp_guard guard;
     require_temperature(T);
+    if (mixture_) no_mixture_states(mixture_->info);
     const residual_derivatives a = model_->residual.at(rho / model_->cfg.rho_div, T / model_->cfg.tau_div);
     check_fp();
     for (double v : {a.z_minus_1, a.p_rho, a.p_T, a.h, a.s, a.cv}) finite(v);
@@ -299,15 +336,6 @@ residual_derivatives fluid::derivatives(double rho, double T) const {
 }
 
 namespace {
-
-// A name as names are compared: lower case, "r-" before a digit read as "r".
-std::string name_key(std::string_view name) {
-    std::string key;
-    for (const char c : name) key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (key.size() > 2 && key[0] == 'r' && key[1] == '-' && std::isdigit(static_cast<unsigned char>(key[2])))
-        key.erase(1, 1);
-    return key;
-}
 
 std::size_t edit_distance(const std::string& a, const std::string& b) {
     std::vector<std::size_t> row(b.size() + 1);
@@ -324,14 +352,16 @@ std::size_t edit_distance(const std::string& a, const std::string& b) {
     return row[b.size()];
 }
 
-// The three agents whose name or an alias comes closest to name.
-std::string closest_names(const std::vector<fluid_info>& infos, const std::string& name) {
+// The three agents or blends whose name or an alias comes closest to name.
+std::string closest_names(const std::vector<fluid_info>& infos, const std::vector<std::string>& blends,
+                          const std::string& name) {
     std::vector<std::pair<std::size_t, std::string>> ranked;
     for (const fluid_info& i : infos) {
         std::size_t d = edit_distance(name_key(name), name_key(i.agent));
         for (const auto& a : i.aliases) d = std::min(d, edit_distance(name_key(name), name_key(a)));
         ranked.emplace_back(d, i.agent);
     }
+    for (const auto& b : blends) ranked.emplace_back(edit_distance(name_key(name), name_key(b)), b);
     std::sort(ranked.begin(), ranked.end());
     std::string out;
     for (std::size_t k = 0; k < ranked.size() && k < 3; ++k) out += (k ? ", " : "") + ranked[k].second;
@@ -363,15 +393,19 @@ std::optional<std::string> find_fluid(const std::filesystem::path& data_dir, con
 }
 
 fluid fluid::by_name(const std::filesystem::path& data_dir, const std::string& name, reference_state ref) {
+    fp_guard guard;
+    if (name.find(':') != std::string::npos) return fluid(find_mixture(data_dir, name, ref));
     check_plain_name(name);
     if (is_fluid_directory(data_dir, name)) return load(data_dir, name, ref);
     // The configurations are read once, for the match or the closest names.
     const auto infos = list_fluids(data_dir);
     if (const auto agent = matching(infos, name)) return load(data_dir, *agent, ref);
-    if (infos.empty())
+    if (auto m = find_mixture(data_dir, name, ref)) return fluid(std::move(m));
+    const auto blends = blend_names(data_dir);
+    if (infos.empty() && blends.empty())
         throw error(error_kind::data, message_id::fluid_not_found, {text_value(name), text_value(data_dir.string())});
     throw error(error_kind::data, message_id::fluid_not_found_closest,
-                {text_value(name), text_value(data_dir.string()), text_value(closest_names(infos, name))});
+                {text_value(name), text_value(data_dir.string()), text_value(closest_names(infos, blends, name))});
 }
 
 std::vector<fluid_info> list_fluids(const std::filesystem::path& data_dir) {

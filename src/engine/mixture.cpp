@@ -75,6 +75,30 @@ double ideal_alpha(const mixture_model& m, double T, double rho, const std::vect
     return a;
 }
 
+molar_caloric caloric_of(const mixture_model& m, double T, double rho, const std::vector<double>& x) {
+    const alpha_set<double> a = mixture_evaluator<double>(m, T, x).alpha(rho);
+    molar_caloric c{R_MIXTURE * T * (a.t + a.d), R_MIXTURE * (a.t - a.a)};
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        if (x[i] == 0) continue;
+        const mixture_component& k = m.components[i];
+        const config& cfg = k.fluid->cfg;
+        const ideal_values v = k.fluid->ideal->at(T);
+        const double rho_mass = rho * k.M;
+        // The density term of the entropy as the fluid's states take it.
+        const double s_rho = k.fluid->ideal->helmholtz() ? std::log(cfg.rho_cr / rho_mass)
+                                                          : std::log(ATMOSPHERE / (cfg.R * rho_mass * T));
+        c.h += x[i] * k.M * v.h;
+        c.s += x[i] * (k.M * (v.s + cfg.R * s_rho) - R_MIXTURE * std::log(x[i]));
+    }
+    return c;
+}
+
+double molar_mass(const mixture_model& m, const std::vector<double>& x) {
+    double M = 0;
+    for (std::size_t i = 0; i < x.size(); ++i) M += x[i] * m.components[i].M;
+    return M;
+}
+
 std::vector<double> mole_fractions(const mixture_model& m, const std::vector<double>& w) {
     std::vector<double> x(w.size());
     double sum = 0;

@@ -174,6 +174,18 @@ blend_model load_blend(const std::string& data_dir, const std::string& name);
 // in its own reference state (that of the loaded fluid).
 double ideal_alpha(const mixture_model& m, double T, double rho, const std::vector<double>& x);
 
+// Enthalpy (J/mol) and entropy (J/(mol K)) of a phase at (T, rho in mol/m3)
+// and x: the components' ideal-gas parts in their own reference states (of
+// the loaded fluids) at the mixture's molar density, the ideal mixing term
+// -R sum x_i ln x_i and the residual part.
+struct molar_caloric {
+    double h = 0, s = 0;
+};
+molar_caloric caloric_of(const mixture_model& m, double T, double rho, const std::vector<double>& x);
+
+// The molar mass of composition x, kg/mol.
+double molar_mass(const mixture_model& m, const std::vector<double>& x);
+
 // Mole fractions of mass fractions w with the components' molar masses.
 std::vector<double> mole_fractions(const mixture_model& m, const std::vector<double>& w);
 

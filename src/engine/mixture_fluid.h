@@ -4,9 +4,11 @@
 // and polished by Newton's method, checked before it is returned.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "engine/mixture_envelope.h"
+#include "vantrel/vantrel.h"
 
 namespace vantrel::detail {
 
@@ -33,5 +35,32 @@ mixture_fluid make_mixture_fluid(mixture_model model, std::vector<double> z);
 enum class saturation_side { bubble, dew };
 two_phase saturation_at_T(const mixture_fluid& f, saturation_side side, double T);
 two_phase saturation_at_p(const mixture_fluid& f, saturation_side side, double p);
+
+}  // namespace vantrel::detail
+
+// The mixture behind a vantrel::fluid: the model with its envelope, what the
+// API shows of it, and the blend's reference-state shift of h and s (J/kg,
+// J/(kg K), added to every phase whatever its composition).
+class vantrel::fluid::mixture {
+public:
+    detail::mixture_fluid fluid;
+    fluid_info info;
+    std::vector<component> components;
+    double h_shift = 0, s_shift = 0;
+    phase_envelope envelope;
+};
+
+namespace vantrel::detail {
+
+// The mixture a name means in data_dir, or nothing where it names none: a
+// typed composition "A:w_A+B:w_B..." (each component as find_fluid reads
+// names; mass fractions in (0, 1] adding up to 1 within 1e-6, refused
+// otherwise with error(input)), or a blend of mixtures/blends.txt (its name
+// as names compare).
+std::shared_ptr<const fluid::mixture> find_mixture(const std::filesystem::path& data_dir, const std::string& name,
+                                                   reference_state ref);
+
+// The names of the predefined blends of data_dir (none without the file).
+std::vector<std::string> blend_names(const std::filesystem::path& data_dir);
 
 }  // namespace vantrel::detail

@@ -8,19 +8,6 @@ namespace vantrel::detail {
 
 namespace {
 
-// A reference point: the saturated liquid at T or at p, and its h and s.
-struct reference_point {
-    const char* name;
-    std::optional<double> T, p;  // K, Pa
-    double h, s;                 // J/kg, J/(kg K)
-};
-
-reference_point point_of(reference_state ref) {
-    if (ref == reference_state::iir) return {"IIR", 273.15, std::nullopt, 200e3, 1e3};
-    if (ref == reference_state::ashrae) return {"ASHRAE", 233.15, std::nullopt, 0, 0};
-    return {"NBP", std::nullopt, 101325.0, 0, 0};
-}
-
 struct h_s {
     double h, s;
 };
@@ -63,13 +50,19 @@ std::optional<h_s> liquid_at_p(const fluid& f, double p) {
     return h_s{sat->h_liq, sat->s_liq};
 }
 
-[[noreturn]] void refuse(const fluid_info& i, const reference_point& at) {
+}  // namespace
+
+reference_point point_of(reference_state ref) {
+    if (ref == reference_state::iir) return {"IIR", 273.15, std::nullopt, 200e3, 1e3};
+    if (ref == reference_state::ashrae) return {"ASHRAE", 233.15, std::nullopt, 0, 0};
+    return {"NBP", std::nullopt, 101325.0, 0, 0};
+}
+
+void refuse(const fluid_info& i, const reference_point& at) {
     const message_value where =
         at.T ? number_value(*at.T, quantity::temperature) : number_value(*at.p, quantity::pressure);
     throw error(error_kind::input, message_id::reference_unavailable, {text_value(at.name), text_value(i.agent), where});
 }
-
-}  // namespace
 
 std::shared_ptr<const fluid_data> with_reference(std::shared_ptr<const fluid_data> d, reference_state ref) {
     if (ref == reference_state::configured) return d;

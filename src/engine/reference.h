@@ -13,6 +13,19 @@ namespace vantrel::detail {
 // state, otherwise a copy whose ideal part carries the shift. The shift
 // comes from d's own saturated liquid without any shift (a blend's bubble
 // line); a fluid without that state refuses ref with error(input).
+// A reference point: the saturated liquid at T or at p, and its h and s.
+struct reference_point {
+    const char* name;
+    std::optional<double> T, p;  // K, Pa
+    double h, s;                 // J/kg, J/(kg K)
+};
+
+// The point of iir, ashrae or nbp.
+reference_point point_of(reference_state ref);
+
+// The refusal of a reference state whose liquid the fluid does not have.
+[[noreturn]] void refuse(const fluid_info& i, const reference_point& at);
+
 std::shared_ptr<const fluid_data> with_reference(std::shared_ptr<const fluid_data> d, reference_state ref);
 
 }  // namespace vantrel::detail

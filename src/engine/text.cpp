@@ -1,3 +1,4 @@
+#include <cctype>
 #include "engine/text.h"
 
 #include <cfenv>
@@ -42,6 +43,25 @@ std::optional<std::int32_t> parse_int(std::string_view text) {
     const auto res = std::from_chars(text.data() + first, text.data() + text.size(), value);
     if (res.ec != std::errc() || res.ptr != text.data() + text.size()) return std::nullopt;
     return value;
+}
+
+std::vector<std::string> split(std::string_view text, char separator) {
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && text[i] != separator) continue;
+        out.emplace_back(text.substr(start, i - start));
+        start = i + 1;
+    }
+    return out;
+}
+
+std::string name_key(std::string_view name) {
+    std::string key;
+    for (const char c : name) key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (key.size() > 2 && key[0] == 'r' && key[1] == '-' && std::isdigit(static_cast<unsigned char>(key[2])))
+        key.erase(1, 1);
+    return key;
 }
 
 std::vector<std::string> split_list(std::string_view text) {

@@ -27,6 +27,12 @@ std::optional<std::int32_t> parse_int(std::string_view text);
 // empty items are left out.
 std::vector<std::string> split_list(std::string_view text);
 
+// The parts of text between the separators, empty ones kept.
+std::vector<std::string> split(std::string_view text, char separator);
+
+// A name as names are compared: lower case, "r-" before a digit read as "r".
+std::string name_key(std::string_view name);
+
 // The shortest decimal text that reads back as value.
 std::string number_text(double value);
 
