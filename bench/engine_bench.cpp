@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/mixture_fluid.h"
 #include "engine/states.h"
 #include "vantrel/vantrel.h"
 
@@ -149,6 +150,48 @@ void engine_grid(benchmark::State& state, const char* agent, vantrel::input_pair
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(grid.size()));
 }
 
+// Bubble or dew points of a mixture at 50 temperatures from -40 to 50 C, or
+// 50 pressures from 1 to 20 bar; items per second are points, the counter
+// median_us the median of one point (the median of 9 calls each).
+void mixture_point(benchmark::State& state, const char* name, bool bubble, bool at_T) {
+    const vantrel::fluid f = vantrel::fluid::by_name(std::string(VANTREL_SOURCE_DIR) + "/data", name);
+    std::vector<double> values;
+    for (int k = 0; k < 50; ++k) values.push_back(at_T ? 233.15 + 90.0 * k / 49 : 1e5 + 19e5 * k / 49);
+    const auto one = [&](double v) {
+        return at_T ? (bubble ? f.bubble_at_T(v) : f.dew_at_T(v)) : (bubble ? f.bubble_at_p(v) : f.dew_at_p(v));
+    };
+    for (auto _ : state)
+        for (double v : values) benchmark::DoNotOptimize(one(v));
+    std::vector<double> medians;
+    for (double v : values) {
+        std::vector<double> us;
+        for (int r = 0; r < 9; ++r) {
+            const auto t0 = std::chrono::steady_clock::now();
+            benchmark::DoNotOptimize(one(v));
+            us.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count());
+        }
+        std::nth_element(us.begin(), us.begin() + 4, us.end());
+        medians.push_back(us[4]);
+    }
+    std::nth_element(medians.begin(), medians.begin() + 25, medians.end());
+    state.counters["median_us"] = medians[25];
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(values.size()));
+}
+
+// The trace of a blend's phase envelope, and the whole load of the blend
+// (the trace, the reference state and the envelope in mass units).
+void mixture_envelope(benchmark::State& state, const char* name) {
+    const std::string data = std::string(VANTREL_SOURCE_DIR) + "/data";
+    const d::blend_model b = d::load_blend(data, name);
+    const double T_low = vantrel::fluid::by_name(data, name).info().T_tp;
+    for (auto _ : state) benchmark::DoNotOptimize(d::trace_envelope(b.model, b.x, T_low));
+}
+
+void mixture_load(benchmark::State& state, const char* name) {
+    const std::string data = std::string(VANTREL_SOURCE_DIR) + "/data";
+    for (auto _ : state) benchmark::DoNotOptimize(vantrel::fluid::by_name(data, name));
+}
+
 BENCHMARK_CAPTURE(engine_pair, R507A_ph_gas_20C_5bar, "R507A", vantrel::input_pair::p_h, 20, 5, -1);
 BENCHMARK_CAPTURE(engine_pair, R507A_ph_liquid_m30C_20bar, "R507A", vantrel::input_pair::p_h, -30, 20, -1);
 BENCHMARK_CAPTURE(engine_pair, R507A_ph_two_phase_m10C_x03, "R507A", vantrel::input_pair::p_h, -10, 0, 0.3);
@@ -243,3 +286,28 @@ void props_loop(benchmark::State& state) {
 
 }  // namespace
 BENCHMARK(props_loop)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+BENCHMARK_CAPTURE(mixture_point, R454B_bubble_T, "R454B", true, true);
+BENCHMARK_CAPTURE(mixture_point, R454B_dew_T, "R454B", false, true);
+BENCHMARK_CAPTURE(mixture_point, R454B_bubble_p, "R454B", true, false);
+BENCHMARK_CAPTURE(mixture_point, R454B_dew_p, "R454B", false, false);
+BENCHMARK_CAPTURE(mixture_point, R454B_typed_bubble_T, "R32:0.689+R1234yf:0.311", true, true);
+BENCHMARK_CAPTURE(mixture_point, R454B_typed_dew_p, "R32:0.689+R1234yf:0.311", false, false);
+BENCHMARK_CAPTURE(mixture_point, R513A_bubble_T, "R513A", true, true);
+BENCHMARK_CAPTURE(mixture_point, R513A_dew_p, "R513A", false, false);
+BENCHMARK_CAPTURE(mixture_point, R449A_bubble_T, "R449A", true, true);
+BENCHMARK_CAPTURE(mixture_point, R449A_dew_T, "R449A", false, true);
+BENCHMARK_CAPTURE(mixture_point, R449A_bubble_p, "R449A", true, false);
+BENCHMARK_CAPTURE(mixture_point, R449A_dew_p, "R449A", false, false);
+BENCHMARK_CAPTURE(mixture_point, R448A_bubble_T, "R448A", true, true);
+BENCHMARK_CAPTURE(mixture_point, R448A_dew_p, "R448A", false, false);
+BENCHMARK_CAPTURE(mixture_point, R407C_mix_bubble_T, "R407C.mix", true, true);
+BENCHMARK_CAPTURE(mixture_point, R407C_mix_dew_p, "R407C.mix", false, false);
+BENCHMARK_CAPTURE(mixture_envelope, R454B, "R454B");
+BENCHMARK_CAPTURE(mixture_envelope, R513A, "R513A");
+BENCHMARK_CAPTURE(mixture_envelope, R449A, "R449A");
+BENCHMARK_CAPTURE(mixture_envelope, R448A, "R448A");
+BENCHMARK_CAPTURE(mixture_envelope, R455A, "R455A");
+BENCHMARK_CAPTURE(mixture_envelope, R407C_mix, "R407C.mix");
+BENCHMARK_CAPTURE(mixture_load, R454B, "R454B");
+BENCHMARK_CAPTURE(mixture_load, R448A, "R448A");

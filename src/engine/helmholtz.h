@@ -17,6 +17,7 @@
 // extended-precision type in the tools).
 #pragma once
 
+#include <boost/container/small_vector.hpp>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -286,8 +287,11 @@ private:
 
     const residual_model& m_;
     S tau_, inv_tau_;
-    std::vector<S> power_tau_, gaussian_tau_, nonanalytic_tau_;
-    std::vector<tau_factor<S>> lemmon_tau_, gao_tau_;
+    // Inline up to the usual numbers of terms: a mixture builds one of these
+    // per component and pair at each step of its solvers.
+    boost::container::small_vector<S, 24> power_tau_;
+    boost::container::small_vector<S, 8> gaussian_tau_, nonanalytic_tau_;
+    boost::container::small_vector<tau_factor<S>, 2> lemmon_tau_, gao_tau_;
 };
 
 extern template class residual_at_tau<double>;

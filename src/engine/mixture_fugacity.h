@@ -46,13 +46,15 @@ fugacity_values<S> fugacity_of(const mixture_residual<S>& r, const std::vector<S
     using std::log;
     const alpha_set<S>& a = r.alpha;
     const S z = 1 + a.d;
-    share_values<S> q = shares_of(r, x);
-    for (std::size_t i = 0; i < x.size(); ++i) {
-        q.q[i] -= log(z);
-        q.rho_drho[i] -= (a.d + a.dd) / z;
-        q.T_dT[i] += a.dt / z;
+    const share_values<S> q = shares_of(r, x);
+    const std::size_t n = x.size();
+    fugacity_values<S> f{per_component<S>(n), per_component<S>(n), per_component<S>(n)};
+    for (std::size_t i = 0; i < n; ++i) {
+        f.ln_phi[i] = q.q[i] - log(z);
+        f.rho_drho[i] = q.rho_drho[i] - (a.d + a.dd) / z;
+        f.T_dT[i] = q.T_dT[i] + a.dt / z;
     }
-    return {std::move(q.q), std::move(q.T_dT), std::move(q.rho_drho)};
+    return f;
 }
 
 // n (dp/d n_j) at constant T and V over rho R T: 1 + delta a_delta + n d(delta a_delta)/d n_j.
