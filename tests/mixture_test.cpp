@@ -294,3 +294,131 @@ TEST(MixtureData, DamagedFilesAreRefused) {
         }
     }
 }
+
+namespace {
+
+vantrel::fluid mixture_named(const std::string& name, vantrel::reference_state ref = vantrel::reference_state::configured) {
+    return vantrel::fluid::by_name(DATA, name, ref);
+}
+
+}  // namespace
+
+// Names of mixtures: predefined blends as names compare, typed compositions,
+// and each kind of wrong composition refused with its kind and message.
+TEST(MixtureApi, NamesAndCompositions) {
+    struct case_ {
+        const char* name;
+        const char* agent;  // nullptr: refused
+        std::size_t components;
+        vantrel::error_kind kind;
+        const char* message;
+    };
+    using k = vantrel::error_kind;
+    const case_ cases[] = {
+        {"R454B", "R454B", 2, k::input, ""},
+        {"r-454b", "R454B", 2, k::input, ""},
+        {"R407C.mix", "R407C.mix", 3, k::input, ""},
+        {"R32:0.689+R1234yf:0.311", "R32:0.689+R1234yf:0.311", 2, k::input, ""},
+        {"r32:0.5+CO2:0.5", "r32:0.5+CO2:0.5", 2, k::input, ""},
+        {"R32:0.5+R125:0.4", nullptr, 0, k::input, "The mass fractions of R32:0.5+R125:0.4 add up to 0.9, not 1."},
+        {"R32:0.5+R32:0.5", nullptr, 0, k::input, "R32 appears twice in R32:0.5+R32:0.5."},
+        {"R32:1", nullptr, 0, k::input, "A mixture needs two components or more: R32:1."},
+        {"R32:0.5+R125:x", nullptr, 0, k::input, "'R125:x' in R32:0.5+R125:x is not a component"},
+        {"R32:0.5+R125", nullptr, 0, k::input, "'R125' in R32:0.5+R125 is not a component"},
+        {"R32:1.5+R125:-0.5", nullptr, 0, k::input, "'R32:1.5' in"},
+        {"R32:0.5+R999:0.5", nullptr, 0, k::data, "Fluid 'R999' not found"},
+        {"R32:0.5+R143a:0.5", nullptr, 0, k::data, "No binary pair R32/R143a"},
+        {"R454", nullptr, 0, k::data, "Closest: R454B, R454C"},
+    };
+    for (const auto& c : cases) {
+        try {
+            const vantrel::fluid f = mixture_named(c.name);
+            ASSERT_TRUE(c.agent) << c.name << ": not refused";
+            EXPECT_TRUE(f.is_mixture()) << c.name;
+            EXPECT_EQ(f.info().agent, c.agent);
+            ASSERT_EQ(f.components().size(), c.components) << c.name;
+            double w = 0, x = 0;
+            for (const auto& comp : f.components()) w += comp.mass_fraction, x += comp.mole_fraction;
+            EXPECT_NEAR(w, 1, 1e-15) << c.name;
+            EXPECT_NEAR(x, 1, 1e-15) << c.name;
+        } catch (const vantrel::error& e) {
+            EXPECT_FALSE(c.agent) << c.name << ": " << e.what();
+            EXPECT_EQ(e.kind(), c.kind) << c.name;
+            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << c.name << ": " << e.what();
+        }
+    }
+    EXPECT_FALSE(mixture_named("R507A").is_mixture());
+    EXPECT_TRUE(mixture_named("R507A").components().empty());
+}
+
+// The blend's reference states: h and s of its bubble-point liquid at the
+// reference point on the state's values, and differences of h and s the
+// same from every reference state.
+TEST(MixtureApi, ReferenceStatesOfABlend) {
+    using r = vantrel::reference_state;
+    const vantrel::fluid iir = mixture_named("R449A"), ashrae = mixture_named("R449A", r::ashrae),
+                         nbp = mixture_named("R449A", r::nbp), def = mixture_named("R449A", r::equation);
+    EXPECT_EQ(iir.info().reference_state, "IIR");
+    EXPECT_NEAR(iir.bubble_at_T(273.15).h_liquid, 200e3, 1e-8);
+    EXPECT_NEAR(iir.bubble_at_T(273.15).s_liquid, 1e3, 1e-11);
+    EXPECT_NEAR(ashrae.bubble_at_T(233.15).h_liquid, 0, 1e-8);
+    EXPECT_NEAR(ashrae.bubble_at_T(233.15).s_liquid, 0, 1e-11);
+    EXPECT_NEAR(nbp.bubble_at_p(101325).h_liquid, 0, 1e-8);
+    EXPECT_NEAR(nbp.bubble_at_p(101325).s_liquid, 0, 1e-11);
+    EXPECT_EQ(def.info().reference_state, "DEF");
+    for (const vantrel::fluid* f : {&ashrae, &nbp, &def}) {
+        const auto a = f->dew_at_p(5e5), b = iir.dew_at_p(5e5);
+        EXPECT_NEAR((a.h_vapour - a.h_liquid) - (b.h_vapour - b.h_liquid), 0, 1e-6) << f->info().reference_state;
+        EXPECT_NEAR((a.s_vapour - a.s_liquid) - (b.s_vapour - b.s_liquid), 0, 1e-9) << f->info().reference_state;
+    }
+}
+
+// A phase's h and s from the mixture model where one component's fraction
+// is 1 are that component's own at the same T and rho: the ideal part, its
+// density term and the residual part each as the pure fluid has them (the
+// residual part to the ratio of the gas constants, 1e-6 of up to 4e5 J/kg
+// and 2000 J/(kg K)).
+TEST(MixtureApi, PhaseOfOneComponentIsThatFluid) {
+    const mixture_model m = load_mixture(DATA, {"R32", "R1234yf"});
+    const vantrel::fluid pure = vantrel::fluid::load(test::data() / "R32");
+    for (const auto& [T, rho_mass] : {std::pair{300.0, 20.0}, {250.0, 1200.0}, {400.0, 400.0}}) {
+        const molar_caloric c = caloric_of(m, T, rho_mass / m.components[0].M, {1, 0});
+        const vantrel::state s = pure.at(vantrel::input_pair::T_rho, T, rho_mass, vantrel::extras::none);
+        EXPECT_NEAR(c.h / m.components[0].M, s.h, 0.4) << T << " " << rho_mass;
+        EXPECT_NEAR(c.s / m.components[0].M, s.s, 2e-3) << T << " " << rho_mass;
+    }
+}
+
+// The envelope in mass units: each line in rising pressure, the bubble line
+// above the dew line, the critical point between the lines' ends, and the
+// lines' values those of bubble_dew_at_T; a pure fluid has none.
+TEST(MixtureApi, EnvelopeAndLines) {
+    const vantrel::fluid f = mixture_named("R452A");
+    const vantrel::phase_envelope& e = f.envelope();
+    for (const auto* line : {&e.dew, &e.bubble})
+        for (std::size_t i = 1; i < line->size(); ++i) EXPECT_GT((*line)[i].p, (*line)[i - 1].p) << i;
+    EXPECT_NEAR(e.dew.back().p / e.p_critical, 1, 0.05);
+    EXPECT_NEAR(e.bubble.back().p / e.p_critical, 1, 0.05);
+    EXPECT_GT(e.rho_critical, e.dew.back().rho_vapour);
+    EXPECT_LT(e.rho_critical, e.dew.back().rho_liquid);
+    const vantrel::bubble_dew at_T = f.bubble_dew_at_T(280), at_p = f.bubble_dew_at_p(10e5);
+    EXPECT_DOUBLE_EQ(*at_T.bubble, f.bubble_at_T(280).p);
+    EXPECT_DOUBLE_EQ(*at_T.dew, f.dew_at_T(280).p);
+    EXPECT_DOUBLE_EQ(*at_p.bubble, f.bubble_at_p(10e5).T);
+    EXPECT_DOUBLE_EQ(*at_p.dew, f.dew_at_p(10e5).T);
+    EXPECT_FALSE(f.bubble_dew_at_T(e.T_cricondentherm + 1).bubble);
+    EXPECT_FALSE(f.bubble_dew_at_p(e.p_refused * 1.0001).dew);
+    EXPECT_FALSE(f.saturation_at_T(280));
+    try {
+        f.at(vantrel::input_pair::T_p, 280, 1e5);
+        ADD_FAILURE() << "a mixture's state answered";
+    } catch (const vantrel::error& err) {
+        EXPECT_EQ(err.id(), vantrel::message_id::mixture_states_unavailable);
+    }
+    try {
+        mixture_named("R32").envelope();
+        ADD_FAILURE() << "a pure fluid's envelope answered";
+    } catch (const vantrel::error& err) {
+        EXPECT_EQ(err.id(), vantrel::message_id::not_a_mixture);
+    }
+}
