@@ -34,31 +34,36 @@ struct segment {
         return (2 * u3 - 3 * u2 + 1) * a.v + (u3 - 2 * u2 + u) * chord * a.t + (-2 * u3 + 3 * u2) * b.v +
                (u3 - u2) * chord * b.t;
     }
-    double component(int k, double u) const { return at(u)(k); }
+    double component(int k, double u) const {
+        const double u2 = u * u, u3 = u2 * u;
+        return (2 * u3 - 3 * u2 + 1) * a.v(k) + (u3 - 2 * u2 + u) * chord * a.t(k) + (-2 * u3 + 3 * u2) * b.v(k) +
+               (u3 - u2) * chord * b.t(k);
+    }
     bool holds(int k, double value) const {
         return (a.v(k) - value) * (b.v(k) - value) <= 0 && a.v(k) != b.v(k);
     }
-    // u where f(v) passes 0, by bisection (f changing sign on the segment).
+    // u where f(u) passes 0, by bisection (f changing sign on the segment).
     template <class F>
-    double zero_of(F f) const {
+    static double zero_of(F f) {
         double lo = 0, hi = 1;
-        const bool rising = f(b.v) > f(a.v);
+        const bool rising = f(1.0) > f(0.0);
         for (int i = 0; i < 60; ++i) {
             const double mid = 0.5 * (lo + hi);
-            ((f(at(mid)) < 0) == rising ? lo : hi) = mid;
+            ((f(mid) < 0) == rising ? lo : hi) = mid;
         }
         return 0.5 * (lo + hi);
     }
     // u where unknown k takes value.
     double where(int k, double value) const {
-        return zero_of([&](const Eigen::VectorXd& v) { return v(k) - value; });
+        return zero_of([&](double u) { return component(k, u) - value; });
     }
     // u of the largest value of unknown k on the segment (ternary search).
     double highest(int k) const {
         double lo = 0, hi = 1;
         for (int i = 0; i < 80; ++i) {
             const double m1 = lo + (hi - lo) / 3, m2 = hi - (hi - lo) / 3;
-            (component(k, m1) < component(k, m2) ? lo : hi) = component(k, m1) < component(k, m2) ? m1 : m2;
+            const bool rising = component(k, m1) < component(k, m2);
+            (rising ? lo : hi) = rising ? m1 : m2;
         }
         return 0.5 * (lo + hi);
     }
@@ -118,7 +123,8 @@ std::optional<envelope_point> next_point(const mixture_model& m, const std::vect
 // The critical point inside the segment where the densities cross.
 void find_critical(envelope_data& e, std::size_t n) {
     const segment s(e.points[e.first_bubble - 1], e.points[e.first_bubble]);
-    const Eigen::VectorXd g = s.at(s.zero_of(apart_of));
+    const int i = ln_p_index(n) + 1, j = ln_p_index(n) + 2;  // where ln rho_x - ln rho_y passes 0
+    const Eigen::VectorXd g = s.at(segment::zero_of([&](double u) { return s.component(i, u) - s.component(j, u); }));
     e.critical = {std::exp(g(n)), std::exp(g(n + 1))};
     e.rho_critical = std::exp(0.5 * (g(n + 2) + g(n + 3)));
 }
