@@ -121,6 +121,18 @@ TEST(Cli, MissingFluidIsTheOnlyLineAndLeavesAnEarlierCsvAlone) {
     EXPECT_EQ(test::read_file(d.csv()), "earlier\n");
 }
 
+// The legacy form takes a fluid's directory name only: a mixture, predefined
+// or typed, is a fluid it does not find, as before there were mixtures.
+TEST(Cli, MixturesAreNotFoundAndWriteNoCsv) {
+    test::temp_dir bin;
+    for (const std::string name : {"R454B", "R407C.mix", "R32:0.689+R1234yf:0.311"}) {
+        const auto r = test::run_cli(bin.path, test::source(), {"20", "5", name});
+        EXPECT_EQ(r.exit_code, 1) << name;
+        EXPECT_EQ(r.out, test::msg::missing(fs::canonical(test::source()) / "data" / name / "c_p.txt") + "\n") << name;
+        EXPECT_FALSE(fs::exists(bin.path / "vantrel_cli.csv")) << name;
+    }
+}
+
 TEST(Cli, CsvBesideTheExecutableDataUnderTheCurrentDirectory) {
     cli_dir d;
     const fs::path elsewhere = d.dir.path / "elsewhere";

@@ -280,10 +280,55 @@ vantrel::state engine_state(const vantrel::fluid& f, const std::string& ka, doub
     throw std::runtime_error("no pair " + ka + "," + kb);
 }
 
+// A mixture's bubble point (its liquid is the mixture) or dew point (its
+// vapour is) from the library; none where it refuses the point.
+std::optional<vantrel::equilibrium_point> mixture_point(const vantrel::fluid& f, bool bubble, bool by_T, double at) {
+    try {
+        if (bubble) return by_T ? f.bubble_at_T(at) : f.bubble_at_p(at);
+        return by_T ? f.dew_at_T(at) : f.dew_at_p(at);
+    } catch (const vantrel::error& e) {
+        if (e.kind() != vantrel::error_kind::input && e.kind() != vantrel::error_kind::near_critical) throw;
+        return std::nullopt;
+    }
+}
+
+// A mixture's rows: the given value, the bubble and dew pressures (or
+// temperatures), the bubble point's liquid and the dew point's vapour.
+expected_set mixture_sat_set(const vantrel::fluid& f, const std::string& fluid, bool by_T,
+                             const std::vector<double>& points, bool si) {
+    const dim given = by_T ? dim::temperature : dim::pressure, other = by_T ? dim::pressure : dim::temperature;
+    expected_set set{fluid,
+                     {{by_T ? "T" : "p", given}, {by_T ? "pbub" : "Tbub", other}, {by_T ? "pdew" : "Tdew", other},
+                      {"rho_liq", dim::density}, {"rho_vap", dim::density}, {"h_liq", dim::energy},
+                      {"h_vap", dim::energy}, {"s_liq", dim::entropy}, {"s_vap", dim::entropy}},
+                     {}};
+    for (const double v : points) {
+        const double at = given_si(given, si, v);
+        const auto bubble = mixture_point(f, true, by_T, at), dew = mixture_point(f, false, by_T, at);
+        std::vector<value> row(set.columns.size());
+        row[0] = v;
+        if (bubble) {
+            row[1] = num(other, si, by_T ? bubble->p : bubble->T);
+            row[3] = bubble->rho_liquid;
+            row[5] = num(dim::energy, si, bubble->h_liquid);
+            row[7] = num(dim::entropy, si, bubble->s_liquid);
+        }
+        if (dew) {
+            row[2] = num(other, si, by_T ? dew->p : dew->T);
+            row[4] = dew->rho_vapour;
+            row[6] = num(dim::energy, si, dew->h_vapour);
+            row[8] = num(dim::entropy, si, dew->s_vapour);
+        }
+        set.rows.push_back(std::move(row));
+    }
+    return set;
+}
+
 // Saturation rows at the given temperatures or pressures (output's units):
 // the given value as it was asked for, the rest from the engine.
 expected_set sat_set(const vantrel::fluid& f, const std::string& fluid, bool by_T, const std::vector<double>& points,
                      bool si) {
+    if (f.is_mixture()) return mixture_sat_set(f, fluid, by_T, points, si);
     expected_set set{fluid,
                      {{"T", dim::temperature}, {"p", dim::pressure}, {"rho_liq", dim::density},
                       {"rho_vap", dim::density}, {"h_liq", dim::energy}, {"h_vap", dim::energy},
@@ -913,10 +958,15 @@ TEST(ModesSat, EveryFormatAndUnitSystemAgreesWithTheEngine) {
         {"R407C", "T", "-50:100:50", "223.15:373.15:50", true},
         {"R718", "T", "100", "373.15", false},
         {"R744", "p", "10", "1000000", false},
+        // Mixtures: bubble and dew points, predefined or typed.
+        {"R454B", "T", "-40:60:20", "233.15:333.15:20", false},
+        {"R32:0.689+R1234yf:0.311", "p", "2:22:5", "200000:2200000:500000", false},
+        {"R407C.mix", "T", "-50:100:50", "223.15:373.15:50", true},  // 100 °C beyond the critical point
+        {"R455A", "p", "0.5:1:0.25", "50000:100000:25000", true},    // dew points below the lowest bubble point
     };
     for (const auto& c : cases) {
         const std::string fluid = c.fluid.empty() ? "R507A" : c.fluid;
-        const vantrel::fluid f = vantrel::fluid::load(DATA, fluid);
+        const vantrel::fluid f = vantrel::fluid::by_name(DATA, fluid);
         for (const style& st : STYLES) {
             std::vector<std::string> args{"sat"};
             if (!c.fluid.empty()) args.push_back(c.fluid);
@@ -966,7 +1016,8 @@ TEST(ModesSat, RangeEndsAndSteps) {
 
 // Points off the saturation curve, below the triple point or at and beyond
 // the critical point, keep their row with empty values; standard error tells
-// why once, at the first of them.
+// why once, at the first of them. So do the points whose bubble or dew
+// point the library refuses for a mixture.
 TEST(ModesSat, PointsOffTheCurveAreEmptyAndToldOnce) {
     const struct {
         std::vector<std::string> args;
@@ -990,6 +1041,15 @@ TEST(ModesSat, PointsOffTheCurveAreEmptyAndToldOnce) {
         {{"sat", "R718", "T=300:700:100", "--units", "si"}, "R718",
          "Состояния насыщения при T = 700 K нет: оно рассчитывается от тройной точки до критической (T от 273.16 до "
          "647.096 K); значения в таких строках пусты."},
+        // A mixture: beyond the refused neighbourhood of its critical point, and in it.
+        {{"sat", "R454B", "T=60:90:10"}, "R454B",
+         "Точки начала кипения или конденсации при T = 80 °C нет: у смеси точки начала кипения рассчитываются при T "
+         "от -136.81 до 77.56588728 °C, точки конденсации — от -136.81 до 77.56588728 °C, не доходя до критической "
+         "точки; ячейки недостающих точек пусты."},
+        {{"sat", "R32:0.215+R1234yf:0.785", "p=40:50:5"}, "R32:0.215+R1234yf:0.785",
+         "Точки начала кипения или конденсации при p = 45 bar нет: у смеси точки начала кипения рассчитываются при p "
+         "от 0.000382777838 до 43.50109641 bar, точки конденсации — от 0.0001180140618 до 43.50109641 bar, не доходя "
+         "до критической точки; ячейки недостающих точек пусты."},
     };
     for (const auto& c : cases) {
         std::vector<std::string> args = c.args;
@@ -1000,7 +1060,7 @@ TEST(ModesSat, PointsOffTheCurveAreEmptyAndToldOnce) {
         EXPECT_EQ(r.err, c.message + "\n");
         const std::string given = c.args[c.args.size() > 2 && c.args[1] == c.fluid ? 2 : 1];
         const bool si = std::find(c.args.begin(), c.args.end(), "si") != c.args.end();
-        const vantrel::fluid f = vantrel::fluid::load(DATA, c.fluid);
+        const vantrel::fluid f = vantrel::fluid::by_name(DATA, c.fluid);
         const expected_set set = sat_set(f, c.fluid, given[0] == 'T', range_points(given.substr(2)), si);
         check_csv(r.out, set);
         std::size_t empty = 0;
@@ -1195,7 +1255,8 @@ TEST(ModesFluids, EveryFormatListsTheLibraryAsTheEngineReadsIt) {
     EXPECT_EQ(edited_infos[0].safety_class, "");
 
     for (const fs::path& library : {DATA, edited.path}) {
-        const auto infos = vantrel::list_fluids(library);
+        auto infos = vantrel::list_fluids(library);
+        for (const auto& b : vantrel::list_blends(library)) infos.push_back(b.info);  // after the pure fluids
         for (const std::string format : {"", "table", "csv", "json"}) {
             const bool table = format.empty() || format == "table";
             expected_set set{"", {{"fluid", dim::text}, {"name", dim::text}, {"description", dim::text},
@@ -1221,6 +1282,45 @@ TEST(ModesFluids, EveryFormatListsTheLibraryAsTheEngineReadsIt) {
             EXPECT_EQ(r.err, "");
             check_output(r.out, set, format, false, false);
         }
+    }
+}
+
+// The predefined mixtures follow the pure fluids, in the order of
+// data/mixtures/blends.txt, each described by its composition as the file
+// gives it, with the critical point of its phase envelope.
+TEST(ModesFluids, PredefinedMixturesFollowThePureFluids) {
+    std::vector<std::string> names, descriptions;
+    for (const auto& line : test::lines(test::read_file(DATA / "mixtures" / "blends.txt"))) {
+        if (line.empty() || line[0] == ';') continue;
+        const auto words = split_on(line, ' ');  // NAME COMPONENT FRACTION ...
+        ASSERT_EQ(words.size() % 2, 1u) << line;
+        std::string agents, fractions;
+        for (std::size_t i = 1; i < words.size(); i += 2) {
+            agents += (i > 1 ? "/" : "") + words[i];
+            fractions += (i > 1 ? "/" : "") + words[i + 1];
+        }
+        names.push_back(words[0]);
+        descriptions.push_back(agents + " " + fractions + " (mass fractions)");
+    }
+    ASSERT_GE(names.size(), 10u);
+    const auto r = run({"fluids", "--format", "csv"});
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    const auto rows = parse_csv(r.out);
+    const std::size_t pure = vantrel::list_fluids(DATA).size();
+    ASSERT_EQ(rows.size(), 1 + pure + names.size());
+    const auto column = [&](const std::string& name) {
+        return static_cast<std::size_t>(std::find(rows[0].begin(), rows[0].end(), name) - rows[0].begin());
+    };
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        const auto& row = rows[1 + pure + k];
+        SCOPED_TRACE(names[k]);
+        ASSERT_EQ(row.size(), rows[0].size());
+        EXPECT_EQ(row[column("fluid")], names[k]);
+        EXPECT_EQ(row[column("description")], descriptions[k]);
+        EXPECT_EQ(row[column("reference_state")], "IIR");
+        const vantrel::phase_envelope& e = vantrel::fluid::by_name(DATA, names[k]).envelope();
+        EXPECT_EQ(value(number(row[column("T_cr")])), limit(dim::temperature, e.T_critical));
+        EXPECT_EQ(value(number(row[column("p_cr")])), limit(dim::pressure, e.p_critical));
     }
 }
 
@@ -1338,6 +1438,9 @@ TEST(ModesErrors, MistypedModesAreUsageErrors) {
 // Errors of the computation and of the data: exit status 1, one line.
 TEST(ModesErrors, FailuresExitWithStatusOneAndOneLine) {
     const std::string data = DATA.string();
+    const std::string mixture =
+        "R454B — смесь: её отдельные состояния пока не рассчитываются, точки начала кипения и конденсации — да "
+        "(режим sat).";
     const struct {
         std::vector<std::string> args;
         std::string message, input = "";
@@ -1365,6 +1468,20 @@ TEST(ModesErrors, FailuresExitWithStatusOneAndOneLine) {
         // A NUL byte: binary input, not rows.
         {{"batch", "--in", "T,p", "/dev/zero"}, "Файл /dev/zero двоичный: в строке 1 нулевой байт."},
         {{"batch", "--in", "T,p"}, "Стандартный ввод двоичный: в строке 3 нулевой байт.", std::string("20,5\n\n30,\0", 10)},
+        // A mixture's single states are not computed yet: every mode that needs them says so.
+        {{"state", "R454B", "T=20", "p=5"}, mixture},
+        {{"state", "R32:0.689+R1234yf:0.311", "T=20", "x=0.5", "--format", "json"},
+         "R32:0.689+R1234yf:0.311 — смесь: её отдельные состояния пока не рассчитываются, точки начала кипения и "
+         "конденсации — да (режим sat)."},
+        {{"batch", "R454B", "--in", "T,p"}, mixture, "20,5\n"},
+        {{"batch", "r454b", "--in", "T,p", "-"}, mixture, "20,5\n"},
+        {{"cycle", "R454B", "evap=-10", "cond=40"}, mixture},
+        {{"cycle", "R454B", "evap=-10", "cond=40", "--diagram", "c.svg"}, mixture},
+        {{"diagram", "R454B", "-o", "d.svg"}, mixture},
+        {{"diagram", "R454B", "-o", "d.svg", "--cycle", "evap=-10", "cond=40"}, mixture},
+        {{"diagram", "R407C.mix", "-o", "d.svg"},
+         "R407C.mix — смесь: её отдельные состояния пока не рассчитываются, точки начала кипения и конденсации — да "
+         "(режим sat)."},
     };
     for (const auto& c : cases) {
         const auto r = run(c.args, c.input);
@@ -1555,8 +1672,9 @@ TEST(ModesHelp, HelpAndVersion) {
         {{"--help"}, {"state", "batch", "sat", "fluids", "--version", "VANTREL_DATA", "ip = degF", "58psig"}, {}},
         {{"state", "--help"}, {"KEY=VALUE", "--props", "--units", "--format", "--data", "--ref"}, {"--threads", "--in"}},
         {{"batch", "--help"}, {"--in", "--threads", "--props", "--units", "--data"}, {"--format"}},
-        {{"sat", "--help"}, {"FROM:TO:STEP", "--units", "--format", "--data"}, {"--props", "--threads"}},
-        {{"fluids", "--help"}, {"--format", "--data", "--units", "--csv-delimiter"}, {"--props", "--ref"}},
+        {{"sat", "--help"}, {"FROM:TO:STEP", "bubble and dew", "R454B", "--units", "--format", "--data"},
+         {"--props", "--threads"}},
+        {{"fluids", "--help"}, {"mixtures", "--format", "--data", "--units", "--csv-delimiter"}, {"--props", "--ref"}},
     };
     for (const auto& c : cases) {
         const auto r = run(c.args, "", false);
@@ -1685,6 +1803,35 @@ TEST(ModesUnits, InchPoundUnitsAreTheSiValuesByTheirDefinitions) {
         SCOPED_TRACE(c.property);
         EXPECT_EQ(split_on(i[0], ',').at(k), c.header);
         EXPECT_LE(test::rel((field_number(i[1], k) - c.offset) * c.factor, field_number(s[1], k)), 1e-9);
+    }
+}
+
+// sat in ip units: every column of a pure fluid's, a blend's and a
+// mixture's table is its SI value through the definitions' factors.
+TEST(ModesUnits, SatTablesInInchPoundUnits) {
+    const std::map<std::string, double> factors = {
+        {"[psia]", PSI}, {"[lb/ft³]", LB_PER_FT3}, {"[Btu/lb]", BTU_PER_LB}, {"[Btu/(lb·°F)]", BTU_PER_LB_F}};
+    for (const std::string fluid : {"R134a", "R407C", "R454B"}) {
+        SCOPED_TRACE(fluid);
+        const auto si = run({"sat", fluid, "T=253.15", "--units", "si", "--format", "csv"});
+        const auto ip = run({"sat", fluid, "T=-4", "--units", "ip", "--format", "csv", "--csv-units"});  // 253.15 K
+        ASSERT_EQ(si.exit_code, 0) << si.err;
+        ASSERT_EQ(ip.exit_code, 0) << ip.err;
+        const auto s = test::lines(si.out), i = test::lines(ip.out);
+        ASSERT_EQ(s.size(), 2u);
+        ASSERT_EQ(i.size(), 2u);
+        const auto headers = split_on(i[0], ',');
+        ASSERT_EQ(headers.size(), split_on(s[0], ',').size());
+        for (std::size_t k = 0; k < headers.size(); ++k) {
+            const std::size_t bracket = headers[k].find(" [");
+            const std::string unit = bracket == std::string::npos ? "" : headers[k].substr(bracket + 1);
+            const double v = field_number(i[1], k);
+            double in_si = NAN;
+            if (unit == "[°F]") in_si = (v + 459.67) / 1.8;
+            else if (factors.contains(unit)) in_si = v * factors.at(unit);
+            else ADD_FAILURE() << "not an inch-pound unit: " << headers[k];
+            EXPECT_LE(test::rel(in_si, field_number(s[1], k)), 1e-9) << headers[k];
+        }
     }
 }
 

@@ -169,6 +169,7 @@ enum class message_id {
     sat_too_many,
     sat_one_value,
     sat_no_state,
+    sat_no_bubble_dew,
     write_failed,
     unknown_write_error,
     standard_output,

@@ -185,15 +185,28 @@ std::pair<input_key, input_key> keys_of(const std::string& in) {
     return {parse_key(trim(parts[0])), parse_key(trim(parts[1]))};
 }
 
-// FLUID and FILE: with one argument, a fluid of the data directory is the
-// fluid and anything else the file.
+// Whether a lone argument names a fluid: a fluid of the data directory (as
+// find_fluid reads names), or a mixture, predefined or typed; a name the
+// library does not know (an error of kind data) is no fluid.
+bool names_fluid(const std::string& arg, const std::filesystem::path& data) {
+    if (arg == "-") return false;
+    if (vantrel::find_fluid(data, arg)) return true;
+    try {
+        vantrel::fluid::by_name(data, arg, vantrel::reference_state::equation);
+        return true;
+    } catch (const vantrel::error& e) {
+        return e.kind() != vantrel::error_kind::data;
+    }
+}
+
+// FLUID and FILE: with one argument, a fluid's name is the fluid and
+// anything else the file.
 std::pair<std::string, std::string> fluid_and_file(const std::vector<std::string>& args,
                                                    const std::filesystem::path& data) {
     if (args.size() == 2) return {args[0], args[1]};
     if (args.size() == 1) {
-        // A fluid's name (as find_fluid reads names), otherwise the file.
-        const bool fluid = args[0] != "-" && vantrel::find_fluid(data, args[0]);
-        return fluid ? std::pair{args[0], std::string()} : std::pair{std::string("R507A"), args[0]};
+        return names_fluid(args[0], data) ? std::pair{args[0], std::string()}
+                                          : std::pair{std::string("R507A"), args[0]};
     }
     return {"R507A", ""};
 }
@@ -246,6 +259,7 @@ int run_batch(const mode_options& o, std::ostream& out, std::ostream& err) {
     const auto [fluid_name, path] = fluid_and_file(o.args, data);
 
     const vantrel::fluid f = vantrel::fluid::by_name(data, fluid_name, ref);
+    require_single_states(f);
     input_file in(path);
     batch_job job{f, a, b, order, u, props, extras_for(props), {}, csv_style_of(o, output_format::csv)};
 

@@ -244,6 +244,7 @@ int run_diagram(const mode_options& o, std::ostream&, std::ostream& err) {
         o.cycle.empty() ? std::nullopt : std::optional(cycle_input_of(cycle_keys, u));
 
     const vantrel::fluid f = vantrel::fluid::by_name(data_directory(o.data), pos.fluid, ref);
+    require_single_states(f);
     std::optional<vantrel::cycle_result> r;
     if (in) {
         r = vantrel::vapour_compression(f, *in);

@@ -145,11 +145,13 @@ void describe(CLI::App& app, mode_options& o) {
         ->type_name("N");
     add_units_format_data(*batch, o, false);
 
-    CLI::App* sat = app.add_subcommand("sat", "saturation table: vantrel_cli sat [FLUID] T=FROM:TO:STEP | p=FROM:TO:STEP | T=V | p=V");
-    sat->add_option("args", o.args, "FLUID (default R507A) and the temperatures or pressures");
+    CLI::App* sat = app.add_subcommand("sat", "saturation table (a mixture's bubble and dew points): "
+                                              "vantrel_cli sat [FLUID] T=FROM:TO:STEP | p=FROM:TO:STEP | T=V | p=V");
+    sat->add_option("args", o.args, "FLUID (default R507A; a mixture: R454B, R32:0.689+R1234yf:0.311) and the "
+                                    "temperatures or pressures");
     add_units_format_data(*sat, o, true);
 
-    CLI::App* fluids = app.add_subcommand("fluids", "the fluids of the data directory");
+    CLI::App* fluids = app.add_subcommand("fluids", "the fluids of the data directory, then its predefined mixtures");
     add_units_format_data(*fluids, o, true, false);
 
     CLI::App* diagram = app.add_subcommand("diagram", "log p-h diagram: vantrel_cli diagram [FLUID] -o FILE.svg|png|pdf");
@@ -198,6 +200,12 @@ csv_style csv_style_of(const mode_options& o, output_format format) {
     if (asked && format != output_format::csv)
         throw usage_error(say(message_id::csv_options_format));
     return parse_csv_style(o.csv_delimiter, o.decimal_comma, o.csv_units);
+}
+
+void require_single_states(const vantrel::fluid& f) {
+    if (f.is_mixture())
+        throw vantrel::error(vantrel::error_kind::input, message_id::mixture_states_unavailable,
+                             {text_value(f.info().agent)});
 }
 
 std::string message_of(const std::exception_ptr& e) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/output.h"
+#include "vantrel/vantrel.h"
 
 namespace cli {
 
@@ -38,6 +39,10 @@ struct mode_options {
 // The CSV style the options ask for; asked for with another format, a usage
 // error.
 csv_style csv_style_of(const mode_options& o, output_format format);
+
+// The modes of single states (batch, diagram) refuse a mixture, whose
+// single states the library does not compute yet, with its own error.
+void require_single_states(const vantrel::fluid& f);
 
 int run_state(const mode_options& o, std::ostream& out, std::ostream& err);
 int run_batch(const mode_options& o, std::ostream& out, std::ostream& err);

@@ -1,8 +1,9 @@
 // vantrel_cli sat [FLUID] T=FROM:TO:STEP | p=FROM:TO:STEP | T=V | p=V: a
-// saturation table.
+// saturation table, or a mixture's bubble and dew points.
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <optional>
 #include <ostream>
 
 #include "cli/arguments.h"
@@ -69,6 +70,149 @@ table_points points_of(const key_value& kv, quantity q, unit_system u) {
     return {pts, f};
 }
 
+// The points of the table: the key (T or p), and each point in the output's
+// units (as given) and in SI units.
+struct sat_points {
+    std::string key;
+    bool by_T = true;
+    quantity q = quantity::temperature;
+    unit_system u = unit_system::eng;
+    std::vector<double> shown, si;
+};
+
+sat_points sat_points_of(const key_value& given, unit_system u) {
+    sat_points t{given.key, given.key == "T", given.key == "T" ? quantity::temperature : quantity::pressure, u, {}, {}};
+    const table_points pts = points_of(given, t.q, u);
+    for (const double value : pts.values) {
+        given_value v = pts.unit;
+        v.number = value;
+        t.si.push_back(si_of(v, given.key));
+        t.shown.push_back(shown_value(v, t.si.back(), u));  // in the output's units
+    }
+    return t;
+}
+
+// The saturated liquid's and vapour's columns, after the temperature and pressure.
+constexpr std::array<const char*, 6> PHASE_COLUMNS = {"rho_liq", "rho_vap", "h_liq", "h_vap", "s_liq", "s_vap"};
+constexpr std::array<quantity, 6> PHASE_QUANTITIES = {quantity::density, quantity::density, quantity::energy,
+                                                      quantity::energy,  quantity::entropy, quantity::entropy};
+
+std::vector<column> columns_of(std::vector<column> leading) {
+    for (std::size_t i = 0; i < PHASE_COLUMNS.size(); ++i) leading.push_back({PHASE_COLUMNS[i], PHASE_QUANTITIES[i]});
+    return leading;
+}
+
+// The liquid's and the vapour's values in the order of PHASE_COLUMNS, in SI units.
+std::vector<cell> phase_cells(unit_system u, const std::array<std::optional<double>, 6>& si) {
+    std::vector<cell> out;
+    for (std::size_t i = 0; i < si.size(); ++i) out.push_back(number_cell(PHASE_QUANTITIES[i], u, si[i]));
+    return out;
+}
+
+// A pure fluid's (or pseudo-pure blend's) table: T, p, the saturated phases
+// and the enthalpy of vaporisation; a blend with bubble and dew lines adds
+// their pressures at T (or temperatures at p).
+record_set pure_table(const vantrel::fluid& f, const sat_points& t, std::ostream& err) {
+    const vantrel::fluid_info& info = f.info();
+    const unit_system u = t.u;
+    record_set set{info.agent, columns_of({{"T", quantity::temperature}, {"p", quantity::pressure}}), {}};
+    set.columns.push_back({"dh_vap", quantity::energy});
+    if (info.glide) {
+        set.columns.push_back(t.by_T ? column{"pbub", quantity::pressure} : column{"Tbub", quantity::temperature});
+        set.columns.push_back(t.by_T ? column{"pdew", quantity::pressure} : column{"Tdew", quantity::temperature});
+    }
+    bool told = false;
+    for (std::size_t k = 0; k < t.si.size(); ++k) {
+        const double si = t.si[k];
+        const auto sat = (si > 0) ? (t.by_T ? f.saturation_at_T(si) : f.saturation_at_p(si)) : std::nullopt;
+        std::vector<cell> row(2);
+        if (sat) {
+            row = {from_si(quantity::temperature, u, sat->T), from_si(quantity::pressure, u, sat->p)};
+            const auto phases =
+                phase_cells(u, {sat->rho_liq, sat->rho_vap, sat->h_liq, sat->h_vap, sat->s_liq, sat->s_vap});
+            row.insert(row.end(), phases.begin(), phases.end());
+            row.push_back(from_si(quantity::energy, u, sat->h_vap - sat->h_liq));
+        } else if (!told) {
+            told = true;
+            const auto at = [&](double v) { return number_value(v, t.q); };
+            err << say(message_id::sat_no_state,
+                       {vantrel::named_value(t.key, si, t.q), text_value(t.key), at(t.by_T ? info.T_tp : info.p_tp),
+                        at(t.by_T ? info.T_cr : info.p_cr)})
+                << '\n';
+        }
+        row.resize(set.columns.size());
+        row[t.by_T ? 0 : 1] = t.shown[k];  // as given, without the round trip through SI
+        if (info.glide && si > 0) {
+            const vantrel::bubble_dew b = t.by_T ? f.bubble_dew_at_T(si) : f.bubble_dew_at_p(si);
+            const quantity q = t.by_T ? quantity::pressure : quantity::temperature;
+            row[row.size() - 2] = number_cell(q, u, b.bubble);
+            row[row.size() - 1] = number_cell(q, u, b.dew);
+        }
+        set.rows.push_back(std::move(row));
+    }
+    return set;
+}
+
+// A mixture's bubble point (its liquid is the mixture) or dew point (its
+// vapour is) at T or p; nothing where the library refuses the point: outside
+// the two-phase range, in the critical neighbourhood, at T or p not above 0.
+std::optional<vantrel::equilibrium_point> point_at(const vantrel::fluid& f, bool bubble, bool by_T, double si) {
+    try {
+        if (bubble) return by_T ? f.bubble_at_T(si) : f.bubble_at_p(si);
+        return by_T ? f.dew_at_T(si) : f.dew_at_p(si);
+    } catch (const vantrel::error& e) {
+        if (e.kind() != vantrel::error_kind::input && e.kind() != vantrel::error_kind::near_critical) throw;
+        return std::nullopt;
+    }
+}
+
+// A value of a bubble or dew point, absent with the point.
+std::optional<double> of(const std::optional<vantrel::equilibrium_point>& point,
+                         double vantrel::equilibrium_point::*member) {
+    return point ? std::optional((*point).*member) : std::nullopt;
+}
+
+// Where a mixture's table has no bubble or dew point: the ranges the library
+// computes them in, from the lower limit (in p, each line's own) up to the
+// critical neighbourhood.
+void tell_refused(std::ostream& err, const vantrel::fluid& f, const sat_points& t, double si) {
+    const vantrel::phase_envelope& e = f.envelope();
+    const double T_low = f.info().T_tp;
+    const double high = t.by_T ? e.T_refused : e.p_refused;
+    const auto at = [&](double v) { return number_value(v, t.q); };
+    err << say(message_id::sat_no_bubble_dew,
+               {vantrel::named_value(t.key, si, t.q), text_value(t.key), at(t.by_T ? T_low : e.bubble.front().p),
+                at(high), at(t.by_T ? T_low : e.dew.front().p), at(high)})
+        << '\n';
+}
+
+// A mixture's table: at each T (or p) the bubble and dew pressures (or
+// temperatures), the liquid of the bubble point and the vapour of the dew
+// point. The two lie at different p (or T): no enthalpy of vaporisation.
+record_set mixture_table(const vantrel::fluid& f, const sat_points& t, std::ostream& err) {
+    const quantity other = t.by_T ? quantity::pressure : quantity::temperature;
+    record_set set{f.info().agent,
+                   columns_of({{t.key, t.q}, {t.by_T ? "pbub" : "Tbub", other}, {t.by_T ? "pdew" : "Tdew", other}}),
+                   {}};
+    bool told = false;
+    for (std::size_t k = 0; k < t.si.size(); ++k) {
+        const auto bubble = point_at(f, true, t.by_T, t.si[k]), dew = point_at(f, false, t.by_T, t.si[k]);
+        using P = vantrel::equilibrium_point;
+        const auto at = t.by_T ? &P::p : &P::T;
+        std::vector<cell> row{t.shown[k], number_cell(other, t.u, of(bubble, at)), number_cell(other, t.u, of(dew, at))};
+        const auto phases = phase_cells(t.u, {of(bubble, &P::rho_liquid), of(dew, &P::rho_vapour),
+                                              of(bubble, &P::h_liquid), of(dew, &P::h_vapour),
+                                              of(bubble, &P::s_liquid), of(dew, &P::s_vapour)});
+        row.insert(row.end(), phases.begin(), phases.end());
+        set.rows.push_back(std::move(row));
+        if ((!bubble || !dew) && !told) {
+            told = true;
+            tell_refused(err, f, t, t.si[k]);
+        }
+    }
+    return set;
+}
+
 }  // namespace
 
 int run_sat(const mode_options& o, std::ostream& out, std::ostream& err) {
@@ -79,58 +223,10 @@ int run_sat(const mode_options& o, std::ostream& out, std::ostream& err) {
     const output_format format = parse_format(o.format);
     const csv_style style = csv_style_of(o, format);
     const vantrel::reference_state ref = parse_reference(o.ref);
-    const bool by_T = pos.given[0].key == "T";
-    const quantity given_q = by_T ? quantity::temperature : quantity::pressure;
-    const table_points given = points_of(pos.given[0], given_q, u);
-    std::vector<double> points, si_points;
-    for (const double value : given.values) {
-        given_value v = given.unit;
-        v.number = value;
-        si_points.push_back(si_of(v, pos.given[0].key));
-        points.push_back(shown_value(v, si_points.back(), u));  // in the output's units
-    }
+    const sat_points points = sat_points_of(pos.given[0], u);
 
     const vantrel::fluid f = vantrel::fluid::by_name(data_directory(o.data), pos.fluid, ref);
-    const vantrel::fluid_info& info = f.info();
-    record_set set{f.info().agent, {{"T", quantity::temperature}, {"p", quantity::pressure},
-                               {"rho_liq", quantity::density}, {"rho_vap", quantity::density},
-                               {"h_liq", quantity::energy}, {"h_vap", quantity::energy},
-                               {"s_liq", quantity::entropy}, {"s_vap", quantity::entropy},
-                               {"dh_vap", quantity::energy}}, {}};
-    if (info.glide) {
-        set.columns.push_back(by_T ? column{"pbub", quantity::pressure} : column{"Tbub", quantity::temperature});
-        set.columns.push_back(by_T ? column{"pdew", quantity::pressure} : column{"Tdew", quantity::temperature});
-    }
-    bool told = false;
-    for (std::size_t k = 0; k < points.size(); ++k) {
-        const double value = points[k], si = si_points[k];
-        const auto sat = (si > 0) ? (by_T ? f.saturation_at_T(si) : f.saturation_at_p(si)) : std::nullopt;
-        std::vector<cell> row(set.columns.size());
-        row[by_T ? 0 : 1] = value;
-        if (sat) {
-            row = {from_si(quantity::temperature, u, sat->T), from_si(quantity::pressure, u, sat->p),
-                   sat->rho_liq, sat->rho_vap, from_si(quantity::energy, u, sat->h_liq),
-                   from_si(quantity::energy, u, sat->h_vap), from_si(quantity::entropy, u, sat->s_liq),
-                   from_si(quantity::entropy, u, sat->s_vap), from_si(quantity::energy, u, sat->h_vap - sat->h_liq)};
-            row.resize(set.columns.size());
-            row[by_T ? 0 : 1] = value;  // as given, without the round trip through SI
-        } else if (!told) {
-            told = true;
-            const std::string& key = pos.given[0].key;
-            const auto at = [&](double v) { return number_value(v, given_q); };
-            err << say(message_id::sat_no_state,
-                       {vantrel::named_value(key, si, given_q), text_value(key), at(by_T ? info.T_tp : info.p_tp),
-                        at(by_T ? info.T_cr : info.p_cr)})
-                << '\n';
-        }
-        if (info.glide && si > 0) {
-            const vantrel::bubble_dew b = by_T ? f.bubble_dew_at_T(si) : f.bubble_dew_at_p(si);
-            const quantity q = by_T ? quantity::pressure : quantity::temperature;
-            row[row.size() - 2] = number_cell(q, u, b.bubble);
-            row[row.size() - 1] = number_cell(q, u, b.dew);
-        }
-        set.rows.push_back(std::move(row));
-    }
+    const record_set set = f.is_mixture() ? mixture_table(f, points, err) : pure_table(f, points, err);
     write_records(out, set, format, u, false, style);
     return 0;
 }

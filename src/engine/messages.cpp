@@ -321,6 +321,11 @@ constexpr entry CATALOGUE[] = {
      "{3}); the values of such rows are empty.",
      "Состояния насыщения при {0} нет: оно рассчитывается от тройной точки до критической ({1} от {2#} до {3}); "
      "значения в таких строках пусты."},
+    {sat_no_bubble_dew, "sat_no_bubble_dew",
+     "No bubble or dew point at {0}: a mixture's bubble points are computed for {1} from {2#} to {3} and its dew "
+     "points from {4#} to {5}, short of the critical point; the cells of the missing points are empty.",
+     "Точки начала кипения или конденсации при {0} нет: у смеси точки начала кипения рассчитываются при {1} от {2#} "
+     "до {3}, точки конденсации — от {4#} до {5}, не доходя до критической точки; ячейки недостающих точек пусты."},
     {write_failed, "write_failed", "Could not write {0}: {1}", "Не удалось записать {0}: {1}"},
     {unknown_write_error, "unknown_write_error", "unknown error", "неизвестная ошибка"},
     {standard_output, "standard_output", "standard output", "стандартный вывод"},
