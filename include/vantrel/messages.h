@@ -39,6 +39,7 @@ enum class message_id {
     density_no_convergence,
     equilibrium_no_convergence,
     equilibrium_singular,
+    equilibrium_trivial,
     envelope_not_traced,
     outside_two_phase_range,
     mixture_states_unavailable,

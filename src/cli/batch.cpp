@@ -186,11 +186,14 @@ std::pair<input_key, input_key> keys_of(const std::string& in) {
 }
 
 // Whether a lone argument names a fluid: a fluid of the data directory (as
-// find_fluid reads names), or a mixture, predefined or typed; a name the
-// library does not know (an error of kind data) is no fluid.
+// find_fluid reads names), or else, unless a file of that name exists, a
+// mixture, predefined or typed; a name the library does not know (an error
+// of kind data) is no fluid.
 bool names_fluid(const std::string& arg, const std::filesystem::path& data) {
     if (arg == "-") return false;
     if (vantrel::find_fluid(data, arg)) return true;
+    std::error_code ec;
+    if (std::filesystem::exists(arg, ec)) return false;
     try {
         vantrel::fluid::by_name(data, arg, vantrel::reference_state::equation);
         return true;

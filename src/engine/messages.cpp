@@ -58,6 +58,8 @@ constexpr entry CATALOGUE[] = {
      "Расчёт фазового равновесия не сошёлся за 100 итераций."},
     {equilibrium_singular, "equilibrium_singular", "Singular Jacobian matrix in the phase equilibrium.",
      "Вырожденная матрица Якоби в расчёте фазового равновесия."},
+    {equilibrium_trivial, "equilibrium_trivial", "The phase equilibrium found one phase twice, not two phases.",
+     "Расчёт фазового равновесия нашёл одну фазу дважды, а не две фазы."},
     {envelope_not_traced, "envelope_not_traced", "The phase envelope of the mixture could not be traced.",
      "Не удалось построить фазовую огибающую смеси."},
     {outside_two_phase_range, "outside_two_phase_range",

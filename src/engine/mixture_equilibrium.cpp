@@ -165,8 +165,8 @@ two_phase saturation_point(const mixture_model& m, double T, const std::vector<d
     const Eigen::VectorXd start = raoult_start(m, T, z, bubble);
     const int held = ln_T_index(z.size());
     const two_phase s = solve_equilibrium(m, z, bubble, start, held, start(held), EQUILIBRIUM_ITERATIONS).state;
-    if (std::fabs(s.rho_x / s.rho_y - 1) < 1e-6)  // the trivial solution
-        throw error(error_kind::no_convergence, message_id::equilibrium_no_convergence);
+    if (std::fabs(s.rho_x / s.rho_y - 1) < 1e-6)
+        throw error(error_kind::no_convergence, message_id::equilibrium_trivial);
     return s;
 }
 

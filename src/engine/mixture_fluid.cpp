@@ -7,7 +7,7 @@ namespace vantrel::detail {
 
 namespace {
 
-constexpr int POLISH_ITERATIONS = 20;
+constexpr int POLISH_ITERATIONS = 100;  // as the message says
 constexpr double DISTINCT_PHASES = 1e-6;  // |ln (rho_x/rho_y)| of two phases, at the least
 
 double lower_limit(const mixture_model& m) {
@@ -31,17 +31,17 @@ two_phase solve_at(const mixture_fluid& f, saturation_side side, bool at_T, doub
     const char* name = at_T ? "T" : "p";
     if (value >= high && value <= (at_T ? f.envelope.cricondentherm.T : f.envelope.cricondenbar.p))
         throw error(error_kind::near_critical, message_id::near_critical);
-    if (!(value >= low && value < high))
-        throw error(error_kind::input, message_id::outside_two_phase_range,
-                    {named_value(name, value, q), number_value(low, q), number_value(high, q)});
     const bool bubble = side == saturation_side::bubble;
     const int held = at_T ? ln_T_index(f.z.size()) : ln_p_index(f.z.size());
-    const auto start = envelope_start(f.envelope, bubble, held, std::log(value));
-    if (!start) throw error(error_kind::no_convergence, message_id::equilibrium_no_convergence);
+    const auto start = value >= low && value < high ? envelope_start(f.envelope, bubble, held, std::log(value))
+                                                    : std::nullopt;
+    if (!start)
+        throw error(error_kind::input, message_id::outside_two_phase_range,
+                    {named_value(name, value, q), number_value(low, q), number_value(high, q)});
     const equilibrium_solution s =
         solve_equilibrium(f.model, f.z, bubble, *start, held, std::log(value), POLISH_ITERATIONS);
-    if (!(std::fabs(std::log(s.state.rho_x / s.state.rho_y)) > DISTINCT_PHASES))  // one phase twice
-        throw error(error_kind::no_convergence, message_id::equilibrium_no_convergence);
+    if (!(std::fabs(std::log(s.state.rho_x / s.state.rho_y)) > DISTINCT_PHASES))
+        throw error(error_kind::no_convergence, message_id::equilibrium_trivial);
     return s.state;
 }
 
