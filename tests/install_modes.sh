@@ -21,7 +21,8 @@ awk -v h="$h" 'BEGIN { exit !(h > 411.60 && h < 411.61) }' || { echo "unexpected
 
 count="$("$cli" fluids --format csv | tail -n +2 | wc -l)"
 fluids_installed="$(ls "$work/moved/share/vantrel/data"/*/config.txt | wc -l)"  # mixtures/ is no fluid
-[ "$count" -eq "$fluids_installed" ] || { echo "fluids lists $count"; exit 1; }
+blends_installed="$(grep -vc '^;' "$work/moved/share/vantrel/data/mixtures/blends.txt")"
+[ "$count" -eq "$((fluids_installed + blends_installed))" ] || { echo "fluids lists $count"; exit 1; }
 printf 'T,p\n20,5\n' | "$cli" batch --in T,p --props T,p,h | grep -q '^20,5,383.85' || { echo "batch failed"; exit 1; }
 
 # The new modes write no result file beside the executable.
