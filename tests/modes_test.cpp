@@ -1318,7 +1318,8 @@ TEST(ModesFluids, PredefinedMixturesFollowThePureFluids) {
         EXPECT_EQ(row[column("fluid")], names[k]);
         EXPECT_EQ(row[column("description")], descriptions[k]);
         EXPECT_EQ(row[column("reference_state")], "IIR");
-        const vantrel::phase_envelope& e = vantrel::fluid::by_name(DATA, names[k]).envelope();
+        const vantrel::fluid f = vantrel::fluid::by_name(DATA, names[k]);
+        const vantrel::phase_envelope& e = f.envelope();
         EXPECT_EQ(value(number(row[column("T_cr")])), limit(dim::temperature, e.T_critical));
         EXPECT_EQ(value(number(row[column("p_cr")])), limit(dim::pressure, e.p_critical));
     }
