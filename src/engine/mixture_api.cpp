@@ -58,9 +58,13 @@ composition typed_composition(const std::filesystem::path& data_dir, const std::
 
 std::string blends_path(const std::filesystem::path& data_dir) { return (data_dir / "mixtures" / "blends.txt").string(); }
 
+// The predefined blends of data_dir; none without the file.
+std::vector<blend_data> read_blends_of(const std::filesystem::path& data_dir) {
+    return file_exists(blends_path(data_dir)) ? read_blends(blends_path(data_dir)) : std::vector<blend_data>{};
+}
+
 std::optional<blend_data> find_blend_named(const std::filesystem::path& data_dir, const std::string& name) {
-    if (!file_exists(blends_path(data_dir))) return std::nullopt;
-    for (const blend_data& b : read_blends(blends_path(data_dir)))
+    for (const blend_data& b : read_blends_of(data_dir))
         if (name_key(b.name) == name_key(name)) return b;
     return std::nullopt;
 }
@@ -171,25 +175,28 @@ std::shared_ptr<const fluid::mixture> make(const std::filesystem::path& data_dir
     return m;
 }
 
+std::shared_ptr<const fluid::mixture> make_blend(const std::filesystem::path& data_dir, const blend_data& b,
+                                                 reference_state ref) {
+    composition c;
+    for (const auto& [agent, w] : b.mass_fractions) {
+        c.agents.push_back(agent);
+        c.mass.push_back(w);
+    }
+    return make(data_dir, b.name, c, ref);
+}
+
 }  // namespace
 
 std::shared_ptr<const fluid::mixture> find_mixture(const std::filesystem::path& data_dir, const std::string& name,
                                                    reference_state ref) {
     if (name.find(':') != std::string::npos) return make(data_dir, name, typed_composition(data_dir, name), ref);
     const auto b = find_blend_named(data_dir, name);
-    if (!b) return nullptr;
-    composition c;
-    for (const auto& [agent, w] : b->mass_fractions) {
-        c.agents.push_back(agent);
-        c.mass.push_back(w);
-    }
-    return make(data_dir, b->name, c, ref);
+    return b ? make_blend(data_dir, *b, ref) : nullptr;
 }
 
 std::vector<std::string> blend_names(const std::filesystem::path& data_dir) {
     std::vector<std::string> out;
-    if (!file_exists(blends_path(data_dir))) return out;
-    for (const blend_data& b : read_blends(blends_path(data_dir))) out.push_back(b.name);
+    for (const blend_data& b : read_blends_of(data_dir)) out.push_back(b.name);
     return out;
 }
 
@@ -263,8 +270,9 @@ equilibrium_point fluid::dew_at_p(double p) const {
 std::vector<blend_info> list_blends(const std::filesystem::path& data_dir) {
     fp_guard guard;
     std::vector<blend_info> out;
-    for (const std::string& name : blend_names(data_dir)) {
-        const auto m = find_mixture(data_dir, name, reference_state::configured);
+    // blends.txt read once, each blend made from its line
+    for (const blend_data& b : read_blends_of(data_dir)) {
+        const auto m = make_blend(data_dir, b, reference_state::configured);
         out.push_back({m->info, m->components});
     }
     return out;
