@@ -3,6 +3,7 @@
 
     mixture_mpmath.py DATA_DIR [--out FILE]
     mixture_mpmath.py DATA_DIR --equilibrium [--out FILE]
+    mixture_mpmath.py DATA_DIR --flash [--out FILE]
 
 Reads the program's own data files only: data/mixtures/blends.txt, pairs.txt,
 departure/*.txt, and each component's config.txt (mu, rho_div, tau_div) and
@@ -26,6 +27,22 @@ and so are bubble p > dew p at T and bubble T < dew T at p. It writes
 
     bubble given=T blend=NAME T=K p=Pa y_1=... rho_liquid=... rho_vapour=...
     dew given=p blend=NAME p=Pa T=K x_1=... rho_liquid=... rho_vapour=...
+
+With --flash it solves two-phase states at T and p of the blends of FLASH_BLENDS:
+at each T of FLASH_T the bubble and dew pressures as above, then at
+p = p_dew (p_bub/p_dew)^f for each f of FLASH_F (rounded to 25 digits) the
+equal fugacities, both phases at p and the Rachford-Rice equation
+sum z_i (K_i - 1)/(1 + beta (K_i - 1)) = 0 with x_i = z_i/(1 + beta (K_i - 1)),
+y_i = K_i x_i, all at once in ln K_i, beta, rho_L and rho_V. The start values
+are ln K_i, beta = 1 - f and the densities interpolated linearly in f between
+the dew point (f = 0) and the bubble point (f = 1); a 15-digit solution in
+ln K_i and beta (both densities solved at p for each) is then solved to 1e-40. Each state is checked (both phases at p, equal ln f_i, the
+material balance and sum x = sum y = 1 to 1e-30, 0 < beta < 1, two phases
+apart). It writes
+
+    flash blend=NAME T=K p=Pa beta=... x_mass=... x_1=... y_1=... rho_liquid=... rho_vapour=...
+
+with beta the vapour mole fraction and x_mass the vapour mass fraction beta M(y)/M(z).
 
 The model:
   alpha_r = sum x_i alpha_r,i(delta, tau) + sum_{i<j} x_i x_j F_ij alpha_r,ij(delta, tau)
@@ -54,6 +71,10 @@ TEMPERATURES = ["230", "260", "290", "320", "350"]
 # Bubble and dew points of each blend at these T (K) and at these p (Pa).
 EQUILIBRIUM_T = ["230", "250", "270", "290", "310"]
 EQUILIBRIUM_P = ["100000", "300000", "600000", "1000000", "2000000"]
+# Two-phase states of these blends at these T (K), at p = p_dew (p_bub/p_dew)^f for these f.
+FLASH_BLENDS = ["R454B", "R449A", "R407C.mix"]
+FLASH_T = ["240", "270", "300"]
+FLASH_F = ["0.2", "0.5", "0.8"]
 CHECK = mp.mpf("1e-30")  # largest residual of a solved point: p_phase/p - 1 and ln f_i,L - ln f_i,V
 
 GAS_DENSITY = "200"  # mol/m3
@@ -292,6 +313,50 @@ class Mixture:
         w = self.incipient(kind, v[:n])
         return mp.exp(v[n]), [wi / sum(w) for wi in w], v[n + 1], v[n + 2]
 
+    def split(self, lnK, beta):
+        """The liquid's and the vapour's fractions of the feed: x_i = z_i/(1 + beta (K_i - 1)), y_i = K_i x_i."""
+        x = [zi / (1 + beta * (mp.exp(k) - 1)) for zi, k in zip(self.x, lnK)]
+        return x, [xi * mp.exp(k) for xi, k in zip(x, lnK)]
+
+    def phases(self, lnK, beta):
+        """The phases' fractions of split normalised (the same on the Rachford-Rice solution), and their sums."""
+        x, y = self.split(lnK, beta)
+        return [xi / sum(x) for xi in x], [yi / sum(y) for yi in y], sum(x), sum(y)
+
+    def flash_equations(self, T, p):
+        """Unknowns: ln K_i, beta, rho_L, rho_V; Rachford-Rice as sum y_i - sum x_i = 0."""
+        n = len(self.x)
+
+        def F(*v):
+            lnK, beta, rl, rv = v[:n], v[n], v[n + 1], v[n + 2]
+            x, y, sx, sy = self.phases(lnK, beta)
+            pl, pv = self.ln_phi(T, rl, x), self.ln_phi(T, rv, y)
+            eqs = [lnK[i] + pv[i] - pl[i] for i in range(n)]
+            eqs += [sy - sx, self.pressure_x(T, rl, x) / p - 1, self.pressure_x(T, rv, y) / p - 1]
+            return eqs
+        return F
+
+    def flash(self, T, p, f, bubble, dew):
+        """Two-phase state at T and p. Start values: ln K_i, beta and the densities interpolated linearly
+        in f between the dew point (f = 0) and the bubble point (f = 1) at T. A 15-digit solution in
+        ln K_i and beta alone, both densities solved at p for each (with rho_L and rho_V among the unknowns
+        the first Newton steps are damped to little), then the solution to 1e-40.
+        Returns beta, x, y, rho_L, rho_V."""
+        n, z = len(self.x), self.x
+        lnK = [(1 - f) * mp.log(zi / xi) + f * mp.log(yi / zi) for zi, xi, yi in zip(z, dew[1], bubble[1])]
+        rl, rv = (1 - f) * dew[2] + f * bubble[2], (1 - f) * dew[3] + f * bubble[3]
+        F = self.flash_equations(T, p)
+
+        def densities(u):
+            x, y = self.phases(u[:n], u[n])[:2]
+            return [self.density(T, p, x, rl), self.density(T, p, y, rv)]
+        with mp.workdps(15):
+            u = list(mp.findroot(lambda *u: F(*u, *densities(u))[:n + 1], lnK + [1 - f], maxsteps=50, verify=False))
+            v = u + densities(u)
+        v = mp.findroot(F, v, tol=mp.mpf(10) ** -40)
+        x, y = self.split(v[:n], v[n])
+        return v[n], x, y, v[n + 1], v[n + 2]
+
     def pressure(self, T, rho):
         Tr, vr = self.reducing(self.x)
         return rho * R * T * (1 + rho * vr * mp.diff(lambda dd: self.alphar(T, dd / vr, self.x), rho * vr))
@@ -326,6 +391,61 @@ def record(kind, blend, given, value, solved):
     return kind + " " + " ".join(vals) + "\n"
 
 
+def check_flash(m, T, p, solved):
+    """Both phases at p, equal ln f_i, the material balance and sum x = sum y = 1 to CHECK;
+    0 < beta < 1; the phases' fractions and densities apart."""
+    beta, x, y, rl, rv = solved
+    lfl = [mp.log(xi * p) + f for xi, f in zip(x, m.ln_phi(T, rl, x))]
+    lfv = [mp.log(yi * p) + f for yi, f in zip(y, m.ln_phi(T, rv, y))]
+    res = [m.pressure_x(T, rl, x) / p - 1, m.pressure_x(T, rv, y) / p - 1, sum(x) - 1, sum(y) - 1]
+    res += [a - b for a, b in zip(lfl, lfv)] + [(1 - beta) * xi + beta * yi - zi for xi, yi, zi in zip(x, y, m.x)]
+    apart = max(abs(xi - yi) for xi, yi in zip(x, y))
+    if max(abs(r) for r in res) > CHECK or not 0 < beta < 1 or apart < mp.mpf("1e-4") or rl < 2 * rv:
+        sys.exit(f"flash at T={T} p={mp.nstr(p, 12)}: residuals {[mp.nstr(r, 3) for r in res]}, "
+                 f"beta {mp.nstr(beta, 8)}, phases {mp.nstr(apart, 3)} apart, rho {mp.nstr(rl, 8)} {mp.nstr(rv, 8)}")
+
+
+def write_flash(data, out):
+    out.write("# Two-phase states at T and p (isothermal flash) of the multi-fluid mixture model.\n")
+    out.write("# Source: independent 50-digit solution, tools/reference/mixture_mpmath.py --flash\n")
+    out.write("# (python3-mpmath), of the program's own data files: equal ln f_i of both phases, both phases\n")
+    out.write("# at p, the material balance z_i = (1 - beta) x_i + beta y_i with the Rachford-Rice equation\n")
+    out.write("# (ln phi_i by numerical differentiation); start values interpolated between the dew and the\n")
+    out.write("# bubble point at T, themselves solved as for --equilibrium.\n")
+    out.write(f"# date: {time.strftime('%Y-%m-%d %H:%M:%S UTC', time.gmtime())}\n")
+    out.write("# command: tools/reference/mixture_mpmath.py data --flash --out tests/mixtures/flash.txt\n")
+    out.write("# states: at each T, p = p_dew (p_bub/p_dew)^f for f = " + ", ".join(FLASH_F)
+              + ", rounded to 25 digits and solved at that p\n")
+    out.write("# beta the vapour mole fraction, x_mass the vapour mass fraction beta M(y)/M(z);\n")
+    out.write("# x_k the liquid's and y_k the vapour's mole fractions\n")
+    out.write("# units: T K, p Pa, rho mol/m3; fractions in the order of the blend's components in blends.txt\n")
+    for blend in FLASH_BLENDS:
+        m = Mixture(data, blend)
+        M = [c.M for c in m.pure]
+        for T in FLASH_T:
+            solved = {}
+            for kind in ("bubble", "dew"):
+                solved[kind] = m.saturation(kind, "T", T)
+                check_point(m, kind, "T", T, solved[kind])
+            p_bub, p_dew = solved["bubble"][0], solved["dew"][0]
+            if p_bub <= p_dew:
+                sys.exit(f"{blend} at T={T}: bubble {mp.nstr(p_bub, 12)}, dew {mp.nstr(p_dew, 12)}")
+            print(f"{blend} T={T} p_bubble={mp.nstr(p_bub, 25)} p_dew={mp.nstr(p_dew, 25)}", file=sys.stderr)
+            for f in FLASH_F:
+                p = mp.mpf(mp.nstr(p_dew * (p_bub / p_dew) ** mp.mpf(f), 25))
+                state = m.flash(mp.mpf(T), p, mp.mpf(f), solved["bubble"], solved["dew"])
+                check_flash(m, mp.mpf(T), p, state)
+                beta, x, y, rl, rv = state
+                x_mass = beta * sum(yi * Mi for yi, Mi in zip(y, M)) / sum(zi * Mi for zi, Mi in zip(m.x, M))
+                vals = [f"blend={blend}", f"T={T}", f"p={mp.nstr(p, 25)}", f"beta={mp.nstr(beta, 25)}",
+                        f"x_mass={mp.nstr(x_mass, 25)}"]
+                vals += [f"x_{k + 1}={mp.nstr(v, 25)}" for k, v in enumerate(x)]
+                vals += [f"y_{k + 1}={mp.nstr(v, 25)}" for k, v in enumerate(y)]
+                vals += [f"rho_liquid={mp.nstr(rl, 25)}", f"rho_vapour={mp.nstr(rv, 25)}"]
+                out.write("flash " + " ".join(vals) + "\n")
+                out.flush()
+
+
 def write_equilibria(data, out):
     out.write("# Bubble and dew points of the multi-fluid mixture model, at T and at p.\n")
     out.write("# Source: independent 50-digit solution, tools/reference/mixture_mpmath.py --equilibrium\n")
@@ -357,8 +477,12 @@ def main():
     ap.add_argument("data")
     ap.add_argument("--out")
     ap.add_argument("--equilibrium", action="store_true")
+    ap.add_argument("--flash", action="store_true")
     a = ap.parse_args()
     out = open(a.out, "w", encoding="utf-8") if a.out else sys.stdout
+    if a.flash:
+        write_flash(a.data, out)
+        return
     if a.equilibrium:
         write_equilibria(a.data, out)
         return
