@@ -410,10 +410,16 @@ TEST(MixtureApi, EnvelopeAndLines) {
     EXPECT_FALSE(f.bubble_dew_at_p(e.p_refused * 1.0001).dew);
     EXPECT_FALSE(f.saturation_at_T(280));
     try {
-        f.at(vantrel::input_pair::T_p, 280, 1e5);
-        ADD_FAILURE() << "a mixture's state answered";
+        f.at(vantrel::input_pair::h_s, 4e5, 1.8e3);
+        ADD_FAILURE() << "a mixture's (h, s) state answered";
     } catch (const vantrel::error& err) {
         EXPECT_EQ(err.id(), vantrel::message_id::mixture_states_unavailable);
+    }
+    try {
+        f.derivatives(10, 280);
+        ADD_FAILURE() << "a mixture's residual derivatives answered";
+    } catch (const vantrel::error& err) {
+        EXPECT_EQ(err.id(), vantrel::message_id::mixture_no_derivatives);
     }
     try {
         mixture_named("R32").envelope();

@@ -1439,9 +1439,7 @@ TEST(ModesErrors, MistypedModesAreUsageErrors) {
 // Errors of the computation and of the data: exit status 1, one line.
 TEST(ModesErrors, FailuresExitWithStatusOneAndOneLine) {
     const std::string data = DATA.string();
-    const std::string mixture =
-        "R454B — смесь: её отдельные состояния пока не рассчитываются, точки начала кипения и конденсации — да "
-        "(режим sat).";
+    const std::string mixture = "Состояния смеси R454B не рассчитываются по (h, s): задайте (p, h) или (p, s).";
     const struct {
         std::vector<std::string> args;
         std::string message, input = "";
@@ -1469,20 +1467,10 @@ TEST(ModesErrors, FailuresExitWithStatusOneAndOneLine) {
         // A NUL byte: binary input, not rows.
         {{"batch", "--in", "T,p", "/dev/zero"}, "Файл /dev/zero двоичный: в строке 1 нулевой байт."},
         {{"batch", "--in", "T,p"}, "Стандартный ввод двоичный: в строке 3 нулевой байт.", std::string("20,5\n\n30,\0", 10)},
-        // A mixture's single states are not computed yet: every mode that needs them says so.
-        {{"state", "R454B", "T=20", "p=5"}, mixture},
-        {{"state", "R32:0.689+R1234yf:0.311", "T=20", "x=0.5", "--format", "json"},
-         "R32:0.689+R1234yf:0.311 — смесь: её отдельные состояния пока не рассчитываются, точки начала кипения и "
-         "конденсации — да (режим sat)."},
-        {{"batch", "R454B", "--in", "T,p"}, mixture, "20,5\n"},
-        {{"batch", "r454b", "--in", "T,p", "-"}, mixture, "20,5\n"},
-        {{"cycle", "R454B", "evap=-10", "cond=40"}, mixture},
-        {{"cycle", "R454B", "evap=-10", "cond=40", "--diagram", "c.svg"}, mixture},
-        {{"diagram", "R454B", "-o", "d.svg"}, mixture},
-        {{"diagram", "R454B", "-o", "d.svg", "--cycle", "evap=-10", "cond=40"}, mixture},
-        {{"diagram", "R407C.mix", "-o", "d.svg"},
-         "R407C.mix — смесь: её отдельные состояния пока не рассчитываются, точки начала кипения и конденсации — да "
-         "(режим sat)."},
+        // A mixture's states from (h, s) are not computed.
+        {{"state", "R454B", "h=400", "s=1.8"}, mixture},
+        {{"state", "R32:0.689+R1234yf:0.311", "s=1.8", "h=400", "--format", "json"},
+         "Состояния смеси R32:0.689+R1234yf:0.311 не рассчитываются по (h, s): задайте (p, h) или (p, s)."},
     };
     for (const auto& c : cases) {
         const auto r = run(c.args, c.input);

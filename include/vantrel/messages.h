@@ -43,6 +43,7 @@ enum class message_id {
     envelope_not_traced,
     outside_two_phase_range,
     mixture_states_unavailable,
+    mixture_no_derivatives,
     not_a_mixture,
     mass_fraction_invalid,
     mass_fractions_sum,

@@ -98,9 +98,16 @@ struct fluid_info {
     bool glide = false;           // bubble and dew lines of a blend
 };
 
+// The liquid's and the vapour's compositions of a mixture's two-phase
+// state, mole and mass fractions in the order of fluid::components().
+struct phase_compositions {
+    std::vector<double> liquid_mole, vapour_mole, liquid_mass, vapour_mass;
+};
+
 // One state. Properties that do not exist for it are absent, never 0. A
 // two-phase state has the saturation temperature and pressure, v, h, s and
-// u weighted by its vapour mass fraction x, and rho = 1/v.
+// u weighted by its vapour mass fraction x, and rho = 1/v; a mixture's,
+// the phases' compositions too.
 struct state {
     double T = 0, p = 0;    // K, Pa
     double rho = 0, v = 0;  // kg/m3, m3/kg
@@ -119,6 +126,7 @@ struct state {
     std::optional<double> T_bubble, T_dew;  // at p, K
     std::optional<double> glide;            // T_dew - T_bubble at p, K
     std::optional<message> warning;  // when the state lies outside the stated range
+    std::optional<phase_compositions> phases;  // a mixture's two-phase state
 };
 
 // The saturated liquid and vapour of one saturation state.
@@ -214,8 +222,10 @@ public:
 
     // A mixture of the multi-fluid model: its components (a pure fluid has
     // none), bubble and dew points and phase envelope. For a mixture, at()
-    // is refused for now (kind input), and the saturation functions give
-    // nothing; bubble_dew_at_T and _at_p give its bubble and dew lines.
+    // gives every pair's state but (h, s) (kind input), its saturation
+    // temperature and pressure the dew point's; the saturation functions
+    // give nothing, bubble_dew_at_T and _at_p its bubble and dew lines, and
+    // derivatives() is refused.
     bool is_mixture() const { return mixture_ != nullptr; }
     const std::vector<component>& components() const;
     equilibrium_point bubble_at_T(double T) const;

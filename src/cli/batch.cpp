@@ -262,7 +262,6 @@ int run_batch(const mode_options& o, std::ostream& out, std::ostream& err) {
     const auto [fluid_name, path] = fluid_and_file(o.args, data);
 
     const vantrel::fluid f = vantrel::fluid::by_name(data, fluid_name, ref);
-    require_single_states(f);
     input_file in(path);
     batch_job job{f, a, b, order, u, props, extras_for(props), {}, csv_style_of(o, output_format::csv)};
 

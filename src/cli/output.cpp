@@ -81,13 +81,32 @@ nlohmann::ordered_json json_object(const record_set& set, const std::vector<cell
     return o;
 }
 
+// {"mole": {component: fraction, ...}, "mass": {...}}
+nlohmann::ordered_json composition_object(const std::vector<std::string>& names, const std::vector<double>& mole,
+                                          const std::vector<double>& mass) {
+    nlohmann::ordered_json o = nlohmann::ordered_json::object();
+    for (std::size_t i = 0; i < names.size(); ++i) o["mole"][names[i]] = mole[i];
+    for (std::size_t i = 0; i < names.size(); ++i) o["mass"][names[i]] = mass[i];
+    return o;
+}
+
+nlohmann::ordered_json json_row(const record_set& set, std::size_t row, unit_system u) {
+    nlohmann::ordered_json o = json_object(set, set.rows[row], u);
+    if (row < set.phases.size() && set.phases[row]) {
+        const vantrel::phase_compositions& c = *set.phases[row];
+        o["liquid"] = composition_object(set.components, c.liquid_mole, c.liquid_mass);
+        o["vapour"] = composition_object(set.components, c.vapour_mole, c.vapour_mass);
+    }
+    return o;
+}
+
 void write_json(std::ostream& out, const record_set& set, unit_system u, bool single_object) {
     nlohmann::ordered_json doc;
     if (single_object && set.rows.size() == 1) {
-        doc = json_object(set, set.rows[0], u);
+        doc = json_row(set, 0, u);
     } else {
         doc = nlohmann::ordered_json::array();
-        for (const auto& row : set.rows) doc.push_back(json_object(set, row, u));
+        for (std::size_t row = 0; row < set.rows.size(); ++row) doc.push_back(json_row(set, row, u));
     }
     out << doc.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
 }

@@ -2,6 +2,7 @@
 // or JSON.
 #pragma once
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -53,12 +54,18 @@ struct record_set {
     std::string fluid;
     std::vector<column> columns;
     std::vector<std::vector<cell>> rows;
+    // A mixture's two-phase rows: the phases' compositions, by the
+    // components' names (JSON only); none, or one entry per row.
+    std::vector<std::string> components = {};
+    std::vector<std::optional<vantrel::phase_compositions>> phases = {};
 };
 
 // table: a header line naming the units, right-aligned columns, six
 // significant digits; csv: a header of names (with their units in the
 // style's), exact numbers; json: objects
-// {"fluid": ..., "units": {...}, name: value, ...}, a single one when
+// {"fluid": ..., "units": {...}, name: value, ...} (and a two-phase
+// mixture's "liquid" and "vapour": {"mole": {component: fraction, ...},
+// "mass": {...}}), a single one when
 // single_object (and the set holds one row), an array otherwise.
 void write_records(std::ostream& out, const record_set& set, output_format format, unit_system u,
                    bool single_object, const csv_style& style = {});

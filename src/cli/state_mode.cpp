@@ -40,6 +40,10 @@ int run_state(const mode_options& o, std::ostream& out, std::ostream& err) {
         else if (name == info_of(b).name) set.rows[0].push_back(shown_value(vb, sb, u));
         else set.rows[0].push_back(value_of(p, s, u));
     }
+    if (s.phases) {
+        for (const auto& c : f.components()) set.components.push_back(c.agent);
+        set.phases.push_back(s.phases);
+    }
     write_records(out, set, format, u, true, style);
     return 0;
 }

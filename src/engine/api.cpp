@@ -19,6 +19,28 @@ namespace vantrel {
 
 using namespace detail;
 
+namespace detail {
+
+bool reproduces(input_key k, double v, const state& s) {
+    const std::optional<double> got = k == input_key::T     ? s.T
+                                      : k == input_key::p   ? s.p
+                                      : k == input_key::h   ? s.h
+                                      : k == input_key::s   ? s.s
+                                      : k == input_key::rho ? std::optional<double>(s.rho)
+                                                            : s.x;
+    const double floor = k == input_key::h ? 1e-6 : k == input_key::s ? 1e-9 : k == input_key::x ? 1e-12 : 0;
+    return got && std::fabs(*got - v) <= 1e-9 * std::fabs(v) + floor;
+}
+
+void check_finite(const state& s) {
+    for (double v : {s.T, s.p, s.rho, s.v, s.h, s.s, s.u, s.z}) finite(v);
+    for (const auto& v : {s.cp, s.cv, s.w, s.jt, s.x, s.T_sat, s.p_sat, s.p_bubble, s.p_dew, s.T_bubble, s.T_dew,
+                          s.glide})
+        if (v) finite(*v);
+}
+
+}  // namespace detail
+
 namespace {
 
 void require_temperature(double T) {
@@ -52,19 +74,6 @@ void require_pair(input_pair pair, double first, double second) {
         throw error(error_kind::input, message_id::fraction_outside, {number_value(second, quantity::fraction)});
     if (pair == input_pair::T_rho && !(second > 0 && std::isfinite(second)))
         throw error(error_kind::input, message_id::density_not_positive, {number_value(second, quantity::density)});
-}
-
-// Whether the state's value of the key k is v: to 1e-9 of it, or within an
-// absolute floor for values near 0 (h 1e-6 J/kg, s 1e-9 J/(kg K), x 1e-12).
-bool reproduces(input_key k, double v, const state& s) {
-    const std::optional<double> got = k == input_key::T     ? s.T
-                                      : k == input_key::p   ? s.p
-                                      : k == input_key::h   ? s.h
-                                      : k == input_key::s   ? s.s
-                                      : k == input_key::rho ? std::optional<double>(s.rho)
-                                                            : s.x;
-    const double floor = k == input_key::h ? 1e-6 : k == input_key::s ? 1e-9 : k == input_key::x ? 1e-12 : 0;
-    return got && std::fabs(*got - v) <= 1e-9 * std::fabs(v) + floor;
 }
 
 // Whether a state lies on its side of the saturation dome: a two-phase one
@@ -108,14 +117,6 @@ void check_state(const fluid_data& f, input_pair pair, double first, double seco
     throw error(error_kind::no_convergence, message_id::state_not_reproduced,
                 {text_value(std::string(info_of(a).name)), text_value(std::string(info_of(b).name)),
                  pair_values(pair, first, second)});
-}
-
-// Every number of a result must be finite, whatever the flags say.
-void check_finite(const state& s) {
-    for (double v : {s.T, s.p, s.rho, s.v, s.h, s.s, s.u, s.z}) finite(v);
-    for (const auto& v : {s.cp, s.cv, s.w, s.jt, s.x, s.T_sat, s.p_sat, s.p_bubble, s.p_dew, s.T_bubble, s.T_dew,
-                          s.glide})
-        if (v) finite(*v);
 }
 
 // The public state of a flash: its record; c_p, c_v, w and the
@@ -251,8 +252,8 @@ const fluid_info& fluid::info() const { return mixture_ ? mixture_->info : model
 
 namespace {
 
-[[noreturn]] void no_mixture_states(const fluid_info& i) {
-    throw error(error_kind::input, message_id::mixture_states_unavailable, {text_value(i.agent)});
+[[noreturn]] void no_mixture_derivatives(const fluid_info& i) {
+    throw error(error_kind::input, message_id::mixture_no_derivatives, {text_value(i.agent)});
 }
 
 // A mixture's bubble or dew value where it has one; nothing outside its
@@ -284,7 +285,7 @@ bubble_dew mixture_lines(const fluid::mixture& m, bool at_T, double v) {
 state fluid::at(input_pair pair, double first, double second, extras with) const {
     fp_guard guard;
     require_pair(pair, first, second);
-    if (mixture_) no_mixture_states(mixture_->info);
+    if (mixture_) return mixture_state_at(*mixture_, pair, first, second, with);
     const fluid_data& f = *model_;
     auto [st, s] = checked_state(f, pair, first, second);
     if (with != extras::none) add_saturation(f, st, s);
@@ -328,7 +329,7 @@ bubble_dew fluid::bubble_dew_at_p(double p) const {
 residual_derivatives fluid::derivatives(double rho, double T) const {
     fp_guard guard;
     require_temperature(T);
-    if (mixture_) no_mixture_states(mixture_->info);
+    if (mixture_) no_mixture_derivatives(mixture_->info);
     const residual_derivatives a = model_->residual.at(rho / model_->cfg.rho_div, T / model_->cfg.tau_div);
     check_fp();
     for (double v : {a.z_minus_1, a.p_rho, a.p_T, a.h, a.s, a.cv}) finite(v);

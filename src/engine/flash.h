@@ -43,6 +43,12 @@ message_value pair_values(input_pair pair, double first, double second);
 
 inline constexpr int MAX_STEPS = 100;
 
+// The checks of a public state: whether its value of the key k is v, to
+// 1e-9 of it or within an absolute floor for values near 0 (h 1e-6 J/kg,
+// s 1e-9 J/(kg K), x 1e-12); every number finite, whatever the flags say.
+bool reproduces(input_key k, double v, const state& s);
+void check_finite(const state& s);
+
 // The record of a state as the flashes find it: a single-phase state's
 // every field but dh (x 1 for gas and supercritical fluid, 0 for a liquid,
 // or as given); a two-phase state's t, p, rho, v, r, mu, z, fug, h, s, x

@@ -75,9 +75,10 @@ double ideal_alpha(const mixture_model& m, double T, double rho, const std::vect
     return a;
 }
 
-molar_caloric caloric_of(const mixture_model& m, double T, double rho, const std::vector<double>& x) {
-    const alpha_set<double> a = mixture_evaluator<double>(m, T, x).alpha(rho);
-    molar_caloric c{R_MIXTURE * T * (a.t + a.d), R_MIXTURE * (a.t - a.a)};
+ideal_mixture ideal_of(const mixture_model& m, double T, double rho, const std::vector<double>& x) {
+    ideal_mixture g;
+    g.h.resize(x.size());
+    g.s.resize(x.size());
     for (std::size_t i = 0; i < x.size(); ++i) {
         if (x[i] == 0) continue;
         const mixture_component& k = m.components[i];
@@ -87,10 +88,20 @@ molar_caloric caloric_of(const mixture_model& m, double T, double rho, const std
         // The density term of the entropy as the fluid's states take it.
         const double s_rho = k.fluid->ideal->helmholtz() ? std::log(cfg.rho_cr / rho_mass)
                                                           : std::log(ATMOSPHERE / (cfg.R * rho_mass * T));
-        c.h += x[i] * k.M * v.h;
-        c.s += x[i] * (k.M * (v.s + cfg.R * s_rho) - R_MIXTURE * std::log(x[i]));
+        g.h[i] = k.M * v.h;
+        g.s[i] = k.M * (v.s + cfg.R * s_rho) - R_MIXTURE * std::log(x[i]);
+        g.caloric.h += x[i] * g.h[i];
+        g.caloric.s += x[i] * g.s[i];
+        g.cp += x[i] * k.M * v.cp;
+        g.R += x[i] * k.M * cfg.R;
     }
-    return c;
+    return g;
+}
+
+molar_caloric caloric_of(const mixture_model& m, double T, double rho, const std::vector<double>& x) {
+    const alpha_set<double> a = mixture_evaluator<double>(m, T, x).alpha(rho);
+    const molar_caloric ideal = ideal_of(m, T, rho, x).caloric;
+    return {ideal.h + R_MIXTURE * T * (a.t + a.d), ideal.s + R_MIXTURE * (a.t - a.a)};
 }
 
 double molar_mass(const mixture_model& m, const std::vector<double>& x) {

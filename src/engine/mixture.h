@@ -183,6 +183,18 @@ struct molar_caloric {
 };
 molar_caloric caloric_of(const mixture_model& m, double T, double rho, const std::vector<double>& x);
 
+// The ideal-gas part of a phase at (T, rho in mol/m3) and x: its h and s as
+// caloric_of takes them, each component's molar h_i and s_i in it (s_i with
+// its density term and -R ln x_i: h = sum x_i h_i, s = sum x_i s_i), c_p
+// (J/(mol K)) and the gas constant sum x_i M_i R_i of the components' own
+// equations (c_v = c_p - R).
+struct ideal_mixture {
+    molar_caloric caloric;
+    per_component<double> h, s;
+    double cp = 0, R = 0;
+};
+ideal_mixture ideal_of(const mixture_model& m, double T, double rho, const std::vector<double>& x);
+
 // The molar mass of composition x, kg/mol.
 double molar_mass(const mixture_model& m, const std::vector<double>& x);
 

@@ -12,53 +12,6 @@ namespace {
 constexpr int DENSITY_ITERATIONS = 200;      // as the message says
 constexpr int EQUILIBRIUM_ITERATIONS = 100;  // as the message says
 
-// One phase at (T, rho, x): G_i = ln f_i - ln(x_i R T) = ln rho + q_i, q_i =
-// n d(n alpha_r)/d n_i, and P = (Z - p/(rho R T)) / (1 + |delta alpha_delta|)
-// at the pressure p: no logarithm (a step may take a liquid to a negative
-// pressure), and in units of the rounding of Z (a liquid's Z at low pressure
-// is a difference of numbers near 1, its p not worth 1e-12), with their
-// derivatives by ln rho, ln T and ln p, and by the composition along
-// x_k (delta_kj - x_j), i.e. n d/d n_j at constant T and V less rho d/d rho
-// ([i][j] and [j]).
-struct phase_terms {
-    per_component<double> G, G_rho, G_T;
-    per_pair<double> G_x;
-    double P = 0, P_rho = 0, P_T = 0, P_p = 0;
-    per_component<double> P_x;
-};
-
-// Without the Jacobian: G and P only.
-phase_terms phase_at(const mixture_model& m, double T, double p, double rho, const std::vector<double>& x,
-                     bool jacobian) {
-    const auto r = mixture_evaluator<double>(m, T, x).at(rho);
-    const auto q = shares_of(r, x);
-    const alpha_set<double>& a = r.alpha;
-    const double z = 1 + a.d;
-    const std::size_t n = x.size();
-    phase_terms t;
-    const double ideal = p / (rho * R_MIXTURE * T), scale = 1 / (1 + std::fabs(a.d));
-    t.P = scale * (z - ideal);
-    t.G.resize(n);
-    for (std::size_t i = 0; i < n; ++i) t.G[i] = std::log(rho) + q.q[i];
-    if (!jacobian) return t;
-    const auto q_n = share_n_derivatives(r, x);
-    const auto p_n = pressure_n_derivatives(r, x);
-    t.G_rho.resize(n);
-    t.G_T.resize(n);
-    t.G_x.assign(n, per_component<double>(n));
-    t.P_x.resize(n);
-    t.P_rho = scale * (a.d + a.dd + ideal);
-    t.P_T = scale * (ideal - a.dt);
-    t.P_p = -scale * ideal;
-    for (std::size_t j = 0; j < n; ++j) t.P_x[j] = scale * (p_n[j] - z - a.d - a.dd);
-    for (std::size_t i = 0; i < n; ++i) {
-        t.G_rho[i] = 1 + q.rho_drho[i];
-        t.G_T[i] = q.T_dT[i];
-        for (std::size_t j = 0; j < n; ++j) t.G_x[i][j] = q_n[i][j] - q.rho_drho[i];
-    }
-    return t;
-}
-
 // The equations at v, F_i = ln K_i + G_i(y) - G_i(x), F_n = sum w - 1 of
 // the incipient phase w (bubble: w = z K; dew: w = z/K), F_n+1, F_n+2 =
 // P(x), P(y), and F_n+3 = v_held - value, with their Jacobian if asked for.
@@ -171,6 +124,74 @@ two_phase saturation_point(const mixture_model& m, double T, const std::vector<d
 }
 
 }  // namespace
+
+namespace {
+
+// The phase's molar h and s with their derivatives: the ideal-gas part's
+// (h_i and s_i of the components, c_p and R), the residual part's by
+// delta d/d delta and tau d/d tau of RT(a_tau + a_delta) and R(a_tau - a),
+// and by the composition through the reducing functions and a_x.
+void add_caloric(phase_terms& t, const mixture_model& m, const mixture_residual<double>& r,
+                 const std::vector<double>& x) {
+    const std::size_t n = x.size();
+    const ideal_mixture g = ideal_of(m, r.T, r.rho, x);
+    const alpha_set<double>& a = r.alpha;
+    const double RT = R_MIXTURE * r.T;
+    t.h = g.caloric.h + RT * (a.t + a.d);
+    t.s = g.caloric.s + R_MIXTURE * (a.t - a.a);
+    t.h_T = r.T * g.cp + RT * (a.d - a.tt - a.dt);
+    t.h_rho = RT * (a.dt + a.d + a.dd);
+    t.s_T = g.cp - g.R - R_MIXTURE * a.tt;
+    t.s_rho = -g.R + R_MIXTURE * (a.dt - a.d);
+    const per_component<double> V = reducing_shares(r.v_r, x), Tn = reducing_shares(r.T_r, x);
+    alpha_set<double> mean;
+    for (std::size_t k = 0; k < n; ++k) mean.add(x[k], r.alpha_x[k]);
+    t.h_x.resize(n);
+    t.s_x.resize(n);
+    for (std::size_t j = 0; j < n; ++j) {
+        const alpha_set<double>& aj = r.alpha_x[j];
+        t.h_x[j] = g.h[j] - g.caloric.h +
+                   RT * ((a.dt + a.d + a.dd) * V[j] + (a.t + a.tt + a.dt) * Tn[j] + aj.t + aj.d - mean.t - mean.d);
+        t.s_x[j] = g.s[j] - g.caloric.s +
+                   R_MIXTURE * ((a.dt - a.d) * V[j] + a.tt * Tn[j] + aj.t - aj.a - mean.t + mean.a);
+    }
+}
+
+}  // namespace
+
+
+phase_terms phase_at(const mixture_model& m, double T, double p, double rho, const std::vector<double>& x,
+                     bool jacobian, bool caloric) {
+    const auto r = mixture_evaluator<double>(m, T, x).at(rho);
+    const auto q = shares_of(r, x);
+    const alpha_set<double>& a = r.alpha;
+    const double z = 1 + a.d;
+    const std::size_t n = x.size();
+    phase_terms t;
+    const double ideal = p / (rho * R_MIXTURE * T), scale = 1 / (1 + std::fabs(a.d));
+    t.P = scale * (z - ideal);
+    t.G.resize(n);
+    for (std::size_t i = 0; i < n; ++i) t.G[i] = std::log(rho) + q.q[i];
+    if (caloric) add_caloric(t, m, r, x);
+    if (!jacobian) return t;
+    const auto q_n = share_n_derivatives(r, x);
+    const auto p_n = pressure_n_derivatives(r, x);
+    t.G_rho.resize(n);
+    t.G_T.resize(n);
+    t.G_x.assign(n, per_component<double>(n));
+    t.P_x.resize(n);
+    t.P_rho = scale * (a.d + a.dd + ideal);
+    t.P_T = scale * (ideal - a.dt);
+    t.P_p = -scale * ideal;
+    for (std::size_t j = 0; j < n; ++j) t.P_x[j] = scale * (p_n[j] - z - a.d - a.dd);
+    for (std::size_t i = 0; i < n; ++i) {
+        t.G_rho[i] = 1 + q.rho_drho[i];
+        t.G_T[i] = q.T_dT[i];
+        for (std::size_t j = 0; j < n; ++j) t.G_x[i][j] = q_n[i][j] - q.rho_drho[i];
+    }
+    return t;
+}
+
 
 double mixture_density(const mixture_model& m, double T, double p, const std::vector<double>& x,
                        double rho_start) {

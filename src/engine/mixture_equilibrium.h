@@ -23,6 +23,28 @@ namespace vantrel::detail {
 double mixture_density(const mixture_model& m, double T, double p, const std::vector<double>& x,
                        double rho_start);
 
+// One phase at (T, rho, x): G_i = ln f_i - ln(x_i R T) = ln rho + q_i, q_i =
+// n d(n alpha_r)/d n_i, and P = (Z - p/(rho R T)) / (1 + |delta alpha_delta|)
+// at the pressure p: no logarithm (a step may take a liquid to a negative
+// pressure), and in units of the rounding of Z (a liquid's Z at low pressure
+// is a difference of numbers near 1, its p not worth 1e-12), with their
+// derivatives by ln rho, ln T and ln p, and by the composition along
+// x_k (delta_kj - x_j), i.e. n d/d n_j at constant T and V less rho d/d rho
+// ([i][j] and [j]).
+struct phase_terms {
+    per_component<double> G, G_rho, G_T;
+    per_pair<double> G_x;
+    double P = 0, P_rho = 0, P_T = 0, P_p = 0;
+    per_component<double> P_x;
+    // With the caloric terms: molar h and s, by ln T, ln rho and the composition as G_x.
+    double h = 0, s = 0, h_T = 0, h_rho = 0, s_T = 0, s_rho = 0;
+    per_component<double> h_x, s_x;
+};
+
+// The terms of one phase; without the Jacobian, G and P (and h and s) only.
+phase_terms phase_at(const mixture_model& m, double T, double p, double rho, const std::vector<double>& x,
+                     bool jacobian, bool caloric = false);
+
 // A two-phase state: temperature, pressure, the compositions (mole
 // fractions) and densities (mol/m3) of the phases x and y; y is the vapour
 // away from the critical point.

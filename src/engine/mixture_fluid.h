@@ -60,6 +60,13 @@ namespace vantrel::detail {
 std::shared_ptr<const fluid::mixture> find_mixture(const std::filesystem::path& data_dir, const std::string& name,
                                                    reference_state ref);
 
+// The state of a mixture that pair names (SI mass units, h and s with the
+// mixture's shift) with the extras asked for (its saturation temperature
+// and pressure the dew point's), checked before it is returned: its two
+// values reproduced to 1e-9, and of two phases, ln f_i of the phases equal
+// to 1e-10, each phase at p to 1e-9, the material balance closed to 1e-12.
+state mixture_state_at(const fluid::mixture& m, input_pair pair, double first, double second, extras with);
+
 // The names of the predefined blends of data_dir (none without the file).
 std::vector<std::string> blend_names(const std::filesystem::path& data_dir);
 
