@@ -316,8 +316,7 @@ py::dict cycle_dict(const fluid_handle& h, const py::kwargs& kw) {
         if (fig.value) units[fig.name] = std::string(vantrel::unit_of(fig.q, u).name);
     doc["fluid"] = h.f.info().agent;
     doc["units"] = units;
-    if (r.dew_point_convention)
-        doc["convention"] = vantrel::message{vantrel::message_id::cycle_dew_convention, {}}.text();
+    if (const auto note = vantrel::convention_note(r)) doc["convention"] = note->text();
     py::list points;
     for (const auto& pt : r.points) {
         py::dict o;

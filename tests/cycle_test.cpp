@@ -54,6 +54,11 @@ cycle_input transcritical(double evap_C, double gc_out_C, double high_bar, doubl
     return in;
 }
 
+cycle_input midpoint(cycle_input in) {
+    in.convention = vantrel::glide_convention::midpoint;
+    return in;
+}
+
 test::process_result run(const std::vector<std::string>& args) {
     test::temp_dir dir;
     std::vector<std::string> a = args;
@@ -119,10 +124,15 @@ TEST(Cycle, IdentitiesOnEveryFluid) {
         {"R143a", subcritical(-30, 40, 5, 3, 0.7)},       {"R152a", subcritical(-10, 45, 5, 3, 0.7)},
         {"R227ea", subcritical(10, 70, 5, 3, 0.8)},       {"R245fa", subcritical(20, 100, 5, 5, 0.75)},
         {"R23", subcritical(-80, -20, 5, 2, 0.7)},        {"R23", transcritical(-40, 35, 60, 5, 0.8)},
+        // Mixtures, with their real glide, by either convention.
+        {"R454B", subcritical(-10, 40, 5, 3, 0.7)},       {"R454B", midpoint(subcritical(-10, 40, 0, 0, 1))},
+        {"R449A", subcritical(-30, 40, 8, 2, 0.7)},       {"R407C.mix", midpoint(subcritical(0, 45, 5, 5, 0.75))},
+        {"R455A", subcritical(-20, 45, 5, 3, 0.7)},       {"R32:0.5+R1234ze(E):0.5", subcritical(-5, 40, 5, 3, 0.8)},
+        {"R134a", midpoint(subcritical(-10, 40, 0, 0, 0.8))},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.agent);
-        const vantrel::fluid f = vantrel::fluid::load(DATA / c.agent);
+        const vantrel::fluid f = vantrel::fluid::by_name(DATA, c.agent);
         const vantrel::cycle_result r = vantrel::vapour_compression(f, c.in);
         const auto &s1 = point(r, "1"), &s2s = point(r, "2s"), &s2 = point(r, "2"), &s3 = point(r, "3"),
                    &s4 = point(r, "4");
@@ -137,8 +147,10 @@ TEST(Cycle, IdentitiesOnEveryFluid) {
             EXPECT_LT(rel(s2.h, s2s.h), 1e-12);
             EXPECT_LT(rel(s2.s, s1.s), 1e-9);
         }
+        const bool by_midpoint = c.in.convention == vantrel::glide_convention::midpoint && f.info().glide;
         if (c.in.superheat > 0) {
-            EXPECT_NEAR(s1.T, c.in.T_evap + c.in.superheat, 1e-9);
+            const double dew = by_midpoint ? *f.bubble_dew_at_p(s1.p).dew : c.in.T_evap;
+            EXPECT_NEAR(s1.T, dew + c.in.superheat, 1e-9);
         }
         if (c.in.T_gc_out) {
             EXPECT_NEAR(s3.T, *c.in.T_gc_out, 1e-9);
@@ -147,22 +159,48 @@ TEST(Cycle, IdentitiesOnEveryFluid) {
         EXPECT_LT(rel(r.cop_heating, r.cop_cooling + 1), 1e-9);
         EXPECT_LT(rel(r.qvol, r.q0 * s1.rho), 1e-12);
         EXPECT_EQ(r.t_discharge, s2.T);
-        EXPECT_EQ(r.dew_point_convention, f.info().glide);
+        EXPECT_EQ(r.dew_point_convention, f.info().glide && !by_midpoint);
+        EXPECT_EQ(r.midpoint_convention, by_midpoint);
         EXPECT_EQ(r.points.size(), c.in.T_cond ? 8u : 6u);
     }
 }
 
 // For a blend the evaporating pressure is the dew pressure at evap, and
-// subcooling counts from the bubble point at the condensing pressure.
+// subcooling counts from the bubble point at the condensing pressure: the
+// pseudo-pure blend's lines and the mixture's.
 TEST(Cycle, BlendsCountFromTheirDewAndBubblePoints) {
-    const vantrel::fluid f = vantrel::fluid::load(DATA / "R407C");
-    const vantrel::cycle_result r = vantrel::vapour_compression(f, subcritical(0, 45, 5, 4, 0.7));
-    EXPECT_LT(rel(point(r, "1").p, *f.bubble_dew_at_T(273.15).dew), 1e-12);
-    EXPECT_LT(rel(point(r, "3").p, *f.bubble_dew_at_T(318.15).dew), 1e-12);
-    EXPECT_NEAR(point(r, "3").T, *f.bubble_dew_at_p(point(r, "3").p).bubble - 4, 1e-9);
-    // R407C's glide is several kelvin: the condenser's outlet lies well
-    // below the dew temperature.
-    EXPECT_LT(point(r, "3").T, 318.15 - 4 - 3);
+    for (const char* name : {"R407C", "R407C.mix"}) {
+        const vantrel::fluid f = vantrel::fluid::by_name(DATA, name);
+        const vantrel::cycle_result r = vantrel::vapour_compression(f, subcritical(0, 45, 5, 4, 0.7));
+        EXPECT_LT(rel(point(r, "1").p, *f.bubble_dew_at_T(273.15).dew), 1e-12) << name;
+        EXPECT_LT(rel(point(r, "3").p, *f.bubble_dew_at_T(318.15).dew), 1e-12) << name;
+        EXPECT_NEAR(point(r, "3").T, *f.bubble_dew_at_p(point(r, "3").p).bubble - 4, 1e-9) << name;
+        // R407C's glide is several kelvin: the condenser's outlet lies well
+        // below the dew temperature, and the evaporator's inlet below evap.
+        EXPECT_LT(point(r, "3").T, 318.15 - 4 - 3) << name;
+        EXPECT_LT(point(r, "4").T, 273.15 - 3) << name;
+    }
+}
+
+// By the midpoint convention evap is the mean of the evaporator's inlet
+// (point 4) and dew-point temperatures, cond the mean of the condenser's
+// dew- and bubble-point temperatures; for a fluid without glide it is the
+// dew convention.
+TEST(Cycle, MidpointConventionOfBlends) {
+    for (const char* name : {"R454B", "R407C.mix", "R449A", "R407C"}) {
+        const vantrel::fluid f = vantrel::fluid::by_name(DATA, name);
+        const vantrel::cycle_result r = vantrel::vapour_compression(f, midpoint(subcritical(-5, 40, 5, 2, 0.7)));
+        const vantrel::bubble_dew evap = f.bubble_dew_at_p(point(r, "1").p), cond = f.bubble_dew_at_p(point(r, "3").p);
+        EXPECT_NEAR(0.5 * (point(r, "4").T + *evap.dew), 268.15, 1e-8) << name;
+        EXPECT_NEAR(0.5 * (*cond.bubble + *cond.dew), 313.15, 1e-8) << name;
+        EXPECT_TRUE(r.midpoint_convention) << name;
+    }
+    const vantrel::fluid pure = vantrel::fluid::by_name(DATA, "R134a");
+    const auto by_dew = vantrel::vapour_compression(pure, subcritical(-5, 40, 5, 2, 0.7));
+    const auto by_mid = vantrel::vapour_compression(pure, midpoint(subcritical(-5, 40, 5, 2, 0.7)));
+    EXPECT_EQ(by_dew.cop_cooling, by_mid.cop_cooling);
+    EXPECT_FALSE(by_mid.midpoint_convention);
+    EXPECT_FALSE(vantrel::convention_note(by_mid));
 }
 
 TEST(Cycle, WithCapacityAndVolumetricEfficiency) {
@@ -245,6 +283,10 @@ TEST(Cycle, CommandLineJsonHoldsEveryKey) {
     EXPECT_EQ(j["points"][2]["T"].get<double>(), point(c, "2").T - 273.15);
     EXPECT_EQ(j["volume_flow"].get<double>(), *c.volume_flow / (1.0 / 3600));
     EXPECT_TRUE(j["points"][0]["x"].is_null());
+    // A mixture by the midpoint convention says so.
+    const auto m = run({"cycle", "R454B", "evap=-10", "cond=40", "--convention", "midpoint", "--format", "json"});
+    ASSERT_EQ(m.exit_code, 0) << m.err;
+    EXPECT_EQ(nlohmann::json::parse(m.out)["convention"].get<std::string>().rfind("Температура evap — среднее", 0), 0u);
 }
 
 // CSV for a spreadsheet: the points' rows, then figure, value and unit, the
@@ -303,6 +345,7 @@ TEST(Cycle, CommandLineErrorsAndExitStatuses) {
         {{"diagram", "-o", "d.svg", "--h-range=-1e308:1e308", "--units", "si"}, 2, "Параметр --h-range: ширина диапазона -1e308:1e308 выходит за пределы чисел double."},
         {{"diagram", "-o", "d.svg", "--h-range=-1e306:1e306"}, 2, "Значение --h-range = -1e+306 kJ/kg в единицах СИ выходит за пределы чисел double."},
         {{"diagram", "-o", "d.svg", "--p-range=0:5"}, 2, "Параметр --p-range: давление должно быть больше 0."},
+        {{"cycle", "R454B", "evap=-10", "cond=40", "--convention", "wet"}, 2, "Параметр --convention: dew или midpoint, а не 'wet'."},
         {{"diagram", "-o", "d.svg", "--cycle", "evap=-10", "cond=90"}, 1, "Температура конденсации 90 °C не ниже критической 70.542616 °C: для транскритического цикла задайте температуру на выходе из газоохладителя и высокое давление."},
     };
     for (const auto& c : cases) {

@@ -261,12 +261,19 @@ private:
     std::shared_ptr<const mixture> mixture_;
 };
 
+// How a blend's evaporating and condensing temperatures name its
+// pressures: dew, the dew-point temperatures; midpoint, the mean of the
+// evaporator's inlet (point 4) and dew-point temperatures and the mean of
+// the condenser's dew- and bubble-point temperatures.
+enum class glide_convention { dew, midpoint };
+
 // A single-stage vapour-compression cycle. Subcritical: evaporation and
 // condensation temperatures; transcritical: evaporation temperature, the gas
 // cooler's outlet temperature and the high pressure. For a blend with bubble
-// and dew lines, T_evap and T_cond are dew-point temperatures; superheat
-// counts from the dew point at the evaporating pressure and subcooling from
-// the bubble point at the condensing pressure. SI units throughout.
+// and dew lines, T_evap and T_cond are temperatures of its convention;
+// superheat counts from the dew point at the evaporating pressure and
+// subcooling from the bubble point at the condensing pressure. SI units
+// throughout.
 struct cycle_input {
     double T_evap = 0;                  // K
     std::optional<double> T_cond;       // K: subcritical
@@ -276,6 +283,7 @@ struct cycle_input {
     double eta = 1;                     // isentropic efficiency of the compressor
     std::optional<double> vol_eff;      // volumetric efficiency
     std::optional<double> capacity;     // refrigerating capacity, W
+    glide_convention convention = glide_convention::dew;
 };
 
 struct cycle_point {
@@ -292,12 +300,17 @@ struct cycle_result {
     double qvol = 0;                // volumetric refrigerating capacity q0 rho_1, J/m3
     std::optional<double> mass_flow, volume_flow;  // with a capacity: kg/s, suction m3/s
     std::optional<double> swept_volume_flow;       // with a volumetric efficiency as well: m3/s
-    bool dew_point_convention = false;  // the blend's convention above applies
+    bool dew_point_convention = false;  // a blend's dew-point convention applies
+    bool midpoint_convention = false;   // a blend's midpoint convention applies
     std::vector<message> warnings;  // states outside the stated range, each once
 };
 
 // The cycle's states and figures; an impossible cycle is an error of kind input.
 cycle_result vapour_compression(const fluid& f, const cycle_input& in);
+
+// The note on the blend's convention the result follows; none for a fluid
+// without glide.
+std::optional<message> convention_note(const cycle_result& r);
 
 // The cycle's figures by name, in the order the front ends show them: q0, w,
 // qc, cop_cooling, cop_heating, pressure_ratio, t_discharge, qvol, mass_flow,

@@ -54,7 +54,13 @@ std::map<std::string, double> cycle_values(const std::vector<key_value>& given, 
     return v;
 }
 
-vantrel::cycle_input cycle_input_of(const std::vector<key_value>& given, unit_system u) {
+vantrel::glide_convention convention_of(const std::string& text) {
+    if (text.empty() || text == "dew") return vantrel::glide_convention::dew;
+    if (text == "midpoint") return vantrel::glide_convention::midpoint;
+    throw usage_error(say(message_id::cycle_convention, {text_value(text)}));
+}
+
+vantrel::cycle_input cycle_input_of(const std::vector<key_value>& given, unit_system u, const std::string& convention) {
     std::map<std::string, double> v = cycle_values(given, u);
     const auto take = [&](const char* key) -> std::optional<double> {
         const auto it = v.find(key);
@@ -76,6 +82,7 @@ vantrel::cycle_input cycle_input_of(const std::vector<key_value>& given, unit_sy
     in.eta = take("eta").value_or(1);
     in.vol_eff = take("vol_eff");
     in.capacity = take("capacity");
+    in.convention = convention_of(convention);
     return in;
 }
 
@@ -108,7 +115,7 @@ void write_cycle_json(std::ostream& out, const std::string& fluid, const vantrel
         if (value) units[name] = std::string(unit_name(q, u));
     doc["fluid"] = fluid;
     doc["units"] = units;
-    if (r.dew_point_convention) doc["convention"] = say(message_id::cycle_dew_convention);
+    if (const auto note = vantrel::convention_note(r)) doc["convention"] = say(*note);
     nlohmann::ordered_json points = nlohmann::ordered_json::array();
     for (const auto& pt : r.points) {
         nlohmann::ordered_json o{{"name", pt.name}};
@@ -138,7 +145,7 @@ void write_cycle_table(std::ostream& out, const std::string& fluid, const vantre
         if (unit != "-") out << ' ' << unit;
         out << '\n';
     }
-    if (r.dew_point_convention) out << '\n' << say(message_id::cycle_dew_convention) << '\n';
+    if (const auto note = vantrel::convention_note(r)) out << '\n' << say(*note) << '\n';
 }
 
 // CSV: the points' table, an empty line, then the figures as rows of
@@ -157,9 +164,9 @@ void write_cycle_csv(std::ostream& out, const std::string& fluid, const vantrel:
         append_csv_field(text, unit_name(q, u), d);
         text += '\n';
     }
-    if (r.dew_point_convention) {
+    if (const auto note = vantrel::convention_note(r)) {
         text += '\n';
-        append_csv_field(text, say(message_id::cycle_dew_convention), d);
+        append_csv_field(text, say(*note), d);
         text += '\n';
     }
     out << text;
@@ -204,7 +211,7 @@ int run_cycle(const mode_options& o, std::ostream& out, std::ostream& err) {
     const vantrel::reference_state ref = parse_reference(o.ref);
     const output_format format = parse_format(o.format);
     const csv_style style = csv_style_of(o, format);
-    const vantrel::cycle_input in = cycle_input_of(pos.given, u);
+    const vantrel::cycle_input in = cycle_input_of(pos.given, u, o.convention);
     if (!o.diagram.empty()) check_picture_name(o.diagram);
     const double scale = picture_scale(o.scale);
 
@@ -241,10 +248,9 @@ int run_diagram(const mode_options& o, std::ostream&, std::ostream& err) {
         cycle_keys.push_back(*kv);
     }
     const std::optional<vantrel::cycle_input> in =
-        o.cycle.empty() ? std::nullopt : std::optional(cycle_input_of(cycle_keys, u));
+        o.cycle.empty() ? std::nullopt : std::optional(cycle_input_of(cycle_keys, u, o.convention));
 
     const vantrel::fluid f = vantrel::fluid::by_name(data_directory(o.data), pos.fluid, ref);
-    require_single_states(f);
     std::optional<vantrel::cycle_result> r;
     if (in) {
         r = vantrel::vapour_compression(f, *in);

@@ -170,6 +170,9 @@ void describe(CLI::App& app, mode_options& o) {
     cycle->add_option("args", o.args, "FLUID (default R507A) and the cycle's KEY=VALUE: evap, cond (or gc_out and high), "
                                       "superheat, subcool, eta, vol_eff, capacity");
     cycle->add_option("--diagram", o.diagram, "also draw the cycle on the log p-h diagram")->type_name("FILE");
+    for (CLI::App* sub : {cycle, diagram})
+        sub->add_option("--convention", o.convention, "a blend's evap and cond: dew points (default) or midpoint")
+            ->type_name("dew|midpoint");
     cycle->add_option("--scale", o.scale, "the diagram's PNG this many times larger, from 1 to 4")->type_name("N");
     add_units_format_data(*cycle, o, true);
 
@@ -200,12 +203,6 @@ csv_style csv_style_of(const mode_options& o, output_format format) {
     if (asked && format != output_format::csv)
         throw usage_error(say(message_id::csv_options_format));
     return parse_csv_style(o.csv_delimiter, o.decimal_comma, o.csv_units);
-}
-
-void require_single_states(const vantrel::fluid& f) {
-    if (f.is_mixture())
-        throw vantrel::error(vantrel::error_kind::input, message_id::mixture_states_unavailable,
-                             {text_value(f.info().agent)});
 }
 
 std::string message_of(const std::exception_ptr& e) {

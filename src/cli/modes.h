@@ -32,6 +32,7 @@ struct mode_options {
     std::optional<std::string> ref;                  // --ref: the configured reference state when absent
     std::string output, p_range, h_range, diagram, scale;  // diagram and cycle
     std::vector<std::string> cycle;                  // the KEY=VALUE tokens after --cycle
+    std::string convention;                          // a blend's cycle: dew or midpoint
     std::string csv_delimiter;                       // for spreadsheets
     bool decimal_comma = false, csv_units = false;
 };
@@ -39,10 +40,6 @@ struct mode_options {
 // The CSV style the options ask for; asked for with another format, a usage
 // error.
 csv_style csv_style_of(const mode_options& o, output_format format);
-
-// The modes of single states (batch, diagram) refuse a mixture, whose
-// single states the library does not compute yet, with its own error.
-void require_single_states(const vantrel::fluid& f);
 
 int run_state(const mode_options& o, std::ostream& out, std::ostream& err);
 int run_batch(const mode_options& o, std::ostream& out, std::ostream& err);

@@ -83,14 +83,59 @@ double bubble_temperature(const fluid& f, double p, double T_sat) {
 }
 
 // The state at (T, p) that must be of the given phase: a saturated one (x)
-// when no difference is asked for, an error otherwise.
+// when no difference is asked for (a mixture's bubble or dew point), an
+// error otherwise.
 state phase_state(const fluid& f, double T, double p, phase_kind phase, double difference, double x,
                   message_id short_of) {
-    if (difference == 0 && !f.info().glide) return f.at(input_pair::p_x, p, x, extras::none);
+    if (difference == 0 && (!f.info().glide || f.is_mixture())) return f.at(input_pair::p_x, p, x, extras::none);
     const state s = f.at(input_pair::T_p, T, p, extras::none);
     if (s.phase == phase) return s;
     if (difference == 0) return f.at(input_pair::p_x, p, x, extras::none);
     invalid(short_of, {kelvins(difference), kelvin(T), pascal(p)});
+}
+
+// The pressure where g(p), rising with p, is target: the secant method in
+// ln p from p0, to 1e-9 K.
+template <class G>
+double pressure_where(G g, double target, double p0) {
+    double a = std::log(p0), b = a + 0.01;
+    double ga = g(std::exp(a)) - target, gb = g(std::exp(b)) - target;
+    for (int it = 0; it < 50; ++it) {
+        if (std::fabs(gb) < 1e-9) return std::exp(b);
+        if (gb == ga) break;
+        const double next = b - gb * (b - a) / (gb - ga);
+        a = b, ga = gb;
+        b = std::clamp(next, a - 0.5, a + 0.5);
+        gb = g(std::exp(b)) - target;
+    }
+    invalid(message_id::cycle_no_saturation, {kelvin(target)});
+}
+
+double mean_line_temperature(const fluid& f, double p) {
+    const bubble_dew b = f.bubble_dew_at_p(p);
+    if (!b.bubble || !b.dew) invalid(message_id::cycle_no_bubble_dew, {pascal(p)});
+    return 0.5 * (*b.bubble + *b.dew);
+}
+
+// The condensing pressure: the dew point's at T_cond, or by the midpoint
+// convention the one whose bubble and dew temperatures average T_cond.
+double condensing_pressure(const fluid& f, const cycle_input& in, bool midpoint) {
+    const double p = dew_pressure(f, *in.T_cond);
+    if (!midpoint) return p;
+    return pressure_where([&](double q) { return mean_line_temperature(f, q); }, *in.T_cond, p);
+}
+
+// The evaporating pressure: the dew point's at T_evap, or by the midpoint
+// convention the one where point 4 (at h_3) and the dew point average T_evap.
+double evaporating_pressure(const fluid& f, const cycle_input& in, bool midpoint, double h_3) {
+    const double p = dew_pressure(f, in.T_evap);
+    if (!midpoint) return p;
+    const auto mean = [&](double q) {
+        const std::optional<double> dew = f.bubble_dew_at_p(q).dew;
+        if (!dew) invalid(message_id::cycle_no_bubble_dew, {pascal(q)});
+        return 0.5 * (f.at(input_pair::p_h, q, h_3, extras::none).T + *dew);
+    };
+    return pressure_where(mean, in.T_evap, p);
 }
 
 void add_figures(cycle_result& r, const cycle_input& in) {
@@ -123,21 +168,24 @@ cycle_result vapour_compression(const fluid& f, const cycle_input& in) {
     check_finite(in);
     check_input(f.info(), in);
     const bool subcritical = in.T_cond.has_value();
-    const double p_evap = dew_pressure(f, in.T_evap);
-    const double p_high = subcritical ? dew_pressure(f, *in.T_cond) : *in.p_high;
+    const bool midpoint = in.convention == glide_convention::midpoint && f.info().glide;
+    const double p_high = subcritical ? condensing_pressure(f, in, midpoint) : *in.p_high;
+    const state s3 = subcritical ? phase_state(f, bubble_temperature(f, p_high, *in.T_cond) - in.subcool, p_high,
+                                               phase_kind::liquid, in.subcool, 0, message_id::cycle_subcool_short)
+                                 : f.at(input_pair::T_p, *in.T_gc_out, p_high, extras::none);
+    const double p_evap = evaporating_pressure(f, in, midpoint, s3.h);
+    const double T_dew_evap = midpoint ? *f.bubble_dew_at_p(p_evap).dew : in.T_evap;
 
     cycle_result r;
-    r.dew_point_convention = f.info().glide;
-    const state s1 = phase_state(f, in.T_evap + in.superheat, p_evap, phase_kind::gas, in.superheat, 1,
+    r.dew_point_convention = f.info().glide && !midpoint;
+    r.midpoint_convention = midpoint;
+    const state s1 = phase_state(f, T_dew_evap + in.superheat, p_evap, phase_kind::gas, in.superheat, 1,
                                  message_id::cycle_superheat_short);
     const state s2s = f.at(input_pair::p_s, p_high, s1.s, extras::none);
     const double work = (s2s.h - s1.h) / in.eta;
     if (!std::isfinite(work))
         invalid(message_id::cycle_eta_work, {number_value(in.eta)});
     const state s2 = f.at(input_pair::p_h, p_high, s1.h + work, extras::none);
-    const state s3 = subcritical ? phase_state(f, bubble_temperature(f, p_high, *in.T_cond) - in.subcool, p_high,
-                                               phase_kind::liquid, in.subcool, 0, message_id::cycle_subcool_short)
-                                 : f.at(input_pair::T_p, *in.T_gc_out, p_high, extras::none);
     const state s4 = f.at(input_pair::p_h, p_evap, s3.h, extras::none);
     r.points = {{"1", s1}, {"2s", s2s}, {"2", s2}, {"3", s3}, {"4", s4},
                 {"1''", f.at(input_pair::p_x, p_evap, 1, extras::none)}};
@@ -154,6 +202,12 @@ cycle_result vapour_compression(const fluid& f, const cycle_input& in) {
     for (const auto& v : {r.mass_flow, r.volume_flow, r.swept_volume_flow})
         if (v) detail::finite(*v);
     return r;
+}
+
+std::optional<message> convention_note(const cycle_result& r) {
+    if (r.midpoint_convention) return message{message_id::cycle_midpoint_convention, {}};
+    if (r.dew_point_convention) return message{message_id::cycle_dew_convention, {}};
+    return std::nullopt;
 }
 
 std::vector<cycle_figure> figures_of(const cycle_result& r) {

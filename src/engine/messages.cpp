@@ -172,6 +172,8 @@ constexpr entry CATALOGUE[] = {
      "The gas cooler outlet temperature {0} must be above the evaporating temperature {1}.",
      "Температура на выходе из газоохладителя {0} должна быть выше температуры кипения {1}."},
     {cycle_no_saturation, "cycle_no_saturation", "No saturation state at T = {0}.", "Нет состояния насыщения при T = {0}."},
+    {cycle_no_bubble_dew, "cycle_no_bubble_dew", "No bubble and dew point at p = {0}.",
+     "Нет точек начала кипения и росы при p = {0}."},
     {cycle_superheat_short, "cycle_superheat_short",
      "A superheat of {0} is not enough: by the equation of state the point at T = {1} and p = {2} is not gas.",
      "Перегрев {0} недостаточно: по уравнению состояния точка при T = {1} и p = {2} не газ."},
@@ -185,6 +187,13 @@ constexpr entry CATALOGUE[] = {
      "pressure, the subcooling from the bubble point at the condensing pressure.",
      "Температуры evap и cond — температуры точки росы; перегрев отсчитан от точки росы при давлении кипения, "
      "переохлаждение — от точки начала кипения при давлении конденсации."},
+    {cycle_midpoint_convention, "cycle_midpoint_convention",
+     "evap is the mean of the evaporator's inlet and dew-point temperatures, cond the mean of the condenser's dew- "
+     "and bubble-point temperatures; the superheat counts from the dew point at the evaporating pressure, the "
+     "subcooling from the bubble point at the condensing pressure.",
+     "Температура evap — среднее температур на входе в испаритель и точки росы, cond — среднее температур точки "
+     "росы и начала кипения в конденсаторе; перегрев отсчитан от точки росы при давлении кипения, переохлаждение — "
+     "от точки начала кипения при давлении конденсации."},
 
     {invalid_number, "invalid_number", "Invalid number '{0}' in {1}.", "Недопустимое число '{0}' в {1}."},
     {value_beyond_double, "value_beyond_double", "The value {0} = {1} in SI units is beyond the range of double.",
@@ -313,6 +322,8 @@ constexpr entry CATALOGUE[] = {
      "Не задан файл рисунка: -o FILE.svg|png|pdf."},
     {cycle_token, "cycle_token", "Option --cycle: KEY=VALUE expected, not '{0}'.",
      "Параметр --cycle: ожидается KEY=VALUE, а не '{0}'."},
+    {cycle_convention, "cycle_convention", "Option --convention: dew or midpoint, not '{0}'.",
+     "Параметр --convention: dew или midpoint, а не '{0}'."},
     {sat_range_format, "sat_range_format", "Give {0}=FROM:TO:STEP or {0}=VALUE.", "Задайте {0}=FROM:TO:STEP или {0}=VALUE."},
     {sat_step, "sat_step", "The table's step must be above 0: {0}.", "Шаг таблицы должен быть больше 0: {0}."},
     {sat_range_order, "sat_range_order", "The table's start is beyond its end: {0}.", "Начало таблицы больше её конца: {0}."},

@@ -370,8 +370,15 @@ mixture_state solve_two_phase(const mixture_fluid& f, const target& a, const tar
         // Converged: the equations hold, or as well as rounding lets them
         // after a step at the rounding's own size.
         const double residual = s.F.cwiseAbs().maxCoeff();
-        if (residual < FLASH_TOLERANCE || (residual < ROUNDED_TOLERANCE && last_step < ROUNDING_STEP))
-            return two_phase_state(z, u, by_liquid);
+        if (residual < FLASH_TOLERANCE || (residual < ROUNDED_TOLERANCE && last_step < ROUNDING_STEP)) {
+            mixture_state out = two_phase_state(z, u, by_liquid);
+            // A given T or p as given, not through its logarithm.
+            for (const target* t : {&a, &b}) {
+                if (t->kind == spec::T) out.T = out.split->T = t->value;
+                if (t->kind == spec::p) out.p = out.split->p = t->value;
+            }
+            return out;
+        }
         if (check_only) s = flash_equations(f.model, z, u, by_liquid, a, b, h_scale, true);
         lu.compute(s.J);
         const Eigen::VectorXd du = lu.solve(-s.F);
@@ -532,8 +539,12 @@ mixture_state flash_by_x(const mixture_fluid& f, bool at_T, double value, double
     if (value >= (at_T ? f.T_refused : f.p_refused) &&
         value <= (at_T ? f.envelope.cricondentherm.T : f.envelope.cricondenbar.p))
         refuse_near_critical();
-    if (x == 0) return saturated(line_exact(f, true, at_T, value), true);
-    if (x == 1) return saturated(line_exact(f, false, at_T, value), false);
+    if (x == 0 || x == 1) {
+        mixture_state s = saturated(line_exact(f, x == 0, at_T, value), x == 0);
+        (at_T ? s.T : s.p) = value;  // as given, not through its logarithm
+        (at_T ? s.split->T : s.split->p) = value;
+        return s;
+    }
     const two_phase b = line_exact(f, true, at_T, value), d = line_exact(f, false, at_T, value);
     return solve_two_phase(f, {at_T ? spec::T : spec::p, value}, {spec::x, x}, b, d, x);
 }

@@ -37,7 +37,7 @@ state one_phase(const fluid::mixture& m, const mixture_state& ms) {
     const mixture_phase ph = mixture_phase_at(f.model, ms.T, ms.rho, f.z);
     state s;
     s.T = ms.T;
-    s.p = ph.p;
+    s.p = ms.p;  // as given, or from T and rho
     s.rho = ms.rho * M;
     s.v = 1 / s.rho;
     s.h = ph.h / M + m.h_shift;
