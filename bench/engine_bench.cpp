@@ -172,6 +172,36 @@ void mixture_point(benchmark::State& state, const char* name, bool bubble, bool 
     run_each(state, values, one);
 }
 
+// States of a mixture at 50 pressures from 1 to 20 bar, without extras:
+// (T, p) of a gas 30 K above the dew point (far from the envelope), 1e-4 of
+// T above it (near: the dew point solved and the stability test), in the
+// middle of the glide; (p, h) in the middle of the glide and of the gas 30 K
+// above the dew point. Counters as for mixture_point.
+enum class mixture_case { tp_far, tp_near, tp_glide, ph_glide, ph_gas };
+
+void mixture_state(benchmark::State& state, const char* name, mixture_case c) {
+    const vantrel::fluid f = vantrel::fluid::by_name(std::string(VANTREL_SOURCE_DIR) + "/data", name);
+    std::vector<std::pair<double, double>> inputs;
+    for (int k = 0; k < 50; ++k) {
+        const double p = 1e5 + 19e5 * k / 49;
+        const double T_bub = f.bubble_at_p(p).T, T_dew = f.dew_at_p(p).T, T_mid = 0.5 * (T_bub + T_dew);
+        const auto h_at = [&](double T) { return f.at(vantrel::input_pair::T_p, T, p, vantrel::extras::none).h; };
+        switch (c) {
+            case mixture_case::tp_far: inputs.emplace_back(T_dew + 30, p); break;
+            case mixture_case::tp_near: inputs.emplace_back(T_dew * (1 + 1e-4), p); break;
+            case mixture_case::tp_glide: inputs.emplace_back(T_mid, p); break;
+            case mixture_case::ph_glide: inputs.emplace_back(p, h_at(T_mid)); break;
+            case mixture_case::ph_gas: inputs.emplace_back(p, h_at(T_dew + 30)); break;
+        }
+    }
+    const bool by_p = c == mixture_case::ph_glide || c == mixture_case::ph_gas;
+    const auto one = [&](const std::pair<double, double>& v) {
+        return f.at(by_p ? vantrel::input_pair::p_h : vantrel::input_pair::T_p, v.first, v.second,
+                    vantrel::extras::none);
+    };
+    run_each(state, inputs, one);
+}
+
 // The trace of a blend's phase envelope, and the whole load of the blend
 // (the trace, the reference state and the envelope in mass units).
 void mixture_envelope(benchmark::State& state, const char* name) {
@@ -281,6 +311,17 @@ void props_loop(benchmark::State& state) {
 }  // namespace
 BENCHMARK(props_loop)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+#define MIXTURE_STATES(tag, name)                                                      \
+    BENCHMARK_CAPTURE(mixture_state, tag##_Tp_far, name, mixture_case::tp_far);        \
+    BENCHMARK_CAPTURE(mixture_state, tag##_Tp_near, name, mixture_case::tp_near);      \
+    BENCHMARK_CAPTURE(mixture_state, tag##_Tp_glide, name, mixture_case::tp_glide);    \
+    BENCHMARK_CAPTURE(mixture_state, tag##_ph_glide, name, mixture_case::ph_glide);    \
+    BENCHMARK_CAPTURE(mixture_state, tag##_ph_gas, name, mixture_case::ph_gas)
+MIXTURE_STATES(R454B, "R454B");
+MIXTURE_STATES(R454B_typed, "R32:0.689+R1234yf:0.311");
+MIXTURE_STATES(R449A, "R449A");
+MIXTURE_STATES(R448A, "R448A");
+MIXTURE_STATES(R407C_mix, "R407C.mix");
 BENCHMARK_CAPTURE(mixture_point, R454B_bubble_T, "R454B", true, true);
 BENCHMARK_CAPTURE(mixture_point, R454B_dew_T, "R454B", false, true);
 BENCHMARK_CAPTURE(mixture_point, R454B_bubble_p, "R454B", true, false);
