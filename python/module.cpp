@@ -111,7 +111,23 @@ struct fluid_handle {
 struct state_handle {
     vantrel::state s;
     unit_system units;
+    std::vector<std::string> components;  // a mixture's
 };
+
+// A two-phase mixture state's phase: {"mole": {component: fraction}, "mass": {...}}; None otherwise.
+py::object phase_composition(const state_handle& h, bool liquid) {
+    if (!h.s.phases) return py::none();
+    const vantrel::phase_compositions& c = *h.s.phases;
+    py::dict mole, mass;
+    for (std::size_t i = 0; i < h.components.size(); ++i) {
+        mole[py::str(h.components[i])] = (liquid ? c.liquid_mole : c.vapour_mole)[i];
+        mass[py::str(h.components[i])] = (liquid ? c.liquid_mass : c.vapour_mass)[i];
+    }
+    py::dict out;
+    out["mole"] = mole;
+    out["mass"] = mass;
+    return out;
+}
 
 py::object property_value(const state_handle& h, const vantrel::property_info& p) {
     if (p.id == vantrel::property::phase) {
@@ -365,6 +381,12 @@ PYBIND11_MODULE(_vantrel, m) {
     for (const auto& p : vantrel::properties())
         state_class.def_property_readonly(std::string(p.name).c_str(),
                                           [&p](const state_handle& h) { return property_value(h, p); });
+    state_class.def_property_readonly(
+        "liquid", [](const state_handle& h) { return phase_composition(h, true); },
+        "A mixture's two-phase state: the liquid's {'mole': {component: fraction}, 'mass': {...}}; None otherwise.");
+    state_class.def_property_readonly(
+        "vapour", [](const state_handle& h) { return phase_composition(h, false); },
+        "A mixture's two-phase state: the vapour's {'mole': {component: fraction}, 'mass': {...}}; None otherwise.");
 
     py::class_<fluid_handle>(m, "_Fluid")
         .def(py::init([](const std::string& data, const std::string& name, const std::string& units,
@@ -382,7 +404,9 @@ PYBIND11_MODULE(_vantrel, m) {
             "state",
             [](const fluid_handle& h, const py::kwargs& kw) {
                 const auto [a, b] = two_values(kw);
-                return state_handle{h.at(h.request_of(a.key, b.key), a.value, b.value), h.units};
+                std::vector<std::string> names;
+                for (const auto& c : h.f.components()) names.push_back(c.agent);
+                return state_handle{h.at(h.request_of(a.key, b.key), a.value, b.value), h.units, std::move(names)};
             },
             "The state of two values by keyword: any pair of T, p, h, s, x (vapour mass fraction) and rho, "
             "e.g. state(T=293.15, p=5e5) or state(p=5e5, h=4e5); a State.")

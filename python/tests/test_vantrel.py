@@ -133,6 +133,23 @@ def test_threads_give_the_same_results_as_one():
         assert np.array_equal(r["h"], one["h"]) and np.array_equal(r["rho"], one["rho"])
 
 
+def test_mixture_states_with_their_phases_and_threads():
+    f = vantrel.Fluid("R454B")
+    s = f.state(T=270.0, p=6.8e5)
+    assert s.phase == "two-phase" and s.cp is None
+    shares = {c: (1 - s.x) * s.liquid["mass"][c] + s.x * s.vapour["mass"][c] for c in ("R32", "R1234yf")}
+    assert shares == pytest.approx({"R32": 0.689, "R1234yf": 0.311}, abs=1e-12)
+    assert f.state(p=s.p, h=s.h).x == pytest.approx(s.x, abs=1e-9)
+    assert f.state(T=300.0, p=1e5).liquid is None
+    T = np.linspace(230.0, 330.0, 2001)
+    one = f.props(["h", "x"], T=T, p=10e5, threads=1)
+    two = f.props(["h", "x"], T=T, p=10e5, threads=2)
+    assert np.array_equal(one["h"], two["h"]) and np.array_equal(one["x"], two["x"], equal_nan=True)
+    assert np.count_nonzero(~np.isnan(one["x"])) > 0  # the glide is in the range
+    with pytest.raises(vantrel.InputError):
+        f.state(h=4e5, s=1.8e3)
+
+
 def test_one_call_props_takes_the_usual_names():
     f = vantrel.Fluid("R134a")
     s = f.state(T=293.15, p=5e5)
