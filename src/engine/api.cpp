@@ -256,19 +256,6 @@ namespace {
     throw error(error_kind::input, message_id::mixture_no_derivatives, {text_value(i.agent)});
 }
 
-// A mixture's bubble or dew value where it has one; nothing outside its
-// two-phase range and in the critical neighbourhood.
-template <class F>
-std::optional<double> where_defined(F f) {
-    try {
-        return f();
-    } catch (const error& e) {
-        if (e.kind() != error_kind::input && e.kind() != error_kind::near_critical) throw;
-        clear_fp();
-        return std::nullopt;
-    }
-}
-
 bubble_dew mixture_lines(const fluid::mixture& m, bool at_T, double v) {
     const mixture_fluid& f = m.fluid;
     const auto value = [&](saturation_side side) {

@@ -4,9 +4,11 @@
 // and polished by Newton's method, checked before it is returned.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "engine/fpu.h"
 #include "engine/mixture_envelope.h"
 #include "vantrel/vantrel.h"
 
@@ -27,6 +29,19 @@ struct mixture_fluid {
 
 // The envelope is traced from the highest of the components' lower limits.
 mixture_fluid make_mixture_fluid(mixture_model model, std::vector<double> z);
+
+// A mixture's bubble or dew value where it has one; nothing outside its
+// two-phase range and in the critical neighbourhood.
+template <class F>
+std::optional<double> where_defined(F f) {
+    try {
+        return f();
+    } catch (const error& e) {
+        if (e.kind() != error_kind::input && e.kind() != error_kind::near_critical) throw;
+        clear_fp();
+        return std::nullopt;
+    }
+}
 
 // The bubble point (x = z) or the dew point (y = z) at T (K) or at p (Pa).
 // Refused outside the two-phase region's range of T or p (kind input) and

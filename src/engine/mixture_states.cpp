@@ -91,17 +91,6 @@ bool two_phases_hold(const mixture_fluid& f, const mixture_state& ms) {
 }
 
 // The bubble and dew values at the state's T and p, where the lines have them.
-template <class F>
-std::optional<double> where_defined(F f) {
-    try {
-        return f();
-    } catch (const error& e) {
-        if (e.kind() != error_kind::input && e.kind() != error_kind::near_critical) throw;
-        clear_fp();
-        return std::nullopt;
-    }
-}
-
 void add_lines(const mixture_fluid& f, state& s, bool glide) {
     const auto at_T = [&](saturation_side side) { return where_defined([&] { return saturation_at_T(f, side, s.T).p; }); };
     const auto at_p = [&](saturation_side side) { return where_defined([&] { return saturation_at_p(f, side, s.p).T; }); };
