@@ -17,6 +17,7 @@ constexpr int STABILITY_ITERATIONS = 60;  // successive substitution of the tria
 constexpr double FLASH_TOLERANCE = 1e-12;    // the two-phase equations hold to this,
 constexpr double ROUNDED_TOLERANCE = 1e-10;  // or to this after a step below ROUNDING_STEP
 constexpr double ROUNDING_STEP = 1e-13;
+constexpr double ON_LINE = 1e-9;  // of the span between the lines: a state on a line
 constexpr double LIQUID_START = 3;           // a liquid's start density, times the critical one
 
 enum class spec { T, p, h, s, x, rho };
@@ -415,7 +416,10 @@ tp_decision decide_by_lines(const mixture_fluid& f, double T, double p, bool by_
     const auto line = [&](const two_phase& s) { return by_T ? std::log(s.p) : -std::log(s.T); };
     if (std::fabs(own - line(*d.bubble)) < NEAR_LINE) d.bubble = line_exact(f, true, by_T, value), d.near = true;
     if (std::fabs(own - line(*d.dew)) < NEAR_LINE) d.dew = line_exact(f, false, by_T, value), d.near = true;
-    d.phase = own > line(*d.bubble) ? phase_kind::liquid : own < line(*d.dew) ? phase_kind::gas : phase_kind::two_phase;
+    const double on_line = ON_LINE * std::fabs(line(*d.bubble) - line(*d.dew));
+    d.phase = own > line(*d.bubble) - on_line ? phase_kind::liquid
+              : own < line(*d.dew) + on_line  ? phase_kind::gas
+                                              : phase_kind::two_phase;
     return d;
 }
 
@@ -521,8 +525,13 @@ mixture_state flash_by_p(const mixture_fluid& f, double p, const target& t) {
     const double near = NEAR_LINE * std::fabs(vd - vb);
     if (std::fabs(t.value - vb) < near) b = line_exact(f, true, false, p), vb = molar_value(f, *b, true, t.kind);
     if (std::fabs(t.value - vd) < near) d = line_exact(f, false, false, p), vd = molar_value(f, *d, false, t.kind);
-    if (t.value <= vb) return single_by_p(f, p, t, b->T, b->rho_x, 0.5 * f.envelope.T_low, b->T, phase_kind::liquid);
-    if (t.value >= vd) return single_by_p(f, p, t, d->T, d->rho_y, d->T, INFINITY, phase_kind::gas);
+    // A value on a line, to ON_LINE of the span between the lines, is that
+    // line's phase: a phase of no share is no state to solve for.
+    const double on_line = ON_LINE * std::fabs(vd - vb);
+    if (t.value <= vb + on_line)
+        return single_by_p(f, p, t, b->T, b->rho_x, 0.5 * f.envelope.T_low, b->T * (1 + 1e-9), phase_kind::liquid);
+    if (t.value >= vd - on_line)
+        return single_by_p(f, p, t, d->T, d->rho_y, d->T * (1 - 1e-9), INFINITY, phase_kind::gas);
     return solve_two_phase(f, {spec::p, p}, t, *b, *d, (t.value - vb) / (vd - vb));
 }
 
