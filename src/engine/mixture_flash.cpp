@@ -17,6 +17,7 @@ constexpr int STABILITY_ITERATIONS = 60;  // successive substitution of the tria
 constexpr double FLASH_TOLERANCE = 1e-12;    // the two-phase equations hold to this,
 constexpr double ROUNDED_TOLERANCE = 1e-10;  // or to this after a step below ROUNDING_STEP
 constexpr double ROUNDING_STEP = 1e-13;
+constexpr double LIQUID_START = 3;           // a liquid's start density, times the critical one
 
 enum class spec { T, p, h, s, x, rho };
 struct target {
@@ -90,7 +91,7 @@ double single_density(const mixture_fluid& f, double T, double p, std::optional<
     if (start) return mixture_density(f.model, T, p, f.z, *start);
     std::optional<double> best;
     double g_best = 0;
-    for (double from : {p / (R_MIXTURE * T), 3 * f.envelope.rho_critical}) {
+    for (double from : {p / (R_MIXTURE * T), LIQUID_START * f.envelope.rho_critical}) {
         try {
             const double rho = mixture_density(f.model, T, p, f.z, from);
             const double g = gibbs(f.model, T, rho, f.z);
@@ -449,7 +450,10 @@ mixture_state tp_flash(const mixture_fluid& f, double T, double p) {
         return solve_two_phase(f, {spec::T, T}, {spec::p, p}, *d.bubble, *d.dew, t);
     }
     std::optional<double> start;
-    if (d.phase == phase_kind::liquid && d.bubble) start = d.bubble->rho_x;
+    // A liquid above the cricondenbar has no bubble point to start from: it
+    // starts on the dense side, as the gas's start can reach a spurious root
+    // of the equation (of absurd, and so lowest, Gibbs energy).
+    if (d.phase == phase_kind::liquid) start = d.bubble ? d.bubble->rho_x : LIQUID_START * f.envelope.rho_critical;
     if (d.phase == phase_kind::gas) start = d.dew ? std::min(d.dew->rho_y, p / (R_MIXTURE * T)) : p / (R_MIXTURE * T);
     const double rho = single_density(f, T, p, start);
     if (d.near) {
