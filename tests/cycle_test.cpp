@@ -358,48 +358,72 @@ TEST(Cycle, CommandLineErrorsAndExitStatuses) {
     }
 }
 
-// The diagram's curves are the engine's states: the dome is the saturation
-// line, the cycle its points, and the window the one asked for.
-TEST(Diagram, CurvesAreTheEnginesStates) {
-    const vantrel::fluid f = vantrel::fluid::load(DATA / "R507A");
-    const vantrel::cycle_result c = vantrel::vapour_compression(f, subcritical(-10, 40, 5, 3, 0.7));
-    cli::diagram_request req{cli::unit_system::eng, std::pair{0.5, 60.0}, std::pair{150.0, 450.0}, &c};
-    const plot::figure fig = cli::log_ph_diagram(f, req);
-    EXPECT_EQ(fig.x_min, 150);
-    EXPECT_EQ(fig.x_max, 450);
-    EXPECT_EQ(fig.y_min, 0.5);
-    EXPECT_EQ(fig.y_max, 60);
-    // The dome (drawn in its own colour): each point is a saturated state.
-    int checked = 0;
-    ASSERT_FALSE(fig.markers.empty());
-    const plot::point critical = fig.markers[0].at;
-    for (const plot::curve& cv : fig.curves) {
-        if (cv.style.color != "#c00000") continue;
-        for (const plot::point& p : cv.points) {
-            if (p.x == critical.x && p.y == critical.y) continue;
-            const auto s = f.saturation_at_p(p.y * 1e5);
-            ASSERT_TRUE(s) << p.y;
-            const double h = p.x * 1e3;
-            EXPECT_LT(std::min(rel(h, s->h_liq), rel(h, s->h_vap)), 1e-9) << p.x << " " << p.y;
-            ++checked;
-        }
+// The saturated liquid's (or a mixture's bubble liquid's) or vapour's (dew
+// vapour's) enthalpy at p; nothing in a mixture's refused neighbourhood of
+// the critical point.
+std::optional<double> saturated_h(const vantrel::fluid& f, double p, bool liquid) {
+    if (!f.is_mixture()) {
+        const auto s = f.saturation_at_p(p);
+        if (!s) throw std::runtime_error("no saturation at " + std::to_string(p));
+        return liquid ? s->h_liq : s->h_vap;
     }
-    EXPECT_GT(checked, 200);
-    // The cycle: 1, 2, 3, 4 and back to 1.
-    const plot::curve& cycle = fig.curves[fig.curves.size() - 2];
-    ASSERT_EQ(cycle.points.size(), 5u);
-    const char* names[] = {"1", "2", "3", "4", "1"};
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(cycle.points[i].x, point(c, names[i]).h / 1e3);
-        EXPECT_EQ(cycle.points[i].y, point(c, names[i]).p / 1e5);
+    if (p >= f.envelope().p_refused) return std::nullopt;
+    return liquid ? f.bubble_at_p(p).h_liquid : f.dew_at_p(p).h_vapour;
+}
+
+// The diagram's curves are the engine's states: the dome is the saturated
+// liquid (a mixture's bubble line) up to the critical point and the
+// saturated vapour (its dew line) down from it, the cycle its points, and
+// the window the one asked for.
+TEST(Diagram, CurvesAreTheEnginesStates) {
+    for (const std::string name : {"R507A", "R454B"}) {
+        SCOPED_TRACE(name);
+        const vantrel::fluid f = vantrel::fluid::by_name(DATA, name);
+        const vantrel::cycle_result c = vantrel::vapour_compression(f, subcritical(-10, 40, 5, 3, 0.7));
+        cli::diagram_request req{cli::unit_system::eng, std::pair{0.5, 60.0}, std::pair{150.0, 450.0}, &c};
+        const plot::figure fig = cli::log_ph_diagram(f, req);
+        EXPECT_EQ(fig.x_min, 150);
+        EXPECT_EQ(fig.x_max, 450);
+        EXPECT_EQ(fig.y_min, 0.5);
+        EXPECT_EQ(fig.y_max, 60);
+        // The dome (drawn in its own colour): each point a state of its side.
+        int checked = 0;
+        ASSERT_FALSE(fig.markers.empty());
+        const plot::point critical = fig.markers[0].at;
+        EXPECT_NEAR(critical.y, f.info().p_cr / 1e5, 1e-9 * f.info().p_cr);
+        for (const plot::curve& cv : fig.curves) {
+            if (cv.style.color != "#c00000") continue;
+            bool liquid = true;
+            for (const plot::point& p : cv.points) {
+                if (p.x == critical.x && p.y == critical.y) {
+                    liquid = false;
+                    continue;
+                }
+                const std::optional<double> h = saturated_h(f, p.y * 1e5, liquid);
+                if (!h) continue;
+                EXPECT_LT(rel(p.x * 1e3, *h), 1e-8) << (liquid ? "liquid " : "vapour ") << p.x << " " << p.y;
+                ++checked;
+            }
+            EXPECT_FALSE(liquid) << "no critical point on the dome";
+        }
+        EXPECT_GT(checked, 200);
+        // The cycle: 1, 2, 3, 4 and back to 1.
+        const plot::curve& cycle = fig.curves[fig.curves.size() - 2];
+        ASSERT_EQ(cycle.points.size(), 5u);
+        const char* names[] = {"1", "2", "3", "4", "1"};
+        for (int i = 0; i < 5; ++i) {
+            EXPECT_EQ(cycle.points[i].x, point(c, names[i]).h / 1e3);
+            EXPECT_EQ(cycle.points[i].y, point(c, names[i]).p / 1e5);
+        }
     }
 }
 
-// Every drawn point of an isotherm, isentrope or isochore is a state of its
-// family: (p, h) read back gives the curve's T, s or rho.
+// Every drawn point of an isotherm, isentrope, isochore or quality line is
+// a state of its family: (p, h) read back gives the curve's T, s, rho or x.
+// A mixture's isotherms cross the two-phase region through its states
+// (their temperature glides there), never straight from the gas's last
+// point to the liquid's first.
 TEST(Diagram, FamiliesReadBackTheirValue) {
-    const vantrel::fluid f = vantrel::fluid::load(DATA / "R134a");
-    const plot::figure fig = cli::log_ph_diagram(f, {cli::unit_system::si, std::nullopt, std::nullopt, nullptr});
     const struct {
         const char* color;
         double (*value)(const vantrel::state&);
@@ -407,21 +431,37 @@ TEST(Diagram, FamiliesReadBackTheirValue) {
         {"#1f5fbf", [](const vantrel::state& s) { return s.T; }},
         {"#2e8b57", [](const vantrel::state& s) { return s.s; }},
         {"#b8860b", [](const vantrel::state& s) { return s.rho; }},
+        {"#a0a0a0", [](const vantrel::state& s) { return s.x.value_or(-1); }},
     };
-    for (const auto& fam : families) {
-        int curves = 0;
-        for (const plot::curve& cv : fig.curves) {
-            if (cv.style.color != fam.color) continue;
-            ++curves;
-            // The curve's value: that of its middle point; every fifth point agrees.
-            const plot::point& mid = cv.points[cv.points.size() / 2];
-            const double first = fam.value(f.at(vantrel::input_pair::p_h, mid.y, mid.x));
-            for (std::size_t k = 0; k < cv.points.size(); k += 5) {
-                const vantrel::state s = f.at(vantrel::input_pair::p_h, cv.points[k].y, cv.points[k].x);
-                EXPECT_LT(rel(fam.value(s), first), 1e-6) << fam.color << " " << cv.points[k].x << " " << cv.points[k].y;
+    for (const std::string name : {"R134a", "R454B", "R407C.mix"}) {
+        const vantrel::fluid f = vantrel::fluid::by_name(DATA, name);
+        const plot::figure fig = cli::log_ph_diagram(f, {cli::unit_system::si, std::nullopt, std::nullopt, nullptr});
+        const plot::point critical = fig.markers.at(0).at;
+        for (const auto& fam : families) {
+            int curves = 0;
+            for (const plot::curve& cv : fig.curves) {
+                if (cv.style.color != fam.color) continue;
+                ++curves;
+                const auto at = [&](const plot::point& p) { return f.at(vantrel::input_pair::p_h, p.y, p.x); };
+                // The curve's value: that of its middle point; every fifth point agrees.
+                const double first = fam.value(at(cv.points[cv.points.size() / 2]));
+                std::map<vantrel::phase_kind, int> phases;
+                for (std::size_t k = 0; k < cv.points.size(); ++k) {
+                    const plot::point& p = cv.points[k];
+                    if (p.x == critical.x && p.y == critical.y) continue;  // where the quality lines meet
+                    const vantrel::state s = at(p);
+                    ++phases[s.phase];
+                    if (k % 5 == 0) {
+                        EXPECT_LT(rel(fam.value(s), first), 1e-6) << name << " " << fam.color << " at " << p.x << " "
+                                                                   << p.y;
+                    }
+                }
+                if (f.is_mixture() && phases[vantrel::phase_kind::gas] > 0 && phases[vantrel::phase_kind::liquid] > 0) {
+                    EXPECT_GE(phases[vantrel::phase_kind::two_phase], 10) << name << " " << fam.color << " " << first;
+                }
             }
+            EXPECT_GE(curves, 3) << name << " " << fam.color;
         }
-        EXPECT_GE(curves, 3) << fam.color;
     }
 }
 

@@ -111,6 +111,7 @@ HEADER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "src", "
 ISOTHERM, ISENTROPE, ISOCHORE, DOME = "#1f5fbf", "#2e8b57", "#b8860b", "#c00000"
 CYCLES = {"R507A": ["evap=-10", "cond=40", "superheat=5", "subcool=3", "eta=0.7"],
           "R744": ["evap=-5", "gc_out=35", "high=90", "superheat=5", "eta=0.7"]}
+BLENDS = ["R454B", "R407C.mix"]  # mixtures: bubble and dew lines, isotherms gliding across
 SVG_BYTES = 300_000
 
 # Each text's box as the browser lays it out, in the page's pixels.
@@ -235,8 +236,9 @@ def vapour_counts(fig, p_cr):
 
 def check_window(name, fig, fluid, tmp):
     t_lo = max(-60.0, float(fluid["T_tp"]))
-    p_lo = float(next(csv.DictReader(io.StringIO(run([CLI, "sat", name, f"T={t_lo}", "--format", "csv",
-                                                        "--data", DATA], tmp))))["p"])
+    sat = next(csv.DictReader(io.StringIO(run([CLI, "sat", name, f"T={t_lo}", "--format", "csv",
+                                               "--data", DATA], tmp))))
+    p_lo = float(sat["p"] if "p" in sat else sat["pdew"])  # a mixture's lower pressure, its dew point's
     p_cr, t_cr = float(fluid["p_cr"]), float(fluid["T_cr"])
     if not (0.85 * p_lo <= fig["y_min"] <= p_lo and fig["y_max"] >= 1.2 * p_cr):
         sys.exit(f"{name}: window {fig['y_min']}..{fig['y_max']} bar, not from p_sat({t_lo}) = {p_lo} to above {p_cr}")
@@ -257,10 +259,10 @@ def check_window(name, fig, fluid, tmp):
 
 
 def check_default_charts(tmp):
-    # The pure fluids (a directory each); mixtures have no single states to draw yet.
+    # The pure fluids (a directory each) and a few mixtures.
     fluids = {row["fluid"]: row for row in csv.DictReader(io.StringIO(
         run([CLI, "fluids", "--format", "csv", "--data", DATA], tmp)))
-        if os.path.isfile(os.path.join(DATA, row["fluid"], "config.txt"))}
+        if os.path.isfile(os.path.join(DATA, row["fluid"], "config.txt")) or row["fluid"] in BLENDS}
     charts = [(f, []) for f in fluids] + [(f, c) for f, c in CYCLES.items()]
     figures, parts = [], []
     for k, (name, cycle) in enumerate(charts):

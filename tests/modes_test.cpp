@@ -1190,6 +1190,39 @@ TEST(ModesLibrary, EveryModeWorksForEveryFluid) {
     }
 }
 
+// Every predefined blend's diagram, and a typed composition's, as the
+// figure's JSON: the bubble and dew lines meeting at the critical point,
+// nine quality lines, the isotherms; every point of every curve near the
+// window (a state computed wrong, such as a spurious root of the equation,
+// lands far outside it).
+TEST(ModesLibrary, EveryBlendsDiagram) {
+    std::vector<std::string> names{"R32:0.3+R1234ze(E):0.7"};
+    for (const auto& b : vantrel::list_blends(DATA)) names.push_back(b.info.agent);
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        test::temp_dir out;
+        const auto d = run({"diagram", name, "-o", (out.path / "d.json").string()});
+        ASSERT_EQ(d.exit_code, 0) << d.err;
+        EXPECT_EQ(d.err, "");
+        const json fig = json::parse(test::read_file(out.path / "d.json"));
+        EXPECT_EQ(fig["legend"][0]["text"], "bubble and dew lines");
+        const double p_cr = vantrel::fluid::by_name(DATA, name).info().p_cr / 1e5;
+        EXPECT_NEAR(fig["markers"][0]["at"][1].get<double>(), p_cr, 1e-9 * p_cr);
+        std::map<std::string, int> curves;
+        const double x_min = fig["x_min"], x_max = fig["x_max"], width = x_max - x_min;
+        for (const auto& c : fig["curves"]) {
+            ++curves[c["style"]["color"]];
+            for (const auto& p : c["points"]) {
+                const double h = p[0];
+                EXPECT_TRUE(h > x_min - 3 * width && h < x_max + 3 * width) << c["style"]["color"] << " at " << p;
+            }
+        }
+        EXPECT_EQ(curves["#c00000"], 1);  // the dome
+        EXPECT_EQ(curves["#a0a0a0"], 9);  // x = 0.1 ... 0.9
+        EXPECT_GE(curves["#1f5fbf"], 8);
+    }
+}
+
 // The modes take the names users give fluids, and report the fluid by its
 // name in the library; a batch's one argument that names a fluid is no file.
 TEST(ModesLibrary, NamesAsUsersGiveThem) {

@@ -14,7 +14,7 @@ namespace {
 
 using plot::point;
 
-constexpr int SAT_POINTS = 160, LINE_POINTS = 90;
+constexpr int SAT_POINTS = 160, LINE_POINTS = 90, GLIDE_POINTS = 20;
 
 const plot::line_style DOME{"#c00000", 2.0, 1}, ISOTHERM{"#1f5fbf", 0.8, 1}, ISENTROPE{"#2e8b57", 0.8, 1},
     QUALITY{"#a0a0a0", 0.6, 1}, ISOCHORE{"#b8860b", 0.8, 3}, CYCLE{"#000000", 2.0, 1};
@@ -36,17 +36,93 @@ std::vector<double> log_spaced(double a, double b, int n) {
     return v;
 }
 
-// The saturated states from the lower limit to just below the critical
+// The dome's temperatures from the lower limit to just below the critical
 // point, denser towards it (evenly in sqrt(1 - T/T_cr)).
-std::vector<vantrel::saturation> saturation_curve(const vantrel::fluid& f) {
-    const auto& i = f.info();
+std::vector<double> dome_temperatures(const vantrel::fluid_info& i) {
     const double top = std::sqrt(1 - i.T_tp / i.T_cr), bottom = 1e-3;
-    std::vector<vantrel::saturation> out;
+    std::vector<double> out;
     for (int k = 0; k < SAT_POINTS; ++k) {
         const double y = top + (bottom - top) * k / (SAT_POINTS - 1);
-        if (const auto s = f.saturation_at_T(i.T_cr * (1 - y * y))) out.push_back(*s);
+        out.push_back(i.T_cr * (1 - y * y));
     }
     return out;
+}
+
+// A point of the dome, SI units.
+struct dome_point {
+    double h, p;
+};
+
+// The dome: the liquid's line (saturated liquid, or a mixture's bubble line)
+// and the vapour's (saturated vapour, or the dew line), each in rising
+// pressure, and the critical point where they meet.
+struct dome_lines {
+    std::vector<dome_point> liquid, vapour;
+    dome_point critical{};
+};
+
+dome_lines saturation_dome(const vantrel::fluid& f) {
+    dome_lines d;
+    for (const double T : dome_temperatures(f.info())) {
+        const auto s = f.saturation_at_T(T);
+        if (!s) continue;
+        d.liquid.push_back({s->h_liq, s->p});
+        d.vapour.push_back({s->h_vap, s->p});
+    }
+    if (!d.liquid.empty()) d.critical = {0.5 * (d.liquid.back().h + d.vapour.back().h), d.liquid.back().p};
+    return d;
+}
+
+// A mixture's bubble (or dew) line: its points at the dome's temperatures
+// below the refused neighbourhood of the critical point, then the points
+// its envelope traced in that neighbourhood.
+std::vector<dome_point> mixture_line(const vantrel::fluid& f, bool bubble) {
+    const vantrel::phase_envelope& e = f.envelope();
+    const auto point_of = [&](const vantrel::equilibrium_point& q) {
+        return dome_point{bubble ? q.h_liquid : q.h_vapour, q.p};
+    };
+    std::vector<dome_point> line;
+    for (const double T : dome_temperatures(f.info())) {
+        if (T >= e.T_refused) break;
+        try {
+            line.push_back(point_of(bubble ? f.bubble_at_T(T) : f.dew_at_T(T)));
+        } catch (const vantrel::error&) {
+        }
+    }
+    for (const auto& q : bubble ? e.bubble : e.dew)
+        if (line.empty() || q.p > line.back().p) line.push_back(point_of(q));
+    return line;
+}
+
+// A mixture's dome. The state at the critical point itself is refused: it
+// is drawn at the critical pressure, halfway between the enthalpies of the
+// two lines' last points.
+dome_lines envelope_dome(const vantrel::fluid& f) {
+    dome_lines d{mixture_line(f, true), mixture_line(f, false), {}};
+    if (!d.liquid.empty() && !d.vapour.empty())
+        d.critical = {0.5 * (d.liquid.back().h + d.vapour.back().h), f.envelope().p_critical};
+    return d;
+}
+
+// The two-phase region's edges at one temperature or pressure: the liquid
+// on the bubble line and the vapour on the dew line (for a pure fluid both
+// of the one saturation state).
+struct edges {
+    double T_dew, p_bubble, p_dew, h_liquid, h_vapour;
+};
+
+std::optional<edges> edges_at(const vantrel::fluid& f, bool by_T, double v) {
+    if (!f.is_mixture()) {
+        const auto s = by_T ? f.saturation_at_T(v) : f.saturation_at_p(v);
+        return s ? std::optional<edges>({s->T, s->p, s->p, s->h_liq, s->h_vap}) : std::nullopt;
+    }
+    try {
+        const vantrel::equilibrium_point bubble = by_T ? f.bubble_at_T(v) : f.bubble_at_p(v);
+        const vantrel::equilibrium_point dew = by_T ? f.dew_at_T(v) : f.dew_at_p(v);
+        return edges{dew.T, bubble.p, dew.p, bubble.h_liquid, dew.h_vapour};
+    } catch (const vantrel::error&) {
+        return std::nullopt;
+    }
 }
 
 // A curve of states, skipping those the engine refuses (the neighbourhood of
@@ -129,7 +205,7 @@ struct wanted_label {
 // The chart being built: the window, the dome, the figure and its labels.
 struct chart {
     const vantrel::fluid& f;
-    std::vector<vantrel::saturation> dome;
+    dome_lines dome;
     frame fr;
     plot::figure fig;
     std::vector<wanted_label> wanted;
@@ -138,13 +214,14 @@ struct chart {
     // The saturated vapour's enthalpy at a pressure (SI), linear in ln p
     // between the dome's points; the critical one above them.
     double h_vap(double p) const {
-        const auto it = std::lower_bound(dome.begin(), dome.end(), p,
-                                         [](const vantrel::saturation& s, double v) { return s.p < v; });
-        if (it == dome.end()) return 0.5 * (dome.back().h_liq + dome.back().h_vap);
-        if (it == dome.begin()) return it->h_vap;
+        const std::vector<dome_point>& v = dome.vapour;
+        const auto it =
+            std::lower_bound(v.begin(), v.end(), p, [](const dome_point& s, double value) { return s.p < value; });
+        if (it == v.end()) return dome.critical.h;
+        if (it == v.begin()) return it->h;
         const auto prev = it - 1;
         const double t = std::log(p / prev->p) / std::log(it->p / prev->p);
-        return prev->h_vap + t * (it->h_vap - prev->h_vap);
+        return prev->h + t * (it->h - prev->h);
     }
     // The longest run of a curve's points right of the dome (vapour, or
     // above the critical point).
@@ -175,16 +252,16 @@ namespace {
 
 // Saturation from -60 °C (or the triple point) to above the critical point;
 // the dome's width about three quarters of the plot's.
-frame window_of(const vantrel::fluid& f, const std::vector<vantrel::saturation>& dome, const diagram_request& r) {
+frame window_of(const vantrel::fluid& f, const dome_lines& dome, const diagram_request& r) {
     const auto& i = f.info();
     const double T_lo = std::max({213.15, i.T_tp, i.T_min.value_or(0)});
-    const auto bottom = f.saturation_at_T(T_lo);
-    const vantrel::saturation& low = bottom ? *bottom : dome.front();
-    double h_vap_max = low.h_vap;
-    for (const auto& s : dome)
-        if (s.p >= low.p) h_vap_max = std::max(h_vap_max, s.h_vap);
-    const double span = h_vap_max - low.h_liq;
-    frame fr{r.units, 0.95 * low.p, 2 * i.p_cr, low.h_liq - 0.04 * span, h_vap_max + 0.32 * span};
+    const edges low = edges_at(f, true, T_lo).value_or(edges{T_lo, dome.liquid.front().p, dome.vapour.front().p,
+                                                             dome.liquid.front().h, dome.vapour.front().h});
+    double h_vap_max = low.h_vapour;
+    for (const auto& s : dome.vapour)
+        if (s.p >= low.p_dew) h_vap_max = std::max(h_vap_max, s.h);
+    const double span = h_vap_max - low.h_liquid;
+    frame fr{r.units, 0.95 * low.p_dew, 2 * i.p_cr, low.h_liquid - 0.04 * span, h_vap_max + 0.32 * span};
     if (r.p_range) {
         fr.p_lo = to_si(quantity::pressure, r.units, r.p_range->first);
         fr.p_hi = to_si(quantity::pressure, r.units, r.p_range->second);
@@ -196,31 +273,46 @@ frame window_of(const vantrel::fluid& f, const std::vector<vantrel::saturation>&
     return fr;
 }
 
-// The dome: the saturated liquid upwards, the critical point, the saturated
-// vapour downwards; and the lines of constant quality.
+// A pure fluid's quality line, between the dome's points.
+plot::curve quality_between(const chart& ch, double x) {
+    const dome_lines& d = ch.dome;
+    plot::curve q{{}, QUALITY};
+    for (std::size_t k = 0; k < d.liquid.size(); ++k)
+        q.points.push_back(ch.fr.at(d.liquid[k].h + x * (d.vapour[k].h - d.liquid[k].h), d.liquid[k].p));
+    return q;
+}
+
+// A mixture's quality line, its states at the pressures of the dew line's
+// points (denser towards the critical point) from the last below the window
+// up to the refused neighbourhood of the critical point.
+plot::curve quality_states(const chart& ch, double x) {
+    std::vector<double> ps;
+    for (const auto& s : ch.dome.vapour) ps.push_back(s.p);
+    auto first = std::upper_bound(ps.begin(), ps.end(), ch.fr.p_lo);
+    if (first != ps.begin()) --first;
+    const auto last = std::lower_bound(first, ps.end(), ch.f.envelope().p_refused);
+    const auto at = [&](double p) { return ch.f.at(vantrel::input_pair::p_x, p, x, vantrel::extras::none); };
+    return states_curve(ch.fr, std::vector<double>(first, last), at, QUALITY);
+}
+
+// The dome: the saturated liquid (bubble line) upwards, the critical point,
+// the saturated vapour (dew line) downwards; and the lines of constant quality.
 void add_dome(chart& ch) {
     const frame& fr = ch.fr;
     plot::curve c{{}, DOME};
-    for (const auto& s : ch.dome) c.points.push_back(fr.at(s.h_liq, s.p));
-    const auto& top = ch.dome.back();
-    const point critical = fr.at(0.5 * (top.h_liq + top.h_vap), top.p);
+    for (const auto& s : ch.dome.liquid) c.points.push_back(fr.at(s.h, s.p));
+    const point critical = fr.at(ch.dome.critical.h, ch.dome.critical.p);
     c.points.push_back(critical);
-    for (auto s = ch.dome.rbegin(); s != ch.dome.rend(); ++s) c.points.push_back(fr.at(s->h_vap, s->p));
+    for (auto s = ch.dome.vapour.rbegin(); s != ch.dome.vapour.rend(); ++s) c.points.push_back(fr.at(s->h, s->p));
     ch.fig.curves.push_back(std::move(c));
     ch.fig.markers.push_back({critical, "", DOME.color, false});
     for (int k = 1; k <= 9; ++k) {
         const double x = 0.1 * k;
-        plot::curve q{{}, QUALITY};
-        for (const auto& s : ch.dome) q.points.push_back(fr.at(s.h_liq + x * (s.h_vap - s.h_liq), s.p));
+        plot::curve q = ch.f.is_mixture() ? quality_states(ch, x) : quality_between(ch, x);
         q.points.push_back(critical);
         std::vector<point> part = q.points;
         ch.add(std::move(q), std::move(part), 0.05, value_text(x), 4);
     }
-}
-
-std::optional<double> saturation_pressure(const vantrel::fluid& f, double T) {
-    const auto s = f.saturation_at_T(T);
-    return s ? std::optional<double>(s->p) : std::nullopt;
 }
 
 // The points of a curve below (or from) a pressure in the units of the chart.
@@ -231,17 +323,29 @@ std::vector<point> split_at(const std::vector<point>& pts, double p, bool below)
     return out;
 }
 
-// One isotherm: vapour below the saturation pressure, liquid above it (the
-// two-phase part straight across); above the critical temperature the gas
-// below and the fluid above the critical pressure. Labelled in each.
+// A mixture's isotherm inside the two-phase region, from next to its dew
+// point down in quality to next to its bubble point; none for a pure
+// fluid, whose isotherm crosses straight.
+std::vector<point> two_phase_part(const chart& ch, double T) {
+    if (!ch.f.is_mixture()) return {};
+    std::vector<double> xs;
+    for (int k = GLIDE_POINTS - 1; k > 0; --k) xs.push_back(static_cast<double>(k) / GLIDE_POINTS);
+    const auto at = [&](double x) { return ch.f.at(vantrel::input_pair::T_x, T, x, vantrel::extras::none); };
+    return states_curve(ch.fr, xs, at, ISOTHERM).points;
+}
+
+// One isotherm: vapour below the dew pressure, the two-phase part, liquid
+// above the bubble pressure; above the critical temperature (or too close
+// to it for a mixture's bubble and dew points) the gas below and the fluid
+// above the critical pressure. Labelled in each.
 void add_isotherm(chart& ch, double t, double T) {
     const vantrel::fluid& f = ch.f;
     const frame& fr = ch.fr;
     const auto& i = f.info();
     const auto at = [&](double p) { return f.at(vantrel::input_pair::T_p, T, p, vantrel::extras::none); };
-    const std::optional<double> p_s = T < i.T_cr ? saturation_pressure(f, T) : std::nullopt;
+    const std::optional<edges> e = T < i.T_cr ? edges_at(f, true, T) : std::nullopt;
     const std::string text = value_text(t);
-    if (!p_s) {
+    if (!e) {
         plot::curve c = states_curve(fr, log_spaced(fr.p_lo, fr.p_hi, 2 * LINE_POINTS), at, ISOTHERM);
         const double p_cr = from_si(quantity::pressure, fr.u, i.p_cr);
         std::vector<point> above = split_at(c.points, p_cr, false), below = split_at(c.points, p_cr, true);
@@ -250,11 +354,13 @@ void add_isotherm(chart& ch, double t, double T) {
         return;
     }
     const std::vector<double> gas_p =
-        *p_s > fr.p_lo ? log_spaced(fr.p_lo, *p_s * (1 - 1e-9), LINE_POINTS) : std::vector<double>{};
+        e->p_dew > fr.p_lo ? log_spaced(fr.p_lo, e->p_dew * (1 - 1e-9), LINE_POINTS) : std::vector<double>{};
     const plot::curve gas = states_curve(fr, gas_p, at, ISOTHERM);
-    const plot::curve liquid =
-        states_curve(fr, log_spaced(*p_s * (1 + 1e-9), std::max(fr.p_hi, 2 * *p_s), LINE_POINTS), at, ISOTHERM);
+    const plot::curve liquid = states_curve(
+        fr, log_spaced(e->p_bubble * (1 + 1e-9), std::max(fr.p_hi, 2 * e->p_bubble), LINE_POINTS), at, ISOTHERM);
+    const std::vector<point> wet = two_phase_part(ch, T);
     plot::curve whole = gas;
+    whole.points.insert(whole.points.end(), wet.begin(), wet.end());
     whole.points.insert(whole.points.end(), liquid.points.begin(), liquid.points.end());
     ch.add(std::move(whole), liquid.points, 0.8, text, 0);
     ch.want(gas.points, 0.06, text, 1);
@@ -273,8 +379,8 @@ void add_isotherms(chart& ch) {
     }
     const double T_hi = std::min(i.T_max.value_or(2 * i.T_cr), T_right > 0 ? T_right : 2 * i.T_cr);
     // The window's bottom: a little below the triple point's pressure when that limits it.
-    const auto bottom = ch.f.saturation_at_p(fr.p_lo);
-    const double lo = from_si(quantity::temperature, fr.u, bottom ? bottom->T : i.T_tp - 1);
+    const auto bottom = edges_at(ch.f, false, fr.p_lo);
+    const double lo = from_si(quantity::temperature, fr.u, bottom ? bottom->T_dew : i.T_tp - 1);
     const double hi = from_si(quantity::temperature, fr.u, T_hi);
     const double step = step_between(lo, from_si(quantity::temperature, fr.u, i.T_cr));
     ch.isotherm_step = step;
@@ -449,7 +555,7 @@ void set_frame(plot::figure& fig, const vantrel::fluid& f, const frame& fr) {
     fig.x_max = hi.x;
     fig.y_min = lo.y;
     fig.y_max = hi.y;
-    fig.legend = {{"saturation line", DOME},
+    fig.legend = {{f.is_mixture() ? "bubble and dew lines" : "saturation line", DOME},
                   {"isotherms, " + std::string(unit_name(quantity::temperature, fr.u)), ISOTHERM},
                   {"isentropes, " + std::string(unit_name(quantity::entropy, fr.u)), ISENTROPE},
                   {"vapour quality x", QUALITY},
@@ -459,9 +565,10 @@ void set_frame(plot::figure& fig, const vantrel::fluid& f, const frame& fr) {
 }  // namespace
 
 plot::figure log_ph_diagram(const vantrel::fluid& f, const diagram_request& r) {
-    std::vector<vantrel::saturation> dome = saturation_curve(f);
-    if (dome.size() < 2) throw vantrel::error(vantrel::error_kind::data, vantrel::message_id::dome_not_computed,
-                                                 {vantrel::text_value(f.info().agent)});
+    dome_lines dome = f.is_mixture() ? envelope_dome(f) : saturation_dome(f);
+    if (dome.liquid.size() < 2 || dome.vapour.size() < 2)
+        throw vantrel::error(vantrel::error_kind::data, vantrel::message_id::dome_not_computed,
+                             {vantrel::text_value(f.info().agent)});
     const frame fr = window_of(f, dome, r);
     chart ch{f, std::move(dome), fr, {}, {}};
     set_frame(ch.fig, f, fr);
