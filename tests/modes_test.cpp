@@ -1197,7 +1197,11 @@ TEST(ModesLibrary, EveryModeWorksForEveryFluid) {
 // lands far outside it).
 TEST(ModesLibrary, EveryBlendsDiagram) {
     std::vector<std::string> names{"R32:0.3+R1234ze(E):0.7"};
+#ifdef VANTREL_SANITIZED
+    names.insert(names.end(), {"R454B", "R449A"});  // a blend's chart takes seconds there: three of them
+#else
     for (const auto& b : vantrel::list_blends(DATA)) names.push_back(b.info.agent);
+#endif
     for (const std::string& name : names) {
         SCOPED_TRACE(name);
         test::temp_dir out;
