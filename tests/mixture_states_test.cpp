@@ -203,3 +203,42 @@ TEST(MixtureStates, LiquidAboveTheCricondenbarContinuesTheLiquid) {
         }
     }
 }
+
+// A phase of a tiny share: states a fraction d of the span between the
+// bubble and dew values away from a line, inside and outside, by (p, h),
+// (p, s) and (T, p), at the envelope's low end (where a liquid's density
+// rounding is worth 1e-9 of p), at 1 kPa and at a common pressure; and
+// (p, x) with x of the same size. Outside, the line's phase; inside, two
+// phases, or at d = 3e-9 the line's phase where the smaller one vanished.
+TEST(MixtureStates, StatesAtTheEdgeOfTheLines) {
+    for (const std::string& name : blend_names()) {
+        const vantrel::fluid& f = blend(name);
+        const vantrel::phase_envelope& e = f.envelope();
+        const double p_low = std::max(e.bubble.front().p, e.dew.front().p) * 1.001;
+        for (const double p : {p_low, std::max(p_low, 1e3), 3e5}) {
+            const vantrel::state b = at(f, input_pair::p_x, p, 0), d = at(f, input_pair::p_x, p, 1);
+            for (const double del : {3e-9, 1e-7, 1e-5}) {
+                // t: the fraction of the way from the bubble to the dew value.
+                for (const double t : {-del, del, 1 - del, 1 + del}) {
+                    const bool inside = t > 0 && t < 1;
+                    const phase_kind line = t < 0.5 ? phase_kind::liquid : phase_kind::gas;
+                    const std::string where = name + " p=" + std::to_string(p) + " t=" + std::to_string(t);
+                    const vantrel::state got[] = {at(f, input_pair::p_h, p, b.h + t * (d.h - b.h)),
+                                                  at(f, input_pair::p_s, p, b.s + t * (d.s - b.s)),
+                                                  at(f, input_pair::T_p, b.T + t * (d.T - b.T), p)};
+                    for (const vantrel::state& s : got) {
+                        if (inside && !(del < 1e-8 && s.phase == line)) {
+                            ASSERT_EQ(s.phase, phase_kind::two_phase) << where;
+                            EXPECT_NEAR(*s.x, t < 0.5 ? 0 : 1, 1e-3) << where;
+                        } else {
+                            EXPECT_EQ(s.phase, line) << where;
+                        }
+                    }
+                    if (inside) {
+                        EXPECT_NEAR(*at(f, input_pair::p_x, p, t).x, t, 1e-12) << where;
+                    }
+                }
+            }
+        }
+    }
+}

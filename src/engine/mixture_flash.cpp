@@ -19,6 +19,7 @@ constexpr double ROUNDED_TOLERANCE = 1e-10;  // or to this after a step below RO
 constexpr double ROUNDING_STEP = 1e-13;
 constexpr double ON_LINE = 1e-9;  // of the span between the lines: a state on a line
 constexpr double LIQUID_START = 3;           // a liquid's start density, times the critical one
+constexpr double VANISHED = 1e-14;           // a phase's share of the moles where it has vanished
 
 enum class spec { T, p, h, s, x, rho };
 struct target {
@@ -143,11 +144,13 @@ bool unstable(const mixture_fluid& f, double T, double p, double rho_z, const tw
 
 // ---- Two phases -------------------------------------------------------------
 
-// The unknowns u = (m_1..m_n, ln T, ln p, ln rho_x, ln rho_y) of a
+// The unknowns u = (ln m_1..ln m_n, ln T, ln p, ln rho_x, ln rho_y) of a
 // two-phase state: m the mole numbers per mole of feed of the smaller phase
 // (the vapour's, or the liquid's where `by_liquid`), whose composition m/sum m
 // is then exact and the other's (z - m)/(1 - sum m) loses nothing to the
-// difference. The phases' amounts and mole numbers of a u:
+// difference. Through their logarithms the mole numbers stay positive, and a
+// phase of a share of 1e-7 next to a line grows by factors, not by steps
+// that overshoot through zero. The phases' amounts and mole numbers of a u:
 struct phase_amounts {
     double V = 0, L = 0;
     per_component<double> v, l;
@@ -158,9 +161,10 @@ phase_amounts amounts_of(const std::vector<double>& z, const Eigen::VectorXd& u,
     phase_amounts a{0, 0, per_component<double>(n), per_component<double>(n)};
     double small = 0;
     for (std::size_t i = 0; i < n; ++i) {
-        small += u(i);
-        (by_liquid ? a.l : a.v)[i] = u(i);
-        (by_liquid ? a.v : a.l)[i] = z[i] - u(i);
+        const double m = std::exp(u(i));
+        small += m;
+        (by_liquid ? a.l : a.v)[i] = m;
+        (by_liquid ? a.v : a.l)[i] = z[i] - m;
     }
     a.V = by_liquid ? 1 - small : small;
     a.L = by_liquid ? small : 1 - small;
@@ -273,22 +277,24 @@ flash_system flash_equations(const mixture_model& m, const std::vector<double>& 
     J(n + 1, n) = Y.P_T;
     J(n + 1, n + 1) = Y.P_p;
     J(n + 1, n + 3) = Y.P_rho;
-    if (by_liquid) J.leftCols(n) = -J.leftCols(n);
+    // By ln m_j rather than the vapour's v_j: times dv_j/d ln m_j = +-m_j.
+    for (std::size_t j = 0; j < n; ++j) J.col(j) *= (by_liquid ? -am.l[j] : am.v[j]);
     return out;
 }
 
-// The largest fraction of the step that keeps every v_i inside (0, z_i)
-// (with a margin), T within 5 % and the rest within a factor e.
+// The largest fraction of the step that keeps every m_i below z_i (with a
+// margin), the mole numbers within a factor e^3, T within 5 % and the rest
+// within a factor e.
 double flash_step(const std::vector<double>& z, const Eigen::VectorXd& u, const Eigen::VectorXd& du) {
     const std::size_t n = z.size();
     double scale = 1;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (u(i) + du(i) <= 0) scale = std::min(scale, 0.9 * u(i) / -du(i));
-        if (u(i) + du(i) >= z[i]) scale = std::min(scale, 0.9 * (z[i] - u(i)) / du(i));
-    }
-    for (std::size_t k = n; k < n + 4; ++k) {
-        const double limit = k == n ? 0.05 : 1;
+    for (std::size_t k = 0; k < n + 4; ++k) {
+        const double limit = k < n ? 3 : k == n ? 0.05 : 1;
         if (std::fabs(du(k)) * scale > limit) scale = limit / std::fabs(du(k));
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        const double room = std::log(z[i]) - u(i);  // ln(z_i / m_i) > 0
+        if (scale * du(i) >= room) scale = 0.9 * room / du(i);
     }
     return scale;
 }
@@ -329,21 +335,40 @@ struct flash_guess {
     bool by_liquid = false;
 };
 
-flash_guess flash_start(const std::vector<double>& z, const two_phase& b, const two_phase& d, double t) {
+flash_guess flash_start(const mixture_model& m, const std::vector<double>& z, const two_phase& b, const two_phase& d,
+                        double t) {
     const std::size_t n = z.size();
-    t = std::clamp(t, 1e-6, 1 - 1e-6);
+    t = std::clamp(t, 1e-10, 1 - 1e-10);
     const auto mix = [t](double a, double c) { return std::exp((1 - t) * std::log(a) + t * std::log(c)); };
     std::vector<double> K(n);
     for (std::size_t i = 0; i < n; ++i) K[i] = mix(b.y[i] / z[i], z[i] / d.x[i]);
-    const double beta = std::clamp(rachford_rice(z, K, t), 1e-9, 1 - 1e-9);
+    const double beta = std::clamp(rachford_rice(z, K, t), 1e-11, 1 - 1e-11);
     flash_guess g{Eigen::VectorXd(n + 4), beta > 0.5};
     for (std::size_t i = 0; i < n; ++i)
-        g.u(i) = (g.by_liquid ? 1 - beta : beta * K[i]) * z[i] / (1 + beta * (K[i] - 1));
+        g.u(i) = std::log((g.by_liquid ? 1 - beta : beta * K[i]) * z[i] / (1 + beta * (K[i] - 1)));
     g.u(n) = std::log(mix(b.T, d.T));
     g.u(n + 1) = std::log(mix(b.p, d.p));
     g.u(n + 2) = std::log(mix(b.rho_x, d.rho_x));
     g.u(n + 3) = std::log(mix(b.rho_y, d.rho_y));
+    // The liquid's density at the start's T, p and composition: interpolated,
+    // it can be far off its pressure, the more so the lower p.
+    const two_phase s = state_of(z, g.u, g.by_liquid);
+    try {
+        g.u(n + 2) = std::log(mixture_density(m, s.T, s.p, s.x, s.rho_x));
+    } catch (const error&) {  // Newton's method then starts from the interpolation
+        clear_fp();
+    }
     return g;
+}
+
+mixture_state single_state(double T, double p, double rho, phase_kind phase) {
+    mixture_state s;
+    s.T = T;
+    s.p = p;
+    s.rho = rho;
+    s.phase = phase;
+    s.beta = phase == phase_kind::liquid ? 0 : 1;
+    return s;
 }
 
 mixture_state two_phase_state(const std::vector<double>& z, const Eigen::VectorXd& u, bool by_liquid) {
@@ -357,12 +382,15 @@ mixture_state two_phase_state(const std::vector<double>& z, const Eigen::VectorX
     return out;
 }
 
-// Newton's method on the whole set from the start between b and d.
+// Newton's method on the whole set from the start between b and d. Where
+// the smaller phase vanishes instead (a state the lines' last digits put
+// inside, on a line or just beyond it), the larger phase alone as the
+// estimate of a single phase, without `split`.
 mixture_state solve_two_phase(const mixture_fluid& f, const target& a, const target& b, const two_phase& bubble,
                               const two_phase& dew, double t) {
     const std::vector<double>& z = f.z;
     const std::size_t n = z.size();
-    auto [u, by_liquid] = flash_start(z, bubble, dew, t);
+    auto [u, by_liquid] = flash_start(f.model, z, bubble, dew, t);
     const double h_scale = 1 / (R_MIXTURE * std::exp(u(n)));
     Eigen::PartialPivLU<Eigen::MatrixXd> lu;
     bool check_only = false;
@@ -380,6 +408,11 @@ mixture_state solve_two_phase(const mixture_fluid& f, const target& a, const tar
                 if (t->kind == spec::p) out.p = out.split->p = t->value;
             }
             return out;
+        }
+        if (const phase_amounts am = amounts_of(z, u, by_liquid); std::min(am.V, am.L) < VANISHED) {
+            const two_phase now = state_of(z, u, by_liquid);
+            const bool liquid = am.V < am.L;
+            return single_state(now.T, now.p, liquid ? now.rho_x : now.rho_y, liquid ? phase_kind::liquid : phase_kind::gas);
         }
         if (check_only) s = flash_equations(f.model, z, u, by_liquid, a, b, h_scale, true);
         lu.compute(s.J);
@@ -436,13 +469,10 @@ tp_decision decide(const mixture_fluid& f, double T, double p) {
     return decide_by_lines(f, T, p, false);
 }
 
-mixture_state single_state(double T, double p, double rho, phase_kind phase) {
-    mixture_state s;
-    s.T = T;
-    s.p = p;
-    s.rho = rho;
-    s.phase = phase;
-    s.beta = phase == phase_kind::liquid ? 0 : 1;
+// Two phases, or the single phase whose density the split's larger phase
+// started.
+mixture_state on_line_or_split(const mixture_fluid& f, mixture_state s) {
+    if (!s.split) s.rho = mixture_density(f.model, s.T, s.p, f.z, s.rho);
     return s;
 }
 
@@ -451,7 +481,7 @@ mixture_state tp_flash(const mixture_fluid& f, double T, double p) {
     if (d.phase == phase_kind::two_phase) {
         const double t = d.by_T ? (std::log(d.bubble->p / p)) / std::log(d.bubble->p / d.dew->p)
                                 : (T - d.bubble->T) / (d.dew->T - d.bubble->T);
-        return solve_two_phase(f, {spec::T, T}, {spec::p, p}, *d.bubble, *d.dew, t);
+        return on_line_or_split(f, solve_two_phase(f, {spec::T, T}, {spec::p, p}, *d.bubble, *d.dew, t));
     }
     std::optional<double> start;
     // A liquid above the cricondenbar has no bubble point to start from: it
@@ -464,7 +494,8 @@ mixture_state tp_flash(const mixture_fluid& f, double T, double p) {
         const bool liquid = d.phase == phase_kind::liquid;
         // A phase split the lines did not show: two phases, started from the line's side.
         if (unstable(f, T, p, rho, liquid ? *d.bubble : *d.dew, liquid))
-            return solve_two_phase(f, {spec::T, T}, {spec::p, p}, *d.bubble, *d.dew, liquid ? 1e-3 : 1 - 1e-3);
+            return on_line_or_split(f, solve_two_phase(f, {spec::T, T}, {spec::p, p}, *d.bubble, *d.dew,
+                                                       liquid ? 1e-3 : 1 - 1e-3));
     }
     return single_state(T, p, rho, d.phase);
 }
@@ -532,7 +563,11 @@ mixture_state flash_by_p(const mixture_fluid& f, double p, const target& t) {
         return single_by_p(f, p, t, b->T, b->rho_x, 0.5 * f.envelope.T_low, b->T * (1 + 1e-9), phase_kind::liquid);
     if (t.value >= vd - on_line)
         return single_by_p(f, p, t, d->T, d->rho_y, d->T * (1 - 1e-9), INFINITY, phase_kind::gas);
-    return solve_two_phase(f, {spec::p, p}, t, *b, *d, (t.value - vb) / (vd - vb));
+    const mixture_state s = solve_two_phase(f, {spec::p, p}, t, *b, *d, (t.value - vb) / (vd - vb));
+    if (s.split) return s;
+    const bool liquid = s.phase == phase_kind::liquid;
+    return single_by_p(f, p, t, s.T, s.rho, liquid ? 0.5 * f.envelope.T_low : d->T * (1 - 1e-9),
+                       liquid ? b->T * (1 + 1e-9) : INFINITY, s.phase);
 }
 
 // ---- Given T or p and x, and T and rho ---------------------------------------
@@ -614,8 +649,10 @@ equilibrium_error equilibrium_error_of(const mixture_model& m, const two_phase& 
     equilibrium_error e;
     for (std::size_t i = 0; i < s.x.size(); ++i)
         e.fugacity = std::max(e.fugacity, std::fabs(std::log(s.y[i] / s.x[i]) + Y.G[i] - X.G[i]));
-    for (const auto& [rho, x] : {std::pair{s.rho_x, &s.x}, std::pair{s.rho_y, &s.y}})
-        e.pressure = std::max(e.pressure, std::fabs(mixture_phase_at(m, s.T, rho, *x).p / s.p - 1));
+    for (const auto& [rho, x] : {std::pair{s.rho_x, &s.x}, std::pair{s.rho_y, &s.y}}) {
+        const mixture_phase ph = mixture_phase_at(m, s.T, rho, *x);
+        e.pressure = std::max(e.pressure, std::fabs(ph.p - s.p) / (s.p + DENSITY_DIGITS * rho * ph.p_rho));
+    }
     return e;
 }
 

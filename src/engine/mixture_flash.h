@@ -45,7 +45,11 @@ struct mixture_phase {
 };
 mixture_phase mixture_phase_at(const mixture_model& m, double T, double rho, const std::vector<double>& x);
 
-// The largest |ln f_i(x) - ln f_i(y)| and |p_phase/p - 1| of a two-phase state.
+// The largest |ln f_i(x) - ln f_i(y)| of a two-phase state, and the largest
+// |p_phase - p| / (p + DENSITY_DIGITS rho dp/drho): relative to p, or to what
+// the last digits of a liquid's density are worth in pressure where that is
+// more (a liquid at a few kPa, whose density rounding alone moves p by 1e-9).
+constexpr double DENSITY_DIGITS = 1e-4;
 struct equilibrium_error {
     double fugacity = 0, pressure = 0;
 };

@@ -12,7 +12,7 @@ namespace vantrel::detail {
 namespace {
 
 constexpr double FUGACITY_CHECK = 1e-10;  // |ln f_i(liquid) - ln f_i(vapour)|
-constexpr double PRESSURE_CHECK = 1e-9;   // |p_phase / p - 1|
+constexpr double PRESSURE_CHECK = 1e-9;   // each phase at p (see equilibrium_error)
 constexpr double BALANCE_CHECK = 1e-12;   // |z_i - (1 - beta) x_i - beta y_i|, |sum x - 1|
 
 std::vector<double> mass_fractions(const mixture_model& m, const std::vector<double>& x) {
