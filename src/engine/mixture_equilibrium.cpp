@@ -72,8 +72,7 @@ double step_scale(const Eigen::VectorXd& dv, std::size_t n) {
     return largest > 1 ? 1 / largest : 1;
 }
 
-double density_at(const mixture_model& m, double T, double p, const std::vector<double>& x, double rho_start) {
-    const mixture_evaluator<double> e(m, T, x);
+double density_at(const mixture_evaluator<double>& e, double T, double p, double rho_start) {
     double rho = rho_start;
     // Where dp/drho is not positive, the start's side: up on the dense side of the reducing density.
     const double away = rho_start * e.v_r().y > 1 ? 0.1 : -0.1;
@@ -109,8 +108,8 @@ Eigen::VectorXd raoult_start(const mixture_model& m, double T, const std::vector
     for (std::size_t i = 0; i < n; ++i) w_sum += (bubble ? s.y : s.x)[i] = z[i] * std::pow(p_sat[i] / s.p, bubble ? 1 : -1);
     for (double& w : bubble ? s.y : s.x) w /= w_sum;
     (bubble ? s.x : s.y) = z;
-    s.rho_x = density_at(m, T, s.p, s.x, 1 / v_liquid);
-    s.rho_y = density_at(m, T, s.p, s.y, s.p / (R_MIXTURE * T));
+    s.rho_x = density_at(mixture_evaluator<double>(m, T, s.x), T, s.p, 1 / v_liquid);
+    s.rho_y = density_at(mixture_evaluator<double>(m, T, s.y), T, s.p, s.p / (R_MIXTURE * T));
     return unknowns_of(s);
 }
 
@@ -132,13 +131,14 @@ namespace {
 // delta d/d delta and tau d/d tau of RT(a_tau + a_delta) and R(a_tau - a),
 // and by the composition through the reducing functions and a_x.
 void add_caloric(phase_terms& t, const mixture_model& m, const mixture_residual<double>& r,
-                 const std::vector<double>& x) {
+                 const std::vector<double>& x, bool jacobian) {
     const std::size_t n = x.size();
     const ideal_mixture g = ideal_of(m, r.T, r.rho, x);
     const alpha_set<double>& a = r.alpha;
     const double RT = R_MIXTURE * r.T;
     t.h = g.caloric.h + RT * (a.t + a.d);
     t.s = g.caloric.s + R_MIXTURE * (a.t - a.a);
+    if (!jacobian) return;
     t.h_T = r.T * g.cp + RT * (a.d - a.tt - a.dt);
     t.h_rho = RT * (a.dt + a.d + a.dd);
     t.s_T = g.cp - g.R - R_MIXTURE * a.tt;
@@ -170,9 +170,11 @@ phase_terms phase_at(const mixture_model& m, double T, double p, double rho, con
     phase_terms t;
     const double ideal = p / (rho * R_MIXTURE * T), scale = 1 / (1 + std::fabs(a.d));
     t.P = scale * (z - ideal);
+    t.pressure = rho * R_MIXTURE * T * z;
+    t.rho_p_rho = rho * R_MIXTURE * T * (1 + 2 * a.d + a.dd);
     t.G.resize(n);
     for (std::size_t i = 0; i < n; ++i) t.G[i] = std::log(rho) + q.q[i];
-    if (caloric) add_caloric(t, m, r, x);
+    if (caloric) add_caloric(t, m, r, x, jacobian);
     if (!jacobian) return t;
     const auto q_n = share_n_derivatives(r, x);
     const auto p_n = pressure_n_derivatives(r, x);
@@ -195,7 +197,11 @@ phase_terms phase_at(const mixture_model& m, double T, double p, double rho, con
 
 double mixture_density(const mixture_model& m, double T, double p, const std::vector<double>& x,
                        double rho_start) {
-    return density_at(m, T, p, x, rho_start);
+    return density_at(mixture_evaluator<double>(m, T, x), T, p, rho_start);
+}
+
+double mixture_density(const mixture_evaluator<double>& e, double T, double p, double rho_start) {
+    return density_at(e, T, p, rho_start);
 }
 
 Eigen::VectorXd unknowns_of(const two_phase& s) {

@@ -22,6 +22,8 @@ namespace vantrel::detail {
 // ln rho from rho_start; refused when it does not converge.
 double mixture_density(const mixture_model& m, double T, double p, const std::vector<double>& x,
                        double rho_start);
+// The same with the model already at (T, x).
+double mixture_density(const mixture_evaluator<double>& e, double T, double p, double rho_start);
 
 // One phase at (T, rho, x): G_i = ln f_i - ln(x_i R T) = ln rho + q_i, q_i =
 // n d(n alpha_r)/d n_i, and P = (Z - p/(rho R T)) / (1 + |delta alpha_delta|)
@@ -36,6 +38,7 @@ struct phase_terms {
     per_pair<double> G_x;
     double P = 0, P_rho = 0, P_T = 0, P_p = 0;
     per_component<double> P_x;
+    double pressure = 0, rho_p_rho = 0;  // the phase's own p and rho dp/drho, Pa
     // With the caloric terms: molar h and s, by ln T, ln rho and the composition as G_x.
     double h = 0, s = 0, h_T = 0, h_rho = 0, s_T = 0, s_rho = 0;
     per_component<double> h_x, s_x;

@@ -112,10 +112,7 @@ double single_density(const mixture_fluid& f, double T, double p, std::optional<
 // substitution from the incipient phase of the nearby line.
 bool unstable(const mixture_fluid& f, double T, double p, double rho_z, const two_phase& line, bool liquid) {
     const std::size_t n = size_of(f);
-    const auto ln_phi = [&](const std::vector<double>& x, double rho) {
-        return fugacity_of(mixture_evaluator<double>(f.model, T, x).at(rho), x).ln_phi;
-    };
-    const auto phi_z = ln_phi(f.z, rho_z);
+    const auto phi_z = fugacity_of(mixture_evaluator<double>(f.model, T, f.z).at(rho_z), f.z).ln_phi;
     std::vector<double> d(n), w = liquid ? line.y : line.x;
     for (std::size_t i = 0; i < n; ++i) d[i] = std::log(f.z[i]) + phi_z[i];
     double rho = liquid ? line.rho_y : line.rho_x;
@@ -124,8 +121,9 @@ bool unstable(const mixture_fluid& f, double T, double p, double rho_z, const tw
         double sum = 0;
         for (double c : w) sum += c;
         for (double& c : x) c /= sum;
-        rho = mixture_density(f.model, T, p, x, rho);
-        const auto phi = ln_phi(x, rho);
+        const mixture_evaluator<double> e(f.model, T, x);
+        rho = mixture_density(e, T, p, rho);
+        const auto phi = fugacity_of(e.at(rho), x).ln_phi;
         double change = 0, tm = 1;
         for (std::size_t i = 0; i < n; ++i) {
             const double next = std::exp(d[i] - phi[i]);
@@ -137,7 +135,9 @@ bool unstable(const mixture_fluid& f, double T, double p, double rho_z, const tw
         for (std::size_t i = 0; i < n; ++i) apart = std::max(apart, std::fabs(x[i] - f.z[i]));
         if (apart < 1e-6 && std::fabs(rho / rho_z - 1) < 1e-6) return false;
         if (tm < -1e-10) return true;
-        if (change < 1e-10) return false;
+        // Converged, or near enough that tm, quadratic in what is left of
+        // the change, stays positive.
+        if (change < 1e-10 || (change < 1e-7 && tm > 1e-8)) return false;
     }
     return false;
 }
@@ -511,8 +511,9 @@ double slope_of(const mixture_phase& ph, spec kind, double T) { return kind == s
 mixture_state single_by_p(const mixture_fluid& f, double p, const target& t, double T, double rho, double lo,
                           double hi, phase_kind phase) {
     for (int it = 0; it < SINGLE_ITERATIONS; ++it) {
-        rho = mixture_density(f.model, T, p, f.z, rho);
-        const mixture_phase ph = mixture_phase_at(f.model, T, rho, f.z);
+        const mixture_evaluator<double> e(f.model, T, f.z);
+        rho = mixture_density(e, T, p, rho);
+        const mixture_phase ph = mixture_phase_at(f.model, e, T, rho, f.z);
         const double r = value_of(ph, t.kind) - t.value;
         (r > 0 ? hi : lo) = T;
         double next = T - r / slope_of(ph, t.kind, T);
@@ -629,7 +630,12 @@ mixture_state flash_by_T_rho(const mixture_fluid& f, double T, double rho) {
 }  // namespace
 
 mixture_phase mixture_phase_at(const mixture_model& m, double T, double rho, const std::vector<double>& x) {
-    const alpha_set<double> a = mixture_evaluator<double>(m, T, x).alpha(rho);
+    return mixture_phase_at(m, mixture_evaluator<double>(m, T, x), T, rho, x);
+}
+
+mixture_phase mixture_phase_at(const mixture_model& m, const mixture_evaluator<double>& e, double T, double rho,
+                               const std::vector<double>& x) {
+    const alpha_set<double> a = e.alpha(rho);
     const ideal_mixture g = ideal_of(m, T, rho, x);
     mixture_phase ph;
     const double RT = R_MIXTURE * T;
@@ -643,16 +649,12 @@ mixture_phase mixture_phase_at(const mixture_model& m, double T, double rho, con
     return ph;
 }
 
-equilibrium_error equilibrium_error_of(const mixture_model& m, const two_phase& s) {
-    const phase_terms X = phase_at(m, s.T, s.p, s.rho_x, s.x, false);
-    const phase_terms Y = phase_at(m, s.T, s.p, s.rho_y, s.y, false);
+equilibrium_error equilibrium_error_of(const two_phase& s, const phase_terms& X, const phase_terms& Y) {
     equilibrium_error e;
     for (std::size_t i = 0; i < s.x.size(); ++i)
         e.fugacity = std::max(e.fugacity, std::fabs(std::log(s.y[i] / s.x[i]) + Y.G[i] - X.G[i]));
-    for (const auto& [rho, x] : {std::pair{s.rho_x, &s.x}, std::pair{s.rho_y, &s.y}}) {
-        const mixture_phase ph = mixture_phase_at(m, s.T, rho, *x);
-        e.pressure = std::max(e.pressure, std::fabs(ph.p - s.p) / (s.p + DENSITY_DIGITS * rho * ph.p_rho));
-    }
+    for (const phase_terms* t : {&X, &Y})
+        e.pressure = std::max(e.pressure, std::fabs(t->pressure - s.p) / (s.p + DENSITY_DIGITS * t->rho_p_rho));
     return e;
 }
 

@@ -44,6 +44,8 @@ struct mixture_phase {
     double p_rho = 0, p_T = 0;         // (dp/drho)_T in Pa m3/mol, (dp/dT)_rho in Pa/K
 };
 mixture_phase mixture_phase_at(const mixture_model& m, double T, double rho, const std::vector<double>& x);
+mixture_phase mixture_phase_at(const mixture_model& m, const mixture_evaluator<double>& e, double T, double rho,
+                               const std::vector<double>& x);
 
 // The largest |ln f_i(x) - ln f_i(y)| of a two-phase state, and the largest
 // |p_phase - p| / (p + DENSITY_DIGITS rho dp/drho): relative to p, or to what
@@ -53,6 +55,6 @@ constexpr double DENSITY_DIGITS = 1e-4;
 struct equilibrium_error {
     double fugacity = 0, pressure = 0;
 };
-equilibrium_error equilibrium_error_of(const mixture_model& m, const two_phase& s);
+equilibrium_error equilibrium_error_of(const two_phase& s, const phase_terms& liquid, const phase_terms& vapour);
 
 }  // namespace vantrel::detail

@@ -1,6 +1,7 @@
 // The public states of a mixture: the flash's state in SI mass units with
 // the blend's shift of h and s, checked before it is returned.
 #include <cmath>
+#include <optional>
 
 #include "engine/flash.h"
 #include "engine/fpu.h"
@@ -54,11 +55,21 @@ state one_phase(const fluid::mixture& m, const mixture_state& ms) {
     return s;
 }
 
-state two_phases(const fluid::mixture& m, const mixture_state& ms) {
+// The liquid's and the vapour's terms, with h and s: for the output and its check.
+struct both_phases {
+    phase_terms liquid, vapour;
+};
+
+both_phases terms_of(const mixture_fluid& f, const two_phase& tp) {
+    return {phase_at(f.model, tp.T, tp.p, tp.rho_x, tp.x, false, true),
+            phase_at(f.model, tp.T, tp.p, tp.rho_y, tp.y, false, true)};
+}
+
+state two_phases(const fluid::mixture& m, const mixture_state& ms, const both_phases& t) {
     const mixture_fluid& f = m.fluid;
     const two_phase& tp = *ms.split;
     const double M = molar_mass(f.model, f.z), beta = ms.beta;
-    const molar_caloric l = caloric_of(f.model, tp.T, tp.rho_x, tp.x), g = caloric_of(f.model, tp.T, tp.rho_y, tp.y);
+    const phase_terms &l = t.liquid, &g = t.vapour;
     const double v_molar = (1 - beta) / tp.rho_x + beta / tp.rho_y;
     state s;
     s.T = tp.T;
@@ -76,9 +87,9 @@ state two_phases(const fluid::mixture& m, const mixture_state& ms) {
 }
 
 // Equal fugacities, both phases at p, the material balance closed.
-bool two_phases_hold(const mixture_fluid& f, const mixture_state& ms) {
+bool two_phases_hold(const mixture_fluid& f, const mixture_state& ms, const both_phases& t) {
     const two_phase& tp = *ms.split;
-    const equilibrium_error e = equilibrium_error_of(f.model, tp);
+    const equilibrium_error e = equilibrium_error_of(tp, t.liquid, t.vapour);
     if (!(e.fugacity <= FUGACITY_CHECK && e.pressure <= PRESSURE_CHECK)) return false;
     if (!(ms.beta >= 0 && ms.beta <= 1)) return false;
     double sum_x = 0, sum_y = 0;
@@ -112,9 +123,10 @@ state mixture_state_at(const fluid::mixture& m, input_pair pair, double first, d
     const auto [a, b] = keys_of(pair);
     const mixture_fluid& f = m.fluid;
     const mixture_state ms = mixture_flash(f, pair, molar_given(m, a, first), molar_given(m, b, second));
-    state s = ms.split ? two_phases(m, ms) : one_phase(m, ms);
+    const std::optional<both_phases> t = ms.split ? std::optional(terms_of(f, *ms.split)) : std::nullopt;
+    state s = t ? two_phases(m, ms, *t) : one_phase(m, ms);
     check_fp();
-    const bool holds = reproduces(a, first, s) && reproduces(b, second, s) && (!ms.split || two_phases_hold(f, ms));
+    const bool holds = reproduces(a, first, s) && reproduces(b, second, s) && (!t || two_phases_hold(f, ms, *t));
     if (!holds)
         throw error(error_kind::no_convergence, message_id::state_not_reproduced,
                     {text_value(std::string(info_of(a).name)), text_value(std::string(info_of(b).name)),
