@@ -183,12 +183,14 @@ TEST(MixtureStates, RefusalsAndTheirKinds) {
 // the density, continues the liquid below it: denser, and its enthalpy
 // moved by less than 5 v dp (dh = v (1 - T beta) dp, T beta of a liquid
 // near its critical point a few; a spurious root of the equation has an
-// absurd enthalpy). Cold, where such roots lie, and near the critical point.
+// absurd enthalpy). Cold, where such roots lie, and near the critical point;
+// each state named again by (p, h) and (p, s), which must not stop at such a
+// root on their way down from the critical neighbourhood.
 TEST(MixtureStates, LiquidAboveTheCricondenbarContinuesTheLiquid) {
     for (const std::string& name : blend_names()) {
         const vantrel::fluid& f = blend(name);
         const vantrel::phase_envelope& e = f.envelope();
-        for (const double T : {std::max(213.15, e.bubble.front().T + 10), 0.95 * e.T_critical}) {
+        for (const double T : {e.bubble.front().T + 5, std::max(213.15, e.bubble.front().T + 10), 0.95 * e.T_critical}) {
             const double p_below = 0.95 * e.p_cricondenbar;
             const vantrel::state below = at(f, input_pair::T_p, T, p_below);
             ASSERT_EQ(below.phase, phase_kind::liquid) << name << " T=" << T;
@@ -199,6 +201,12 @@ TEST(MixtureStates, LiquidAboveTheCricondenbarContinuesTheLiquid) {
                 EXPECT_EQ(s.phase, phase_kind::liquid) << where;
                 EXPECT_GT(s.rho, below.rho) << where;
                 EXPECT_LT(std::fabs(s.h - below.h), 5 * (p - p_below) / below.rho) << where;
+            }
+            for (const double p : {p_below, 0.5 * (e.p_refused + e.p_cricondenbar), 1.5 * e.p_cricondenbar}) {
+                const std::string where = name + " T=" + std::to_string(T) + " p=" + std::to_string(p);
+                const vantrel::state s = at(f, input_pair::T_p, T, p);
+                EXPECT_LT(test::rel(at(f, input_pair::p_h, p, s.h).T, T), 1e-9) << where;
+                EXPECT_LT(test::rel(at(f, input_pair::p_s, p, s.s).T, T), 1e-9) << where;
             }
         }
     }

@@ -39,7 +39,8 @@ struct segment {
         return (2 * u3 - 3 * u2 + 1) * a.v(k) + (u3 - 2 * u2 + u) * chord * a.t(k) + (-2 * u3 + 3 * u2) * b.v(k) +
                (u3 - u2) * chord * b.t(k);
     }
-    bool holds(int k, double value) const {
+    bool holds(int k, double value) const { return spans(a, b, k, value); }
+    static bool spans(const envelope_point& a, const envelope_point& b, int k, double value) {
         return (a.v(k) - value) * (b.v(k) - value) <= 0 && a.v(k) != b.v(k);
     }
     // u where f(u) passes 0, by bisection (f changing sign on the segment).
@@ -193,8 +194,8 @@ std::optional<Eigen::VectorXd> envelope_start(const envelope_data& e, bool bubbl
     for (std::size_t k = 0; k < segments; ++k) {
         // The dew branch from its first point up, the bubble branch from its last point down.
         const std::size_t a = bubble ? count - 2 - k : k;
+        if (!segment::spans(e.points[a], e.points[a + 1], held, value)) continue;
         const segment s(e.points[a], e.points[a + 1]);
-        if (!s.holds(held, value)) continue;
         Eigen::VectorXd g = s.at(s.where(held, value));
         if (bubble) {  // the feed is the phase x: K and the phases the other way round
             g.head(n) = -g.head(n);

@@ -11,8 +11,10 @@ namespace vantrel::detail {
 namespace {
 
 constexpr double NEAR_LINE = 1e-3;        // |ln p - ln p_line| (or of T, h, s likewise) where a line is solved
+constexpr double FAR_BEYOND = 0.1;        // h / RT or s / R beyond the dew value: a gas, whatever the span
 constexpr int FLASH_ITERATIONS = 100;     // as the message says
 constexpr int SINGLE_ITERATIONS = 100;    // as the message says
+constexpr int JOINT_ITERATIONS = 20;      // in T and rho at once, before the isobar is followed
 constexpr int STABILITY_ITERATIONS = 60;  // successive substitution of the trial phase
 constexpr double FLASH_TOLERANCE = 1e-12;    // the two-phase equations hold to this,
 constexpr double ROUNDED_TOLERANCE = 1e-10;  // or to this after a step below ROUNDING_STEP
@@ -135,9 +137,9 @@ bool unstable(const mixture_fluid& f, double T, double p, double rho_z, const tw
         for (std::size_t i = 0; i < n; ++i) apart = std::max(apart, std::fabs(x[i] - f.z[i]));
         if (apart < 1e-6 && std::fabs(rho / rho_z - 1) < 1e-6) return false;
         if (tm < -1e-10) return true;
-        // Converged, or near enough that tm, quadratic in what is left of
-        // the change, stays positive.
-        if (change < 1e-10 || (change < 1e-7 && tm > 1e-8)) return false;
+        // Converged, or near enough that tm stays positive: what is left of
+        // its fall is of the order of the remaining change squared.
+        if (change < 1e-10 || (change < 1e-4 && tm > 1e3 * change * change)) return false;
     }
     return false;
 }
@@ -505,20 +507,61 @@ mixture_state tp_flash(const mixture_fluid& f, double T, double p) {
 double value_of(const mixture_phase& ph, spec kind) { return kind == spec::h ? ph.h : ph.s; }
 double slope_of(const mixture_phase& ph, spec kind, double T) { return kind == spec::h ? ph.cp : ph.cp / T; }
 
-// The single phase of z at p whose h or s is the target, by Newton's method
-// in T from T0 (rho0 its density, followed along the isobar), kept inside
-// (lo, hi) by bisection.
+// The same by Newton's method in T and ln rho at once, p and the value its
+// two equations: one evaluation of the model a step, no density solved in
+// between. Nothing where a step leaves (lo, hi), meets a state of falling
+// pressure along the isotherm or does not converge within a few steps.
+std::optional<mixture_state> single_jointly(const mixture_fluid& f, double p, const target& t, double T, double rho,
+                                            double lo, double hi, phase_kind phase) {
+    for (int it = 0; it < JOINT_ITERATIONS; ++it) {
+        const mixture_phase ph = mixture_phase_at(f.model, T, rho, f.z);
+        if (!(ph.p_rho > 0)) return std::nullopt;
+        // By T at constant rho and by ln rho at constant T.
+        const bool h = t.kind == spec::h;
+        const double p_T = ph.p_T, p_l = rho * ph.p_rho;
+        const double v_T = h ? ph.cv + ph.p_T / rho : ph.cv / T, v_l = h ? ph.p_rho - T * ph.p_T / rho : -ph.p_T / rho;
+        const double F_p = ph.p - p, F_v = value_of(ph, t.kind) - t.value, det = p_T * v_l - p_l * v_T;
+        if (!(std::fabs(det) > 0)) return std::nullopt;
+        double dT = -(v_l * F_p - p_l * F_v) / det, dl = -(p_T * F_v - v_T * F_p) / det, scale = 1;
+        if (!std::isfinite(dT) || !std::isfinite(dl)) return std::nullopt;
+        if (std::fabs(dl) > 0.5) scale = 0.5 / std::fabs(dl);
+        if (std::fabs(dT) * scale > 0.2 * T) scale = 0.2 * T / std::fabs(dT);
+        dT *= scale, dl *= scale;
+        if (!(T + dT > lo && T + dT < hi)) return std::nullopt;
+        T += dT;
+        rho *= std::exp(dl);
+        // The next step would be of the order of this one squared.
+        if (scale == 1 && std::fabs(dT) <= 1e-10 * T && std::fabs(dl) <= 1e-10) return single_state(T, p, rho, phase);
+    }
+    return std::nullopt;
+}
+
+// The density of the single phase of z at (T, p) as the state (T, p) has
+// it; rho where (T, p) lies on a line to the lines' last digits.
+double density_as_at_T(const mixture_fluid& f, double T, double p, double rho) {
+    const mixture_state s = tp_flash(f, T, p);
+    return s.split ? mixture_density(f.model, T, p, f.z, rho) : s.rho;
+}
+
+// The single phase of z at p whose h or s is the target: jointly in T and
+// rho from (T, rho) where that reaches the state (T, p) names at its T.
+// Otherwise (the steps left the range or reached another root of the
+// equation, of absurd properties), by Newton's method in T with the density
+// of (T, p) at each step, kept inside (lo, hi) by bisection.
 mixture_state single_by_p(const mixture_fluid& f, double p, const target& t, double T, double rho, double lo,
                           double hi, phase_kind phase) {
+    if (const auto s = single_jointly(f, p, t, T, rho, lo, hi, phase)) {
+        if (std::fabs(density_as_at_T(f, s->T, p, s->rho) / s->rho - 1) <= 1e-9) return *s;
+    }
+    clear_fp();  // what the joint steps raised is not the state's
     for (int it = 0; it < SINGLE_ITERATIONS; ++it) {
-        const mixture_evaluator<double> e(f.model, T, f.z);
-        rho = mixture_density(e, T, p, rho);
-        const mixture_phase ph = mixture_phase_at(f.model, e, T, rho, f.z);
+        rho = density_as_at_T(f, T, p, rho);
+        const mixture_phase ph = mixture_phase_at(f.model, T, rho, f.z);
         const double r = value_of(ph, t.kind) - t.value;
         (r > 0 ? hi : lo) = T;
         double next = T - r / slope_of(ph, t.kind, T);
         if (!(next > lo && next < hi)) next = std::isfinite(hi) ? 0.5 * (lo + hi) : 2 * T;
-        if (std::fabs(next - T) <= 1e-12 * T) return single_state(next, p, mixture_density(f.model, next, p, f.z, rho), phase);
+        if (std::fabs(next - T) <= 1e-12 * T) return single_state(next, p, density_as_at_T(f, next, p, rho), phase);
         T = next;
     }
     throw error(error_kind::no_convergence, message_id::state_no_convergence);
@@ -553,7 +596,13 @@ mixture_state flash_by_p(const mixture_fluid& f, double p, const target& t) {
                               {named_value("p", p, quantity::pressure),
                                number_value(std::exp(f.envelope.points.front().v(ln_p_index(size_of(f)))), quantity::pressure),
                                number_value(f.p_refused, quantity::pressure)});
-    double vb = molar_value(f, *b, true, t.kind), vd = molar_value(f, *d, false, t.kind);
+    // Far beyond the dew value, a gas without the bubble value: FAR_BEYOND
+    // is a hundred times the width of NEAR_LINE of a span between the lines
+    // of a latent heat of some RT (or R in s).
+    double vd = molar_value(f, *d, false, t.kind);
+    if (t.value > vd + FAR_BEYOND * R_MIXTURE * (t.kind == spec::h ? d->T : 1))
+        return single_by_p(f, p, t, d->T, d->rho_y, d->T * (1 - 1e-9), INFINITY, phase_kind::gas);
+    double vb = molar_value(f, *b, true, t.kind);
     const double near = NEAR_LINE * std::fabs(vd - vb);
     if (std::fabs(t.value - vb) < near) b = line_exact(f, true, false, p), vb = molar_value(f, *b, true, t.kind);
     if (std::fabs(t.value - vd) < near) d = line_exact(f, false, false, p), vd = molar_value(f, *d, false, t.kind);
