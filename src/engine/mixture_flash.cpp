@@ -21,6 +21,7 @@ constexpr double ROUNDED_TOLERANCE = 1e-10;  // or to this after a step below RO
 constexpr double ROUNDING_STEP = 1e-13;
 constexpr double ON_LINE = 1e-9;  // of the span between the lines: a state on a line
 constexpr double LIQUID_START = 3;           // a liquid's start density, times the critical one
+constexpr double T_MARGIN = 1e-5;            // around the lines' estimated T at p
 constexpr double VANISHED = 1e-14;           // a phase's share of the moles where it has vanished
 
 enum class spec { T, p, h, s, x, rho };
@@ -614,6 +615,10 @@ mixture_state flash_by_p(const mixture_fluid& f, double p, const target& t) {
     if (t.value >= vd - on_line)
         return single_by_p(f, p, t, d->T, d->rho_y, d->T * (1 - 1e-9), INFINITY, phase_kind::gas);
     const mixture_state s = solve_two_phase(f, {spec::p, p}, t, *b, *d, (t.value - vb) / (vd - vb));
+    // Two phases at p lie between the bubble and the dew temperature (as
+    // estimated, so with a margin).
+    if (s.split && (s.T < b->T * (1 - T_MARGIN) || s.T > d->T * (1 + T_MARGIN)))
+        throw error(error_kind::no_convergence, message_id::state_no_convergence);
     if (s.split) return s;
     const bool liquid = s.phase == phase_kind::liquid;
     return single_by_p(f, p, t, s.T, s.rho, liquid ? 0.5 * f.envelope.T_low : d->T * (1 - 1e-9),
