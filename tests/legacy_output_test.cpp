@@ -82,8 +82,13 @@ TEST(LegacyOutput, MatchesThePinnedRecord) {
     if (record != nullptr) out.open(record, std::ios::binary | std::ios::trunc);
     std::string line;
     int cases = 0;
+    [[maybe_unused]] int read = 0;
     while (std::getline(in, line)) {
         if (line.empty()) continue;
+#ifdef VANTREL_SANITIZED
+        // A run takes a quarter of a second there: every third case.
+        if (record == nullptr && read++ % 3 != 0) continue;
+#endif
         const json c = json::parse(line);
         const json got = run_case(c);
         ++cases;
