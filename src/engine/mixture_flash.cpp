@@ -592,17 +592,22 @@ mixture_state above_envelope_by_p(const mixture_fluid& f, double p, const target
 
 mixture_state flash_by_p(const mixture_fluid& f, double p, const target& t) {
     if (p >= f.p_refused) return above_envelope_by_p(f, p, t);
-    auto b = line_estimate(f, true, false, p), d = line_estimate(f, false, false, p);
-    if (!b || !d) throw error(error_kind::input, message_id::outside_two_phase_range,
-                              {named_value("p", p, quantity::pressure),
-                               number_value(std::exp(f.envelope.points.front().v(ln_p_index(size_of(f)))), quantity::pressure),
-                               number_value(f.p_refused, quantity::pressure)});
-    // Far beyond the dew value, a gas without the bubble value: FAR_BEYOND
+    const auto outside = [&] {
+        return error(error_kind::input, message_id::outside_two_phase_range,
+                     {named_value("p", p, quantity::pressure),
+                      number_value(std::exp(f.envelope.points.front().v(ln_p_index(size_of(f)))), quantity::pressure),
+                      number_value(f.p_refused, quantity::pressure)});
+    };
+    auto d = line_estimate(f, false, false, p);
+    if (!d) throw outside();
+    // Far beyond the dew value, a gas without the bubble point: FAR_BEYOND
     // is a hundred times the width of NEAR_LINE of a span between the lines
     // of a latent heat of some RT (or R in s).
     double vd = molar_value(f, *d, false, t.kind);
     if (t.value > vd + FAR_BEYOND * R_MIXTURE * (t.kind == spec::h ? d->T : 1))
         return single_by_p(f, p, t, d->T, d->rho_y, d->T * (1 - 1e-9), INFINITY, phase_kind::gas);
+    auto b = line_estimate(f, true, false, p);
+    if (!b) throw outside();
     double vb = molar_value(f, *b, true, t.kind);
     const double near = NEAR_LINE * std::fabs(vd - vb);
     if (std::fabs(t.value - vb) < near) b = line_exact(f, true, false, p), vb = molar_value(f, *b, true, t.kind);
