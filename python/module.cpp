@@ -370,6 +370,7 @@ PYBIND11_MODULE(_vantrel, m) {
         [](const std::string& data, const std::string& units) {
             py::list out;
             for (const auto& i : vantrel::list_fluids(data)) out.append(info_dict(i, units_named(units)));
+            for (const auto& b : vantrel::list_blends(data)) out.append(info_dict(b.info, units_named(units)));
             return out;
         },
         py::arg("data"), py::arg("units"));

@@ -2,6 +2,7 @@
 round trips over the pairs, units, errors and their classes, vectorised calls
 with failures, threads, and the README's example."""
 
+import json
 import math
 import os
 import re
@@ -66,6 +67,13 @@ def test_units_convert_values_both_ways():
     assert eng.saturation(T=0)["p"] == pytest.approx(si.saturation(T=273.15)["p"] / 1e5, rel=1e-12)
     assert si.saturation(T=500) is None  # above the critical point
     assert vantrel.fluids(units="eng")[0]["T_cr"] == pytest.approx(vantrel.fluids()[0]["T_cr"] - 273.15)
+
+
+def test_fluids_are_the_command_lines():
+    listed = subprocess.run([os.environ.get("VANTREL_CLI", str(ROOT / "build" / "vantrel_cli")), "fluids", "--data",
+                             vantrel.data_directory(), "--format", "json"], capture_output=True, text=True, check=True)
+    assert [f["agent"] for f in vantrel.fluids()] == [f["fluid"] for f in json.loads(listed.stdout)]
+    assert "R454B" in [f["agent"] for f in vantrel.fluids()]
 
 
 ERRORS = [

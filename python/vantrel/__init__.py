@@ -80,7 +80,8 @@ def data_directory():
 
 
 def fluids(units="si", data=None):
-    """The fluids of the library, each a dict of what its configuration states: agent (the name
+    """The fluids of the library, the predefined blends after the pure fluids (as the command
+    line's ``fluids`` mode lists them), each a dict of what its configuration states: agent (the name
     to load it by), name, description, source, reference_state, safety_class, aliases, T_min,
     T_max, p_max, T_cr, p_cr, T_tp, p_tp, R, molar_mass, glide (values in ``units``)."""
     return _vantrel._fluids(data or data_directory(), units)
