@@ -185,7 +185,9 @@ TEST(MixtureStates, RefusalsAndTheirKinds) {
 // near its critical point a few; a spurious root of the equation has an
 // absurd enthalpy). Cold, where such roots lie, and near the critical point;
 // each state named again by (p, h) and (p, s), which must not stop at such a
-// root on their way down from the critical neighbourhood.
+// root on their way down from the critical neighbourhood, nor take the phase
+// of the isobar's two phases below T_refused (from p_refused up, the isobar
+// can still cross the envelope below the critical neighbourhood).
 TEST(MixtureStates, LiquidAboveTheCricondenbarContinuesTheLiquid) {
     for (const std::string& name : blend_names()) {
         const vantrel::fluid& f = blend(name);
@@ -202,11 +204,14 @@ TEST(MixtureStates, LiquidAboveTheCricondenbarContinuesTheLiquid) {
                 EXPECT_GT(s.rho, below.rho) << where;
                 EXPECT_LT(std::fabs(s.h - below.h), 5 * (p - p_below) / below.rho) << where;
             }
-            for (const double p : {p_below, 0.5 * (e.p_refused + e.p_cricondenbar), 1.5 * e.p_cricondenbar}) {
+            for (const double p : {p_below, e.p_refused * (1 + 1e-4), 0.5 * (e.p_refused + e.p_cricondenbar),
+                                   1.5 * e.p_cricondenbar}) {
                 const std::string where = name + " T=" + std::to_string(T) + " p=" + std::to_string(p);
                 const vantrel::state s = at(f, input_pair::T_p, T, p);
-                EXPECT_LT(test::rel(at(f, input_pair::p_h, p, s.h).T, T), 1e-9) << where;
-                EXPECT_LT(test::rel(at(f, input_pair::p_s, p, s.s).T, T), 1e-9) << where;
+                for (const vantrel::state& r : {at(f, input_pair::p_h, p, s.h), at(f, input_pair::p_s, p, s.s)}) {
+                    EXPECT_LT(test::rel(r.T, T), 1e-9) << where;
+                    EXPECT_EQ(r.phase, s.phase) << where;
+                }
             }
         }
     }
@@ -247,6 +252,33 @@ TEST(MixtureStates, StatesAtTheEdgeOfTheLines) {
                     }
                 }
             }
+        }
+    }
+}
+
+// Below the lowest pressure of the bubble line, where the bubble point at p
+// lies below the envelope's lower limit T_low, and below both lines' lowest
+// pressures: every state (T, p) answers from T_low up (two phases and gas,
+// or gas only) is named again by (p, h) and (p, s), the same phase at the
+// same T.
+TEST(MixtureStates, StatesBelowTheLinesLowestPressures) {
+    for (const std::string& name : blend_names()) {
+        const vantrel::fluid& f = blend(name);
+        const vantrel::phase_envelope& e = f.envelope();
+        const double dew_foot = e.dew.front().p, bubble_foot = e.bubble.front().p, T_low = e.bubble.front().T;
+        for (const double p : {0.5 * dew_foot, 0.5 * (dew_foot + bubble_foot)}) {
+            int two = 0;
+            for (int k = 0; k <= 20; ++k) {
+                const double T = T_low + 0.01 + 40 * k / 20.0;
+                const std::string where = name + " T=" + std::to_string(T) + " p=" + std::to_string(p);
+                const vantrel::state s = at(f, input_pair::T_p, T, p);
+                two += s.phase == phase_kind::two_phase;
+                for (const vantrel::state& r : {at(f, input_pair::p_h, p, s.h), at(f, input_pair::p_s, p, s.s)}) {
+                    EXPECT_LT(test::rel(r.T, T), 1e-9) << where;
+                    EXPECT_EQ(r.phase, s.phase) << where;
+                }
+            }
+            EXPECT_EQ(two > 0, p > dew_foot) << name << " p=" << p;
         }
     }
 }

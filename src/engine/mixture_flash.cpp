@@ -574,12 +574,20 @@ double molar_value(const mixture_fluid& f, const two_phase& line, bool bubble, s
     return kind == spec::h ? c.h : c.s;
 }
 
-// Above the envelope's pressures outside the critical neighbourhood: the
-// liquid below T_refused or the fluid above the neighbourhood's T.
+// From p_refused up, outside the critical neighbourhood: the liquid below
+// T_refused or the fluid above the neighbourhood's T. Up to the
+// cricondenbar the isobar may enter the envelope below T_refused: the
+// liquid then ends (as the lines are estimated, so with a margin) at the
+// bubble point, and the two phases beyond it are refused with the others
+// named by such a p.
 mixture_state above_envelope_by_p(const mixture_fluid& f, double p, const target& t) {
-    const double T_edge = f.T_refused, T_high = f.envelope.cricondentherm.T * (1 + MIXTURE_CRITICAL_BAND);
+    const double T_high = f.envelope.cricondentherm.T * (1 + MIXTURE_CRITICAL_BAND);
     const bool boxed = p <= f.envelope.cricondenbar.p * (1 + MIXTURE_CRITICAL_BAND);
-    const mixture_state low = tp_flash(f, boxed ? T_edge * (1 - 1e-9) : f.envelope.critical.T, p);
+    double T_edge = f.T_refused * (1 - 1e-9);
+    if (const auto b = line_estimate(f, true, false, p); boxed && b && b->T < f.T_refused)
+        T_edge = b->T * (1 - T_MARGIN);
+    const mixture_state low = tp_flash(f, boxed ? T_edge : f.envelope.critical.T, p);
+    if (low.split) refuse_near_critical();
     const mixture_phase at_low = mixture_phase_at(f.model, low.T, low.rho, f.z);
     if (value_of(at_low, t.kind) >= t.value)
         return single_by_p(f, p, t, low.T, low.rho, 0.5 * f.envelope.T_low, low.T, low.phase);
@@ -588,6 +596,29 @@ mixture_state above_envelope_by_p(const mixture_fluid& f, double p, const target
     if (value_of(mixture_phase_at(f.model, high.T, high.rho, f.z), t.kind) <= t.value)
         return single_by_p(f, p, t, high.T, high.rho, high.T, INFINITY, high.phase);
     refuse_near_critical();
+}
+
+// Below the lowest pressure of the bubble line (d the dew line's point at
+// p), or of both lines (no d), where the bubble point at p lies below T_low:
+// a gas beyond the dew point, or from T_low up where the dew line does not
+// reach p either; two phases at T_low and above, started between the dew
+// point at p and the bubble point at T_low. Otherwise `outside`, as (T, p)
+// below T_low.
+mixture_state below_bubble_line(const mixture_fluid& f, double p, const target& t, const std::optional<two_phase>& d,
+                                const error& outside) {
+    const double T_low = f.envelope.T_low * (1 + 1e-9);
+    if (!d) {
+        const mixture_state gas = tp_flash(f, T_low, p);
+        if (gas.split || value_of(mixture_phase_at(f.model, gas.T, gas.rho, f.z), t.kind) > t.value) throw outside;
+        return single_by_p(f, p, t, gas.T, gas.rho, gas.T, INFINITY, gas.phase);
+    }
+    const two_phase dew = line_exact(f, false, false, p), bubble = line_exact(f, true, true, T_low);
+    const double vd = molar_value(f, dew, false, t.kind), vb = molar_value(f, bubble, true, t.kind);
+    if (t.value >= vd) return single_by_p(f, p, t, dew.T, dew.rho_y, dew.T * (1 - 1e-9), INFINITY, phase_kind::gas);
+    if (t.value <= vb) throw outside;
+    const mixture_state s = solve_two_phase(f, {spec::p, p}, t, bubble, dew, (t.value - vb) / (vd - vb));
+    if (!s.split || s.T < T_low) throw outside;
+    return s;
 }
 
 mixture_state flash_by_p(const mixture_fluid& f, double p, const target& t) {
@@ -599,7 +630,7 @@ mixture_state flash_by_p(const mixture_fluid& f, double p, const target& t) {
                       number_value(f.p_refused, quantity::pressure)});
     };
     auto d = line_estimate(f, false, false, p);
-    if (!d) throw outside();
+    if (!d) return below_bubble_line(f, p, t, d, outside());
     // Far beyond the dew value, a gas without the bubble point: FAR_BEYOND
     // is a hundred times the width of NEAR_LINE of a span between the lines
     // of a latent heat of some RT (or R in s).
@@ -607,7 +638,7 @@ mixture_state flash_by_p(const mixture_fluid& f, double p, const target& t) {
     if (t.value > vd + FAR_BEYOND * R_MIXTURE * (t.kind == spec::h ? d->T : 1))
         return single_by_p(f, p, t, d->T, d->rho_y, d->T * (1 - 1e-9), INFINITY, phase_kind::gas);
     auto b = line_estimate(f, true, false, p);
-    if (!b) throw outside();
+    if (!b) return below_bubble_line(f, p, t, d, outside());
     double vb = molar_value(f, *b, true, t.kind);
     const double near = NEAR_LINE * std::fabs(vd - vb);
     if (std::fabs(t.value - vb) < near) b = line_exact(f, true, false, p), vb = molar_value(f, *b, true, t.kind);
