@@ -259,8 +259,8 @@ TEST(MixtureStates, StatesAtTheEdgeOfTheLines) {
 // Below the lowest pressure of the bubble line, where the bubble point at p
 // lies below the envelope's lower limit T_low, and below both lines' lowest
 // pressures: every state (T, p) answers from T_low up (two phases and gas,
-// or gas only) is named again by (p, h) and (p, s), the same phase at the
-// same T.
+// or gas only) is named again by (p, h) and (p, s), and two phases by
+// (p, x), the same phase at the same T.
 TEST(MixtureStates, StatesBelowTheLinesLowestPressures) {
     for (const std::string& name : blend_names()) {
         const vantrel::fluid& f = blend(name);
@@ -272,8 +272,9 @@ TEST(MixtureStates, StatesBelowTheLinesLowestPressures) {
                 const double T = T_low + 0.01 + 40 * k / 20.0;
                 const std::string where = name + " T=" + std::to_string(T) + " p=" + std::to_string(p);
                 const vantrel::state s = at(f, input_pair::T_p, T, p);
-                two += s.phase == phase_kind::two_phase;
-                for (const vantrel::state& r : {at(f, input_pair::p_h, p, s.h), at(f, input_pair::p_s, p, s.s)}) {
+                std::vector<vantrel::state> again{at(f, input_pair::p_h, p, s.h), at(f, input_pair::p_s, p, s.s)};
+                if (s.phase == phase_kind::two_phase) ++two, again.push_back(at(f, input_pair::p_x, p, *s.x));
+                for (const vantrel::state& r : again) {
                     EXPECT_LT(test::rel(r.T, T), 1e-9) << where;
                     EXPECT_EQ(r.phase, s.phase) << where;
                 }

@@ -598,6 +598,14 @@ mixture_state above_envelope_by_p(const mixture_fluid& f, double p, const target
     refuse_near_critical();
 }
 
+// The error of a state at p where the lines say nothing of it.
+error outside_at_p(const mixture_fluid& f, double p) {
+    return error(error_kind::input, message_id::outside_two_phase_range,
+                 {named_value("p", p, quantity::pressure),
+                  number_value(std::exp(f.envelope.points.front().v(ln_p_index(size_of(f)))), quantity::pressure),
+                  number_value(f.p_refused, quantity::pressure)});
+}
+
 // Below the lowest pressure of the bubble line (d the dew line's point at
 // p), or of both lines (no d), where the bubble point at p lies below T_low:
 // a gas beyond the dew point, or from T_low up where the dew line does not
@@ -623,14 +631,8 @@ mixture_state below_bubble_line(const mixture_fluid& f, double p, const target& 
 
 mixture_state flash_by_p(const mixture_fluid& f, double p, const target& t) {
     if (p >= f.p_refused) return above_envelope_by_p(f, p, t);
-    const auto outside = [&] {
-        return error(error_kind::input, message_id::outside_two_phase_range,
-                     {named_value("p", p, quantity::pressure),
-                      number_value(std::exp(f.envelope.points.front().v(ln_p_index(size_of(f)))), quantity::pressure),
-                      number_value(f.p_refused, quantity::pressure)});
-    };
     auto d = line_estimate(f, false, false, p);
-    if (!d) return below_bubble_line(f, p, t, d, outside());
+    if (!d) return below_bubble_line(f, p, t, d, outside_at_p(f, p));
     // Far beyond the dew value, a gas without the bubble point: FAR_BEYOND
     // is a hundred times the width of NEAR_LINE of a span between the lines
     // of a latent heat of some RT (or R in s).
@@ -638,7 +640,7 @@ mixture_state flash_by_p(const mixture_fluid& f, double p, const target& t) {
     if (t.value > vd + FAR_BEYOND * R_MIXTURE * (t.kind == spec::h ? d->T : 1))
         return single_by_p(f, p, t, d->T, d->rho_y, d->T * (1 - 1e-9), INFINITY, phase_kind::gas);
     auto b = line_estimate(f, true, false, p);
-    if (!b) return below_bubble_line(f, p, t, d, outside());
+    if (!b) return below_bubble_line(f, p, t, d, outside_at_p(f, p));
     double vb = molar_value(f, *b, true, t.kind);
     const double near = NEAR_LINE * std::fabs(vd - vb);
     if (std::fabs(t.value - vb) < near) b = line_exact(f, true, false, p), vb = molar_value(f, *b, true, t.kind);
@@ -684,8 +686,15 @@ mixture_state flash_by_x(const mixture_fluid& f, bool at_T, double value, double
         (at_T ? s.split->T : s.split->p) = value;
         return s;
     }
-    const two_phase b = line_exact(f, true, at_T, value), d = line_exact(f, false, at_T, value);
-    return solve_two_phase(f, {at_T ? spec::T : spec::p, value}, {spec::x, x}, b, d, x);
+    const two_phase d = line_exact(f, false, at_T, value);
+    const double T_low = f.envelope.T_low * (1 + 1e-9);
+    // Below the bubble line's lowest pressure, as (p, h) does: started from
+    // the bubble point at T_low, two phases at T_low and above.
+    const bool below = !at_T && value < std::exp(f.envelope.points.back().v(ln_p_index(size_of(f))));
+    const two_phase b = below ? line_exact(f, true, true, T_low) : line_exact(f, true, at_T, value);
+    const mixture_state s = solve_two_phase(f, {at_T ? spec::T : spec::p, value}, {spec::x, x}, b, d, x);
+    if (below && (!s.split || s.T < T_low)) throw outside_at_p(f, value);
+    return s;
 }
 
 mixture_state flash_by_T_rho(const mixture_fluid& f, double T, double rho) {
