@@ -626,6 +626,7 @@ mixture_state below_bubble_line(const mixture_fluid& f, double p, const target& 
     if (t.value <= vb) throw outside;
     const mixture_state s = solve_two_phase(f, {spec::p, p}, t, bubble, dew, (t.value - vb) / (vd - vb));
     if (!s.split || s.T < T_low) throw outside;
+    if (s.T > dew.T * (1 + T_MARGIN)) throw error(error_kind::no_convergence, message_id::state_no_convergence);
     return s;
 }
 
@@ -694,6 +695,7 @@ mixture_state flash_by_x(const mixture_fluid& f, bool at_T, double value, double
     const two_phase b = below ? line_exact(f, true, true, T_low) : line_exact(f, true, at_T, value);
     const mixture_state s = solve_two_phase(f, {at_T ? spec::T : spec::p, value}, {spec::x, x}, b, d, x);
     if (below && (!s.split || s.T < T_low)) throw outside_at_p(f, value);
+    if (below && s.T > d.T * (1 + T_MARGIN)) throw error(error_kind::no_convergence, message_id::state_no_convergence);
     return s;
 }
 
