@@ -32,7 +32,9 @@ double molar_given(const fluid::mixture& m, input_key k, double v) {
     return v;
 }
 
-state one_phase(const fluid::mixture& m, const mixture_state& ms) {
+// One phase; at_p whether its density gives its pressure (as each of two
+// phases must, see equilibrium_error): its p is the given one.
+state one_phase(const fluid::mixture& m, const mixture_state& ms, bool& at_p) {
     const mixture_fluid& f = m.fluid;
     const double M = molar_mass(f.model, f.z);
     const mixture_phase ph = mixture_phase_at(f.model, ms.T, ms.rho, f.z);
@@ -52,6 +54,7 @@ state one_phase(const fluid::mixture& m, const mixture_state& ms) {
     s.phase = ms.phase;
     // Stable: c_v > 0, c_p > 0 and a rising isotherm.
     if (!(ph.cv > 0 && ph.cp > 0 && ph.p_rho > 0)) throw error(error_kind::no_convergence, message_id::equilibrium_trivial);
+    at_p = std::fabs(ph.p - ms.p) <= PRESSURE_CHECK * (ms.p + DENSITY_DIGITS * ms.rho * ph.p_rho);
     return s;
 }
 
@@ -124,9 +127,11 @@ state mixture_state_at(const fluid::mixture& m, input_pair pair, double first, d
     const mixture_fluid& f = m.fluid;
     const mixture_state ms = mixture_flash(f, pair, molar_given(m, a, first), molar_given(m, b, second));
     const std::optional<both_phases> t = ms.split ? std::optional(terms_of(f, *ms.split)) : std::nullopt;
-    state s = t ? two_phases(m, ms, *t) : one_phase(m, ms);
+    bool at_p = true;
+    state s = t ? two_phases(m, ms, *t) : one_phase(m, ms, at_p);
     check_fp();
-    const bool holds = reproduces(a, first, s) && reproduces(b, second, s) && (!t || two_phases_hold(f, ms, *t));
+    const bool holds =
+        reproduces(a, first, s) && reproduces(b, second, s) && (t ? two_phases_hold(f, ms, *t) : at_p);
     if (!holds)
         throw error(error_kind::no_convergence, message_id::state_not_reproduced,
                     {text_value(std::string(info_of(a).name)), text_value(std::string(info_of(b).name)),
