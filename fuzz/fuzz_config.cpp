@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/config.h"
+#include "engine/base/config.h"
 #include "vantrel/vantrel.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/files.h"
+#include "engine/base/files.h"
 #include "vantrel/vantrel.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

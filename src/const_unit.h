@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <string>
 
-#include "engine/constants.h"
+#include "engine/base/constants.h"
 #include "engine/record.h"
 
 // Property record of one state, the engine's: t, p, rho, v, r, mu, z, fug,

@@ -1,6 +1,6 @@
 #include "fp_check.h"
 
-#include "engine/fpu.h"
+#include "engine/base/fpu.h"
 
 void fp_clear() { vantrel::detail::clear_fp(); }
 

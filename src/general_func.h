@@ -4,7 +4,7 @@
 #include <string>
 
 #include "const_unit.h"
-#include "engine/text.h"
+#include "engine/base/text.h"
 
 // Temperature from input_format to output_format: "K" is kelvin, any other
 // name degrees Celsius. Both steps always run (K to K subtracts and adds).

@@ -1,7 +1,7 @@
 #include "ideal_gas.h"
 
-#include "engine/ideal.h"
-#include "engine/polynomial.h"
+#include "engine/model/ideal.h"
+#include "engine/base/polynomial.h"
 #include "engine/states.h"
 
 namespace engine = vantrel::detail;

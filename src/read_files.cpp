@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "engine/sat_line.h"
+#include "engine/model/sat_line.h"
 #include "vantrel/vantrel.h"
 
 namespace fs = std::filesystem;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/config.h"
+#include "engine/base/config.h"
 #include "engine/fluid_data.h"
 
 // (fluid name, file name) locating a file in the fluid's data directory.

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "engine/sat_line.h"
+#include "engine/model/sat_line.h"
 #include "engine/states.h"
 
 namespace engine = vantrel::detail;

@@ -7,7 +7,7 @@
 #include "calc_properties.h"
 #include "cli/speech.h"
 #include "cli/written.h"
-#include "engine/fpu.h"
+#include "engine/base/fpu.h"
 #include "const_unit.h"
 #include "fp_check.h"
 #include "general_func.h"

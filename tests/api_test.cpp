@@ -11,7 +11,7 @@
 #include <thread>
 #include <tuple>
 
-#include "engine/fpu.h"
+#include "engine/base/fpu.h"
 #include "test_support.h"
 #include "vantrel/properties.h"
 #include "vantrel/vantrel.h"

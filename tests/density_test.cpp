@@ -5,7 +5,7 @@
 
 #include "engine/density.h"
 #include "engine/fluid_data.h"
-#include "engine/fpu.h"
+#include "engine/base/fpu.h"
 #include "test_support.h"
 
 namespace d = vantrel::detail;

@@ -5,8 +5,8 @@
 #include <functional>
 #include <string>
 
-#include "engine/config.h"
-#include "engine/sat_line.h"
+#include "engine/base/config.h"
+#include "engine/model/sat_line.h"
 #include "test_support.h"
 
 namespace d = vantrel::detail;

@@ -10,7 +10,7 @@
 #include <random>
 
 #include "engine/fluid_data.h"
-#include "engine/fpu.h"
+#include "engine/base/fpu.h"
 #include "engine/helmholtz.h"
 #include "test_support.h"
 

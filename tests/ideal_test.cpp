@@ -6,9 +6,9 @@
 #include <cmath>
 #include <functional>
 
-#include "engine/fpu.h"
-#include "engine/ideal.h"
-#include "engine/polynomial.h"
+#include "engine/base/fpu.h"
+#include "engine/model/ideal.h"
+#include "engine/base/polynomial.h"
 #include "engine/states.h"
 #include "test_support.h"
 

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/mixture_data.h"
+#include "engine/model/mixture_data.h"
 #include "test_support.h"
 #include "vantrel/vantrel.h"
 

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <string>
 
-#include "engine/mixture_data.h"
+#include "engine/model/mixture_data.h"
 #include "test_support.h"
 #include "vantrel/vantrel.h"
 

@@ -12,7 +12,7 @@
 
 #include "engine/mixture.h"
 #include "engine/mixture_fluid.h"
-#include "engine/text.h"
+#include "engine/base/text.h"
 #include "test_support.h"
 #include "vantrel/vantrel.h"
 

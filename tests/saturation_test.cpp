@@ -8,8 +8,8 @@
 
 #include "engine/density.h"
 #include "engine/equilibrium.h"
-#include "engine/fpu.h"
-#include "engine/sat_expansion.h"
+#include "engine/base/fpu.h"
+#include "engine/model/sat_expansion.h"
 #include "engine/states.h"
 #include "test_support.h"
 #include "vantrel/vantrel.h"

@@ -25,14 +25,14 @@
 #include <map>
 #include <sstream>
 
-#include "engine/config.h"
+#include "engine/base/config.h"
 #include "engine/density.h"
 #include "engine/equilibrium.h"
-#include "engine/files.h"
+#include "engine/base/files.h"
 #include "engine/helmholtz.h"
-#include "engine/sat_expansion.h"
-#include "engine/sat_line.h"
-#include "engine/text.h"
+#include "engine/model/sat_expansion.h"
+#include "engine/model/sat_line.h"
+#include "engine/base/text.h"
 
 namespace {
 

@@ -5,13 +5,13 @@
 #include <cmath>
 #include <filesystem>
 
-#include "engine/files.h"
+#include "engine/base/files.h"
 #include "engine/flash.h"
-#include "engine/fpu.h"
+#include "engine/base/fpu.h"
 #include "engine/mixture_fluid.h"
 #include "engine/reference.h"
 #include "engine/states.h"
-#include "engine/text.h"
+#include "engine/base/text.h"
 #include "vantrel/properties.h"
 #include "vantrel/vantrel.h"
 

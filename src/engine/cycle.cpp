@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "engine/fpu.h"
+#include "engine/base/fpu.h"
 #include "vantrel/vantrel.h"
 
 namespace vantrel {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/fpu.h"
+#include "engine/base/fpu.h"
 
 namespace vantrel::detail {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "engine/density.h"
-#include "engine/fpu.h"
+#include "engine/base/fpu.h"
 
 namespace vantrel::detail {
 

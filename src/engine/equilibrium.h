@@ -9,7 +9,7 @@
 #include <Eigen/LU>
 #include <cmath>
 
-#include "engine/fpu.h"
+#include "engine/base/fpu.h"
 #include "engine/helmholtz.h"
 
 namespace vantrel::detail {

@@ -6,8 +6,8 @@
 
 #include <boost/math/tools/toms748_solve.hpp>
 
-#include "engine/fpu.h"
-#include "engine/text.h"
+#include "engine/base/fpu.h"
+#include "engine/base/text.h"
 
 namespace vantrel::detail {
 

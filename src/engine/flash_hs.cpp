@@ -7,7 +7,7 @@
 
 #include "engine/equilibrium.h"
 #include "engine/flash.h"
-#include "engine/fpu.h"
+#include "engine/base/fpu.h"
 
 namespace vantrel::detail {
 

@@ -6,11 +6,11 @@
 #include <optional>
 #include <string>
 
-#include "engine/config.h"
+#include "engine/base/config.h"
 #include "engine/helmholtz.h"
-#include "engine/ideal.h"
-#include "engine/sat_expansion.h"
-#include "engine/sat_line.h"
+#include "engine/model/ideal.h"
+#include "engine/model/sat_expansion.h"
+#include "engine/model/sat_line.h"
 #include "vantrel/vantrel.h"
 
 // The loaded fluid behind vantrel::fluid; the engine's units know it as

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/text.h"
+#include "engine/base/text.h"
 
 namespace vantrel::detail {
 

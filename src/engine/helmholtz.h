@@ -22,8 +22,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/files.h"
-#include "engine/polynomial.h"
+#include "engine/base/files.h"
+#include "engine/base/polynomial.h"
 #include "vantrel/vantrel.h"
 
 namespace vantrel::detail {

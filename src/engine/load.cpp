@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "engine/text.h"
+#include "engine/base/text.h"
 
 
 namespace vantrel::detail {

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <map>
 
-#include "engine/constants.h"
+#include "engine/base/constants.h"
 
 namespace vantrel::detail {
 

@@ -24,7 +24,7 @@
 
 #include "engine/fluid_data.h"
 #include "engine/helmholtz.h"
-#include "engine/mixture_data.h"
+#include "engine/model/mixture_data.h"
 
 namespace vantrel::detail {
 

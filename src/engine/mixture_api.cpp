@@ -5,12 +5,12 @@
 #include <cmath>
 #include <set>
 
-#include "engine/files.h"
-#include "engine/fpu.h"
-#include "engine/mixture_data.h"
+#include "engine/base/files.h"
+#include "engine/base/fpu.h"
+#include "engine/model/mixture_data.h"
 #include "engine/mixture_fluid.h"
 #include "engine/reference.h"
-#include "engine/text.h"
+#include "engine/base/text.h"
 
 namespace vantrel::detail {
 

@@ -1,7 +1,7 @@
 #include "engine/mixture_flash.h"
 
 #include "engine/flash.h"
-#include "engine/fpu.h"
+#include "engine/base/fpu.h"
 
 #include <algorithm>
 #include <cmath>

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/fpu.h"
+#include "engine/base/fpu.h"
 #include "engine/mixture_envelope.h"
 #include "vantrel/vantrel.h"
 

@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "engine/flash.h"
-#include "engine/fpu.h"
+#include "engine/base/fpu.h"
 #include "engine/mixture_flash.h"
 #include "engine/mixture_fluid.h"
 

@@ -4,8 +4,8 @@
 
 #include "engine/density.h"
 #include "engine/equilibrium.h"
-#include "engine/fpu.h"
-#include "engine/text.h"
+#include "engine/base/fpu.h"
+#include "engine/base/text.h"
 
 namespace vantrel::detail {
 

@@ -1,8 +1,8 @@
-#include "engine/config.h"
+#include "engine/base/config.h"
 
 #include <set>
 
-#include "engine/text.h"
+#include "engine/base/text.h"
 
 namespace vantrel::detail {
 

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/files.h"
+#include "engine/base/files.h"
 
 namespace vantrel::detail {
 

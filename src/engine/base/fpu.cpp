@@ -1,4 +1,4 @@
-#include "engine/fpu.h"
+#include "engine/base/fpu.h"
 
 #include <cmath>
 

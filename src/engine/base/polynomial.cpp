@@ -1,4 +1,4 @@
-#include "engine/polynomial.h"
+#include "engine/base/polynomial.h"
 
 namespace vantrel::detail {
 

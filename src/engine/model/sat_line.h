@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/config.h"
-#include "engine/files.h"
+#include "engine/base/config.h"
+#include "engine/base/files.h"
 
 namespace vantrel::detail {
 

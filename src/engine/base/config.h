@@ -8,8 +8,8 @@
 #include <optional>
 #include <string>
 
-#include "engine/constants.h"
-#include "engine/files.h"
+#include "engine/base/constants.h"
+#include "engine/base/files.h"
 
 namespace vantrel::detail {
 

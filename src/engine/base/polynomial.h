@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "engine/files.h"
+#include "engine/base/files.h"
 
 namespace vantrel::detail {
 

@@ -1,9 +1,9 @@
-#include "engine/mixture_data.h"
+#include "engine/model/mixture_data.h"
 
 #include <cmath>
 
-#include "engine/files.h"
-#include "engine/text.h"
+#include "engine/base/files.h"
+#include "engine/base/text.h"
 
 namespace vantrel::detail {
 

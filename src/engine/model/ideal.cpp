@@ -1,9 +1,9 @@
-#include "engine/ideal.h"
+#include "engine/model/ideal.h"
 
 #include <cmath>
 
-#include "engine/fpu.h"
-#include "engine/polynomial.h"
+#include "engine/base/fpu.h"
+#include "engine/base/polynomial.h"
 
 namespace vantrel::detail {
 

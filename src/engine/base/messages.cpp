@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "engine/text.h"
+#include "engine/base/text.h"
 #include "vantrel/vantrel.h"
 
 namespace vantrel {

@@ -1,4 +1,4 @@
-#include "engine/files.h"
+#include "engine/base/files.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cfenv>
 
-#include "engine/text.h"
+#include "engine/base/text.h"
 #include "vantrel/vantrel.h"
 
 namespace vantrel::detail {

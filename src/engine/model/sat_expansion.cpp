@@ -1,10 +1,10 @@
-#include "engine/sat_expansion.h"
+#include "engine/model/sat_expansion.h"
 
 #include <zlib.h>
 #include <cmath>
 #include <limits>
 
-#include "engine/text.h"
+#include "engine/base/text.h"
 #include "vantrel/vantrel.h"
 
 namespace vantrel::detail {

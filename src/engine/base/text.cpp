@@ -1,5 +1,5 @@
 #include <cctype>
-#include "engine/text.h"
+#include "engine/base/text.h"
 
 #include <cfenv>
 #include <charconv>
