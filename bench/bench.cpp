@@ -4,12 +4,12 @@
 
 #include <filesystem>
 
-#include "calc_properties.h"
-#include "density.h"
-#include "eos.h"
-#include "phase_eq.h"
-#include "real_props.h"
-#include "saturation.h"
+#include "legacy/calc_properties.h"
+#include "legacy/density.h"
+#include "legacy/eos.h"
+#include "legacy/phase_eq.h"
+#include "legacy/real_props.h"
+#include "legacy/saturation.h"
 
 namespace {
 

@@ -10,8 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/mixture_fluid.h"
-#include "engine/states.h"
+#include "engine/api/fluid.h"
+#include "engine/phase/envelope.h"
+#include "engine/phase/saturation.h"
 #include "vantrel/vantrel.h"
 
 namespace {
@@ -38,31 +39,37 @@ void engine_load(benchmark::State& state, const char* agent) {
 
 namespace d = vantrel::detail;
 
-// The fluid without its expansions: saturation by the equal-area solver
-// alone, seeded by the correlations.
-d::fluid_data equal_area_only(const vantrel::fluid& f) {
-    d::fluid_data copy = f.data();
-    copy.expansion.reset();
-    return copy;
+// The fluid's model, or that of a copy without its expansions: saturation by
+// the equal-area solver alone, seeded by the correlations.
+d::model model_of(const vantrel::fluid& f, bool expansions) {
+    const d::model& m = *d::impl_of(f).core.m;
+    if (expansions) return m;
+    auto copy = std::make_shared<d::component_data>(*m.components.front());
+    copy->expansion.reset();
+    return d::model_of(copy);
 }
 
 // Saturation pressure and both densities at 0.8 T_c (1 - T/T_c = 0.2).
 void saturation_T(benchmark::State& state, const char* agent, bool expansions) {
     const vantrel::fluid f = load(agent);
-    const d::fluid_data fd = expansions ? f.data() : equal_area_only(f);
-    const double T = 0.8 * fd.cfg.T_cr;
-    for (auto _ : state) benchmark::DoNotOptimize(d::solve_saturation(fd, d::given::T, T));
+    const d::model m = model_of(f, expansions);
+    const double T = 0.8 * f.info().T_cr;
+    for (auto _ : state) benchmark::DoNotOptimize(d::solve_saturation(m, d::given::T, T));
 }
 
 // Saturation temperature and both densities at 0.3 p_c.
 void saturation_p(benchmark::State& state, const char* agent, bool expansions) {
     const vantrel::fluid f = load(agent);
-    const d::fluid_data fd = expansions ? f.data() : equal_area_only(f);
-    const double p = 0.3 * fd.cfg.p_cr;
-    for (auto _ : state) benchmark::DoNotOptimize(d::solve_saturation(fd, d::given::p, p));
+    const d::model m = model_of(f, expansions);
+    const double p = 0.3 * f.info().p_cr;
+    for (auto _ : state) benchmark::DoNotOptimize(d::solve_saturation(m, d::given::p, p));
 }
 
-// Both saturated phases with h and s (the public record), at 0.8 T_c.
+// Both saturated phases with h and s, at 0.8 T_c: the saturation record of
+// the older call, and the phase boundary (bubble and dew points with their
+// incipient compositions).
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 void saturation_record_T(benchmark::State& state, const char* agent) {
     const vantrel::fluid f = load(agent);
     const double T = 0.8 * f.info().T_cr;
@@ -74,14 +81,22 @@ void saturation_record_p(benchmark::State& state, const char* agent) {
     const double p = 0.3 * f.info().p_cr;
     for (auto _ : state) benchmark::DoNotOptimize(f.saturation_at_p(p));
 }
+#pragma GCC diagnostic pop
+
+void boundary_T(benchmark::State& state, const char* agent) {
+    const vantrel::fluid f = load(agent);
+    const double T = 0.8 * f.info().T_cr;
+    for (auto _ : state) benchmark::DoNotOptimize(f.boundary_at_T(T));
+}
 
 // The phase decision of a (T, p) state: a liquid 1 % above the saturation
 // pressure at 0.95 T_c, where only the saturation curve decides.
 void phase_decision(benchmark::State& state, const char* agent) {
     const vantrel::fluid f = load(agent);
     const double T = 0.95 * f.info().T_cr;
-    const double p = 1.01 * f.saturation_at_T(T)->p;
-    for (auto _ : state) benchmark::DoNotOptimize(d::decide_phase(f.data(), T, p));
+    const double p = 1.01 * f.boundary_at_T(T).dew->p;
+    const d::boundary_provider& b = *d::impl_of(f).core.boundary;
+    for (auto _ : state) benchmark::DoNotOptimize(b.decide(T, p));
 }
 
 // A state by another pair, from the h or s of a (T, p) state.
@@ -93,6 +108,14 @@ void engine_pair(benchmark::State& state, const char* agent, vantrel::input_pair
     const double first = pair == vantrel::input_pair::h_s ? ref.h : ref.p;
     const double second = pair == vantrel::input_pair::p_h ? ref.h : ref.s;
     for (auto _ : state) benchmark::DoNotOptimize(f.at(pair, first, second, vantrel::extras::none));
+}
+
+// A saturated state by (T, x) at t_c, or by (p, x) at the saturation
+// pressure there.
+void saturated_state(benchmark::State& state, const char* agent, vantrel::input_pair pair, double t_c, double x) {
+    const vantrel::fluid f = load(agent);
+    const double T = t_c + 273.15, first = pair == vantrel::input_pair::T_x ? T : f.boundary_at_T(T).dew->p;
+    for (auto _ : state) benchmark::DoNotOptimize(f.at(pair, first, x, vantrel::extras::none));
 }
 
 // A fixed grid of 200 single-phase states inside the stated range, a third
@@ -109,10 +132,10 @@ std::vector<vantrel::state> state_grid(const vantrel::fluid& f) {
         double T = 0, p = 0;
         if (k % 3 == 0) {
             p = geo(std::max(0.01 * i.p_cr, 1.5 * i.p_tp), 0.9 * i.p_cr, u);
-            T = std::min(f.saturation_at_p(p)->T + 5 + 75 * v, T_hi);
+            T = std::min(f.boundary_at_p(p).dew->T + 5 + 75 * v, T_hi);
         } else if (k % 3 == 1) {
             T = T_lo + 5 + u * (0.95 * i.T_cr - T_lo - 5);
-            p = geo(1.05 * f.saturation_at_T(T)->p, p_hi, v);
+            p = geo(1.05 * f.boundary_at_T(T).bubble->p, p_hi, v);
         } else {
             T = 1.05 * i.T_cr + u * (T_hi - 1.05 * i.T_cr);
             p = geo(1.05 * i.p_cr, p_hi, v);
@@ -167,7 +190,8 @@ void mixture_point(benchmark::State& state, const char* name, bool bubble, bool 
     std::vector<double> values;
     for (int k = 0; k < 50; ++k) values.push_back(at_T ? 233.15 + 90.0 * k / 49 : 1e5 + 19e5 * k / 49);
     const auto one = [&](double v) {
-        return at_T ? (bubble ? f.bubble_at_T(v) : f.dew_at_T(v)) : (bubble ? f.bubble_at_p(v) : f.dew_at_p(v));
+        const vantrel::phase_boundary b = at_T ? f.boundary_at_T(v) : f.boundary_at_p(v);
+        return bubble ? b.bubble->T : b.dew->T;
     };
     run_each(state, values, one);
 }
@@ -176,28 +200,32 @@ void mixture_point(benchmark::State& state, const char* name, bool bubble, bool 
 // (T, p) of a gas 30 K above the dew point (far from the envelope), 1e-4 of
 // T above it (near: the dew point solved and the stability test), in the
 // middle of the glide; (p, h) in the middle of the glide and of the gas 30 K
-// above the dew point. Counters as for mixture_point.
-enum class mixture_case { tp_far, tp_near, tp_glide, ph_glide, ph_gas };
+// above the dew point; (h, s) of the same two. Counters as for mixture_point.
+enum class mixture_case { tp_far, tp_near, tp_glide, ph_glide, ph_gas, hs_glide, hs_gas };
 
 void mixture_state(benchmark::State& state, const char* name, mixture_case c) {
     const vantrel::fluid f = vantrel::fluid::by_name(std::string(VANTREL_SOURCE_DIR) + "/data", name);
     std::vector<std::pair<double, double>> inputs;
     for (int k = 0; k < 50; ++k) {
         const double p = 1e5 + 19e5 * k / 49;
-        const double T_bub = f.bubble_at_p(p).T, T_dew = f.dew_at_p(p).T, T_mid = 0.5 * (T_bub + T_dew);
-        const auto h_at = [&](double T) { return f.at(vantrel::input_pair::T_p, T, p, vantrel::extras::none).h; };
+        const vantrel::phase_boundary b = f.boundary_at_p(p);
+        const double T_bub = b.bubble->T, T_dew = b.dew->T, T_mid = 0.5 * (T_bub + T_dew);
+        const auto at = [&](double T) { return f.at(vantrel::input_pair::T_p, T, p, vantrel::extras::none); };
         switch (c) {
             case mixture_case::tp_far: inputs.emplace_back(T_dew + 30, p); break;
             case mixture_case::tp_near: inputs.emplace_back(T_dew * (1 + 1e-4), p); break;
             case mixture_case::tp_glide: inputs.emplace_back(T_mid, p); break;
-            case mixture_case::ph_glide: inputs.emplace_back(p, h_at(T_mid)); break;
-            case mixture_case::ph_gas: inputs.emplace_back(p, h_at(T_dew + 30)); break;
+            case mixture_case::ph_glide: inputs.emplace_back(p, at(T_mid).h); break;
+            case mixture_case::ph_gas: inputs.emplace_back(p, at(T_dew + 30).h); break;
+            case mixture_case::hs_glide: inputs.emplace_back(at(T_mid).h, at(T_mid).s); break;
+            case mixture_case::hs_gas: inputs.emplace_back(at(T_dew + 30).h, at(T_dew + 30).s); break;
         }
     }
-    const bool by_p = c == mixture_case::ph_glide || c == mixture_case::ph_gas;
+    const vantrel::input_pair pair = c == mixture_case::ph_glide || c == mixture_case::ph_gas   ? vantrel::input_pair::p_h
+                                     : c == mixture_case::hs_glide || c == mixture_case::hs_gas ? vantrel::input_pair::h_s
+                                                                                                : vantrel::input_pair::T_p;
     const auto one = [&](const std::pair<double, double>& v) {
-        return f.at(by_p ? vantrel::input_pair::p_h : vantrel::input_pair::T_p, v.first, v.second,
-                    vantrel::extras::none);
+        return f.at(pair, v.first, v.second, vantrel::extras::none);
     };
     run_each(state, inputs, one);
 }
@@ -205,10 +233,9 @@ void mixture_state(benchmark::State& state, const char* name, mixture_case c) {
 // The trace of a blend's phase envelope, and the whole load of the blend
 // (the trace, the reference state and the envelope in mass units).
 void mixture_envelope(benchmark::State& state, const char* name) {
-    const std::string data = std::string(VANTREL_SOURCE_DIR) + "/data";
-    const d::blend_model b = d::load_blend(data, name);
-    const double T_low = vantrel::fluid::by_name(data, name).info().T_tp;
-    for (auto _ : state) benchmark::DoNotOptimize(d::trace_envelope(b.model, b.x, T_low));
+    const vantrel::fluid f = vantrel::fluid::by_name(std::string(VANTREL_SOURCE_DIR) + "/data", name);
+    const d::fluid_core& c = d::impl_of(f).core;
+    for (auto _ : state) benchmark::DoNotOptimize(d::trace_envelope(*c.m, c.z, f.info().T_tp));
 }
 
 void mixture_load(benchmark::State& state, const char* name) {
@@ -224,6 +251,13 @@ BENCHMARK_CAPTURE(engine_pair, R507A_ps_two_phase_m10C_x03, "R507A", vantrel::in
 BENCHMARK_CAPTURE(engine_pair, R507A_hs_gas_20C_5bar, "R507A", vantrel::input_pair::h_s, 20, 5, -1);
 BENCHMARK_CAPTURE(engine_pair, R507A_hs_two_phase_m10C_x03, "R507A", vantrel::input_pair::h_s, -10, 0, 0.3);
 
+BENCHMARK_CAPTURE(engine_pair, R134a_ph_two_phase_m10C_x03, "R134a", vantrel::input_pair::p_h, -10, 0, 0.3);
+BENCHMARK_CAPTURE(engine_pair, R134a_ps_two_phase_m10C_x03, "R134a", vantrel::input_pair::p_s, -10, 0, 0.3);
+BENCHMARK_CAPTURE(saturated_state, R134a_Tx_liquid_0C, "R134a", vantrel::input_pair::T_x, 0, 0);
+BENCHMARK_CAPTURE(saturated_state, R134a_Tx_vapour_0C, "R134a", vantrel::input_pair::T_x, 0, 1);
+BENCHMARK_CAPTURE(saturated_state, R134a_px_liquid_0C, "R134a", vantrel::input_pair::p_x, 0, 0);
+BENCHMARK_CAPTURE(saturated_state, R134a_px_vapour_0C, "R134a", vantrel::input_pair::p_x, 0, 1);
+
 BENCHMARK_CAPTURE(saturation_T, R507A_expansions, "R507A", true);
 BENCHMARK_CAPTURE(saturation_T, R507A_equal_area, "R507A", false);
 BENCHMARK_CAPTURE(saturation_T, R718_expansions, "R718", true);
@@ -236,6 +270,8 @@ BENCHMARK_CAPTURE(saturation_record_T, R507A, "R507A");
 BENCHMARK_CAPTURE(saturation_record_T, R718, "R718");
 BENCHMARK_CAPTURE(saturation_record_p, R507A, "R507A");
 BENCHMARK_CAPTURE(saturation_record_p, R718, "R718");
+BENCHMARK_CAPTURE(boundary_T, R507A, "R507A");
+BENCHMARK_CAPTURE(boundary_T, R718, "R718");
 BENCHMARK_CAPTURE(phase_decision, R507A, "R507A");
 BENCHMARK_CAPTURE(phase_decision, R718, "R718");
 
@@ -263,11 +299,9 @@ BENCHMARK_CAPTURE(engine_grid, R718_hs, "R718", vantrel::input_pair::h_s);
 // the number of terms of the residual part.
 void library_tp(benchmark::State& state, const std::string& agent, double p_factor) {
     const vantrel::fluid f = load(agent.c_str());
-    const double T = 0.8 * f.info().T_cr, p = p_factor * f.saturation_at_T(T)->p;
+    const double T = 0.8 * f.info().T_cr, p = p_factor * f.boundary_at_T(T).dew->p;
     for (auto _ : state) benchmark::DoNotOptimize(f.at(vantrel::input_pair::T_p, T, p, vantrel::extras::none));
-    const auto& m = f.data().residual;
-    state.counters["terms"] = static_cast<double>(m.power_.size() + m.gaussian_.size() + m.nonanalytic_.size() +
-                                                  m.lemmon_.size() + m.gao_.size());
+    state.counters["terms"] = static_cast<double>(d::impl_of(f).core.m->components.front()->residual.size());
 }
 
 const bool library_registered = [] {
@@ -316,7 +350,9 @@ BENCHMARK(props_loop)->Unit(benchmark::kMillisecond)->Iterations(3);
     BENCHMARK_CAPTURE(mixture_state, tag##_Tp_near, name, mixture_case::tp_near);      \
     BENCHMARK_CAPTURE(mixture_state, tag##_Tp_glide, name, mixture_case::tp_glide);    \
     BENCHMARK_CAPTURE(mixture_state, tag##_ph_glide, name, mixture_case::ph_glide);    \
-    BENCHMARK_CAPTURE(mixture_state, tag##_ph_gas, name, mixture_case::ph_gas)
+    BENCHMARK_CAPTURE(mixture_state, tag##_ph_gas, name, mixture_case::ph_gas);        \
+    BENCHMARK_CAPTURE(mixture_state, tag##_hs_glide, name, mixture_case::hs_glide);    \
+    BENCHMARK_CAPTURE(mixture_state, tag##_hs_gas, name, mixture_case::hs_gas)
 MIXTURE_STATES(R454B, "R454B");
 MIXTURE_STATES(R454B_typed, "R32:0.689+R1234yf:0.311");
 MIXTURE_STATES(R449A, "R449A");

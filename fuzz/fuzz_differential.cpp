@@ -19,7 +19,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/fluid_data.h"
 #include "vantrel/vantrel.h"
 
 namespace {
@@ -113,17 +112,17 @@ void round_trips(const vantrel::fluid& f, const char* agent, const vantrel::stat
 }
 
 void saturation(const vantrel::fluid& f, const char* agent, const vantrel::state& s) {
-    if (!f.data().cfg.maxwell_rule) return;
-    const auto sat = f.saturation_at_T(s.T);
+    if (f.info().boundary != vantrel::boundary_kind::equal_area) return;
+    const auto sat = f.boundary_at_T(s.T).dew;
     // Next to the critical point the saturated phases are refused as states.
     if (!sat || sat->T > f.info().T_cr * (1 - 1e-3)) return;
-    const double p_liq = f.at(input_pair::T_rho, sat->T, sat->rho_liq, vantrel::extras::none).p;
-    const double p_vap = f.at(input_pair::T_rho, sat->T, sat->rho_vap, vantrel::extras::none).p;
+    const double p_liq = f.at(input_pair::T_rho, sat->T, sat->rho_liquid, vantrel::extras::none).p;
+    const double p_vap = f.at(input_pair::T_rho, sat->T, sat->rho_vapour, vantrel::extras::none).p;
     expect(close(p_vap, sat->p, 1e-9), "p'' = p_s", agent, s, p_vap, sat->p);
     // The liquid's pressure magnifies the last bit of its density by its stiffness.
     expect(close(p_liq, sat->p, 1e-6) || std::fabs(p_liq - sat->p) < 1, "p' = p_s", agent, s, p_liq, sat->p);
-    const double g_liq = sat->h_liq - sat->T * sat->s_liq, g_vap = sat->h_vap - sat->T * sat->s_vap;
-    const double scale = std::fabs(sat->h_vap) + sat->T * std::fabs(sat->s_vap);
+    const double g_liq = sat->h_liquid - sat->T * sat->s_liquid, g_vap = sat->h_vapour - sat->T * sat->s_vapour;
+    const double scale = std::fabs(sat->h_vapour) + sat->T * std::fabs(sat->s_vapour);
     expect(std::fabs(g_liq - g_vap) <= 1e-9 * scale, "g' = g''", agent, s, g_liq, g_vap);
 }
 

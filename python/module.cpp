@@ -266,30 +266,132 @@ py::dict info_dict(const vantrel::fluid_info& i, unit_system u) {
     return d;
 }
 
-py::object saturation_dict(const fluid_handle& h, const py::kwargs& kw) {
+// The one value saturation() and boundary() take, T=... or p=..., in SI units.
+std::pair<bool, double> given_value(const fluid_handle& h, const py::kwargs& kw, const char* call) {
     if (kw.size() != 1 || !(kw.contains("T") || kw.contains("p")))
-        throw py::value_error("saturation() takes one value: T=... or p=...");
+        throw py::value_error(std::string(call) + "() takes one value: T=... or p=...");
     const bool by_T = kw.contains("T");
     const double given = (by_T ? kw["T"] : kw["p"]).cast<double>();
-    const double si = vantrel::to_si(by_T ? quantity::temperature : quantity::pressure, h.units, given);
-    const auto sat = by_T ? h.f.saturation_at_T(si) : h.f.saturation_at_p(si);
-    if (!sat) return py::none();
+    return {by_T, vantrel::to_si(by_T ? quantity::temperature : quantity::pressure, h.units, given)};
+}
+
+vantrel::phase_boundary boundary_at(const fluid_handle& h, bool by_T, double si) {
+    return by_T ? h.f.boundary_at_T(si) : h.f.boundary_at_p(si);
+}
+
+// A blend's bubble and dew values: pressures at T, temperatures at p.
+void add_lines(py::dict& d, const vantrel::bubble_dew& lines, bool by_T, unit_system u) {
+    const quantity q = by_T ? quantity::pressure : quantity::temperature;
+    d[by_T ? "pbub" : "Tbub"] = optional_value(lines.bubble, q, u);
+    d[by_T ? "pdew" : "Tdew"] = optional_value(lines.dew, q, u);
+}
+
+// The saturated liquid (of the bubble point) and vapour (of the dew point).
+void add_phases(py::dict& d, const vantrel::equilibrium_point* liquid, const vantrel::equilibrium_point* vapour,
+                unit_system u) {
+    const auto value = [&](const vantrel::equilibrium_point* pt, double vantrel::equilibrium_point::*field,
+                           std::optional<quantity> q) -> py::object {
+        if (!pt) return py::none();
+        return q ? optional_value(pt->*field, *q, u) : py::float_(pt->*field);
+    };
+    d["rho_liq"] = value(liquid, &vantrel::equilibrium_point::rho_liquid, std::nullopt);
+    d["rho_vap"] = value(vapour, &vantrel::equilibrium_point::rho_vapour, std::nullopt);
+    d["h_liq"] = value(liquid, &vantrel::equilibrium_point::h_liquid, quantity::energy);
+    d["h_vap"] = value(vapour, &vantrel::equilibrium_point::h_vapour, quantity::energy);
+    d["s_liq"] = value(liquid, &vantrel::equilibrium_point::s_liquid, quantity::entropy);
+    d["s_vap"] = value(vapour, &vantrel::equilibrium_point::s_vapour, quantity::entropy);
+}
+
+// The saturation table's row: a pure fluid's one saturation state (with a
+// pseudo-pure blend's bubble and dew values), or a mixture's bubble and dew
+// values at the given T or p, the liquid of its bubble point and the vapour
+// of its dew point; None where there is neither point.
+py::object saturation_dict(const fluid_handle& h, const py::kwargs& kw) {
+    const auto [by_T, si] = given_value(h, kw, "saturation");
+    const vantrel::phase_boundary b = boundary_at(h, by_T, si);
+    if (!b.bubble && !b.dew) return py::none();
     const unit_system u = h.units;
     py::dict d;
-    d["T"] = optional_value(sat->T, quantity::temperature, u);
-    d["p"] = optional_value(sat->p, quantity::pressure, u);
-    d["rho_liq"] = sat->rho_liq;
-    d["rho_vap"] = sat->rho_vap;
-    d["h_liq"] = optional_value(sat->h_liq, quantity::energy, u);
-    d["h_vap"] = optional_value(sat->h_vap, quantity::energy, u);
-    d["s_liq"] = optional_value(sat->s_liq, quantity::entropy, u);
-    d["s_vap"] = optional_value(sat->s_vap, quantity::entropy, u);
-    if (h.f.info().glide) {
-        const vantrel::bubble_dew bd = by_T ? h.f.bubble_dew_at_T(si) : h.f.bubble_dew_at_p(si);
-        const quantity q = by_T ? quantity::pressure : quantity::temperature;
-        d[by_T ? "pbub" : "Tbub"] = optional_value(bd.bubble, q, u);
-        d[by_T ? "pdew" : "Tdew"] = optional_value(bd.dew, q, u);
+    if (h.f.info().boundary == vantrel::boundary_kind::envelope) {
+        d[by_T ? "T" : "p"] = optional_value(si, by_T ? quantity::temperature : quantity::pressure, u);
+        add_lines(d, b.lines, by_T, u);
+    } else {
+        d["T"] = optional_value(b.dew->T, quantity::temperature, u);
+        d["p"] = optional_value(b.dew->p, quantity::pressure, u);
     }
+    add_phases(d, b.bubble ? &*b.bubble : nullptr, b.dew ? &*b.dew : nullptr, u);
+    if (h.f.info().glide && h.f.info().boundary != vantrel::boundary_kind::envelope) add_lines(d, b.lines, by_T, u);
+    return d;
+}
+
+// {component: fraction} by mole and by mass.
+py::dict composition_dict(const fluid_handle& h, const std::vector<double>& mole, const std::vector<double>& mass) {
+    py::dict by_mole, by_mass, out;
+    const auto& components = h.f.components();
+    for (std::size_t i = 0; i < components.size(); ++i) {
+        by_mole[py::str(components[i].agent)] = mole[i];
+        by_mass[py::str(components[i].agent)] = mass[i];
+    }
+    out["mole"] = by_mole;
+    out["mass"] = by_mass;
+    return out;
+}
+
+py::object point_dict(const fluid_handle& h, const std::optional<vantrel::equilibrium_point>& pt) {
+    if (!pt) return py::none();
+    py::dict d;
+    d["T"] = optional_value(pt->T, quantity::temperature, h.units);
+    d["p"] = optional_value(pt->p, quantity::pressure, h.units);
+    add_phases(d, &*pt, &*pt, h.units);
+    d["incipient"] = composition_dict(h, pt->incipient_mole, pt->incipient_mass);
+    return d;
+}
+
+py::dict boundary_dict(const fluid_handle& h, const py::kwargs& kw) {
+    const auto [by_T, si] = given_value(h, kw, "boundary");
+    const vantrel::phase_boundary b = boundary_at(h, by_T, si);
+    py::dict d;
+    d["bubble"] = point_dict(h, b.bubble);
+    d["dew"] = point_dict(h, b.dew);
+    if (h.f.info().glide) add_lines(d, b.lines, by_T, h.units);
+    return d;
+}
+
+// A line of the envelope as arrays: T, p and both phases' rho, h and s.
+py::dict envelope_line(const std::vector<vantrel::equilibrium_point>& line, unit_system u) {
+    using point = vantrel::equilibrium_point;
+    const std::pair<const char*, std::pair<double point::*, std::optional<quantity>>> columns[] = {
+        {"T", {&point::T, quantity::temperature}},  {"p", {&point::p, quantity::pressure}},
+        {"rho_liq", {&point::rho_liquid, std::nullopt}}, {"rho_vap", {&point::rho_vapour, std::nullopt}},
+        {"h_liq", {&point::h_liquid, quantity::energy}}, {"h_vap", {&point::h_vapour, quantity::energy}},
+        {"s_liq", {&point::s_liquid, quantity::entropy}}, {"s_vap", {&point::s_vapour, quantity::entropy}},
+    };
+    py::dict d;
+    for (const auto& [name, column] : columns) {
+        py::array_t<double> a(static_cast<py::ssize_t>(line.size()));
+        auto v = a.mutable_unchecked<1>();
+        for (std::size_t i = 0; i < line.size(); ++i) {
+            const double si = line[i].*column.first;
+            v(static_cast<py::ssize_t>(i)) = column.second ? vantrel::from_si(*column.second, u, si) : si;
+        }
+        d[name] = a;
+    }
+    return d;
+}
+
+py::dict envelope_dict(const fluid_handle& h) {
+    const vantrel::phase_envelope& e = h.f.envelope();
+    const unit_system u = h.units;
+    const auto T = [&](double v) { return vantrel::from_si(quantity::temperature, u, v); };
+    const auto p = [&](double v) { return vantrel::from_si(quantity::pressure, u, v); };
+    py::dict d;
+    d["dew"] = envelope_line(e.dew, u);
+    d["bubble"] = envelope_line(e.bubble, u);
+    d["critical"] = py::dict(py::arg("T") = T(e.T_critical), py::arg("p") = p(e.p_critical),
+                             py::arg("rho") = e.rho_critical);
+    d["cricondenbar"] = py::dict(py::arg("T") = T(e.T_cricondenbar), py::arg("p") = p(e.p_cricondenbar));
+    d["cricondentherm"] = py::dict(py::arg("T") = T(e.T_cricondentherm), py::arg("p") = p(e.p_cricondentherm));
+    d["refused"] = py::dict(py::arg("T") = T(e.T_refused), py::arg("p") = p(e.p_refused));
     return d;
 }
 
@@ -413,8 +515,29 @@ PYBIND11_MODULE(_vantrel, m) {
             "e.g. state(T=293.15, p=5e5) or state(p=5e5, h=4e5); a State.")
         .def("_props", &props_of)
         .def("saturation", &saturation_dict,
-             "The saturated liquid and vapour at T=... or at p=...: a dict of T, p, rho_liq, rho_vap, h_liq, "
-             "h_vap, s_liq, s_vap (and a blend's bubble and dew values), or None where the fluid has no "
-             "saturation state there.")
+             "The saturated liquid and vapour at T=... or at p=..., as the saturation table has them: a dict "
+             "of T and p (a mixture's given one, with its bubble and dew values pbub, pdew or Tbub, Tdew), "
+             "rho_liq, rho_vap, h_liq, h_vap, s_liq, s_vap (the liquid of the bubble point, the vapour of the "
+             "dew point), and a blend's bubble and dew values; None where the fluid has no saturation state there.")
+        .def("boundary", &boundary_dict,
+             "The phase boundary at T=... or at p=...: {'bubble': point, 'dew': point} (a pure fluid's "
+             "saturation state twice), each point a dict of T, p, rho_liq, rho_vap, h_liq, h_vap, s_liq, s_vap "
+             "and the incipient phase's {'mole': {...}, 'mass': {...}}, None where there is none; a blend's "
+             "bubble and dew values besides.")
+        .def("envelope", &envelope_dict,
+             "A mixture's phase envelope: 'dew' and 'bubble' lines as dicts of arrays (T, p, rho_liq, rho_vap, "
+             "h_liq, h_vap, s_liq, s_vap, in the order of rising pressure), the 'critical' point (T, p, rho), "
+             "the 'cricondenbar', the 'cricondentherm' and where bubble and dew points are 'refused' (T, p) "
+             "on. An InputError for a pure fluid.")
+        .def_property_readonly(
+            "components",
+            [](const fluid_handle& h) {
+                py::list out;
+                for (const auto& c : h.f.components())
+                    out.append(py::dict(py::arg("name") = c.agent, py::arg("mass_fraction") = c.mass_fraction,
+                                        py::arg("mole_fraction") = c.mole_fraction));
+                return out;
+            },
+            "The components with their mass and mole fractions (a pure fluid: itself, 1).")
         .def("_cycle", &cycle_dict);
 }

@@ -3,7 +3,7 @@
 #include <iostream>
 
 #include "cli/modes.h"
-#include "vantrel_cli.h"
+#include "legacy/vantrel_cli.h"
 
 int main(int argc, char** argv) {
     if (cli::is_mode(argc, argv)) return cli::run_mode(argc, argv, std::cout, std::cerr);

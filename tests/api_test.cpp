@@ -77,7 +77,7 @@ TEST(Api, ErrorsCarryTheirKind) {
     EXPECT_EQ(kind_of(at(300, INFINITY)), error_kind::input);
     EXPECT_EQ(kind_of(at(647.096, 22064000)), error_kind::near_critical);
     EXPECT_EQ(kind_of(at(1e300, 1e5)), error_kind::floating_point);
-    EXPECT_EQ(kind_of([&] { f.saturation_at_p(-1); }), error_kind::input);
+    EXPECT_EQ(kind_of([&] { f.boundary_at_p(-1); }), error_kind::input);
     EXPECT_EQ(kind_of([] { load("Nope"); }), error_kind::data);
 }
 
@@ -123,7 +123,7 @@ TEST(Api, CallersFloatingPointEnvironmentSurvivesACall) {
     };
     f.at(input_pair::T_p, 293.15, 5e5);  // raises inexact and underflow inside
     check("a state");
-    f.saturation_at_T(250);
+    f.boundary_at_T(250);
     check("a saturation state");
     EXPECT_THROW(f.at(input_pair::T_p, 1e300, 1e5), vantrel::error);  // overflows inside, trap or not
     check("a floating-point error");

@@ -149,7 +149,7 @@ TEST(Cycle, IdentitiesOnEveryFluid) {
         }
         const bool by_midpoint = c.in.convention == vantrel::glide_convention::midpoint && f.info().glide;
         if (c.in.superheat > 0) {
-            const double dew = by_midpoint ? *f.bubble_dew_at_p(s1.p).dew : c.in.T_evap;
+            const double dew = by_midpoint ? *f.boundary_at_p(s1.p).lines.dew : c.in.T_evap;
             EXPECT_NEAR(s1.T, dew + c.in.superheat, 1e-9);
         }
         if (c.in.T_gc_out) {
@@ -172,9 +172,9 @@ TEST(Cycle, BlendsCountFromTheirDewAndBubblePoints) {
     for (const char* name : {"R407C", "R407C.mix"}) {
         const vantrel::fluid f = vantrel::fluid::by_name(DATA, name);
         const vantrel::cycle_result r = vantrel::vapour_compression(f, subcritical(0, 45, 5, 4, 0.7));
-        EXPECT_LT(rel(point(r, "1").p, *f.bubble_dew_at_T(273.15).dew), 1e-12) << name;
-        EXPECT_LT(rel(point(r, "3").p, *f.bubble_dew_at_T(318.15).dew), 1e-12) << name;
-        EXPECT_NEAR(point(r, "3").T, *f.bubble_dew_at_p(point(r, "3").p).bubble - 4, 1e-9) << name;
+        EXPECT_LT(rel(point(r, "1").p, *f.boundary_at_T(273.15).lines.dew), 1e-12) << name;
+        EXPECT_LT(rel(point(r, "3").p, *f.boundary_at_T(318.15).lines.dew), 1e-12) << name;
+        EXPECT_NEAR(point(r, "3").T, *f.boundary_at_p(point(r, "3").p).lines.bubble - 4, 1e-9) << name;
         // R407C's glide is several kelvin: the condenser's outlet lies well
         // below the dew temperature, and the evaporator's inlet below evap.
         EXPECT_LT(point(r, "3").T, 318.15 - 4 - 3) << name;
@@ -190,7 +190,7 @@ TEST(Cycle, MidpointConventionOfBlends) {
     for (const char* name : {"R454B", "R407C.mix", "R449A", "R407C"}) {
         const vantrel::fluid f = vantrel::fluid::by_name(DATA, name);
         const vantrel::cycle_result r = vantrel::vapour_compression(f, midpoint(subcritical(-5, 40, 5, 2, 0.7)));
-        const vantrel::bubble_dew evap = f.bubble_dew_at_p(point(r, "1").p), cond = f.bubble_dew_at_p(point(r, "3").p);
+        const vantrel::bubble_dew evap = f.boundary_at_p(point(r, "1").p).lines, cond = f.boundary_at_p(point(r, "3").p).lines;
         EXPECT_NEAR(0.5 * (point(r, "4").T + *evap.dew), 268.15, 1e-8) << name;
         EXPECT_NEAR(0.5 * (*cond.bubble + *cond.dew), 313.15, 1e-8) << name;
         EXPECT_TRUE(r.midpoint_convention) << name;
@@ -363,12 +363,12 @@ TEST(Cycle, CommandLineErrorsAndExitStatuses) {
 // the critical point.
 std::optional<double> saturated_h(const vantrel::fluid& f, double p, bool liquid) {
     if (!f.is_mixture()) {
-        const auto s = f.saturation_at_p(p);
+        const auto s = f.boundary_at_p(p).bubble;
         if (!s) throw std::runtime_error("no saturation at " + std::to_string(p));
-        return liquid ? s->h_liq : s->h_vap;
+        return liquid ? s->h_liquid : s->h_vapour;
     }
     if (p >= f.envelope().p_refused) return std::nullopt;
-    return liquid ? f.bubble_at_p(p).h_liquid : f.dew_at_p(p).h_vapour;
+    return liquid ? f.boundary_at_p(p).bubble.value().h_liquid : f.boundary_at_p(p).dew.value().h_vapour;
 }
 
 // The diagram's curves are the engine's states: the dome is the saturated

@@ -9,7 +9,7 @@
 #include "engine/base/fpu.h"
 #include "engine/model/ideal.h"
 #include "engine/base/polynomial.h"
-#include "engine/states.h"
+#include "legacy/record.h"
 #include "test_support.h"
 
 namespace d = vantrel::detail;
@@ -233,15 +233,15 @@ d::ideal_model model(d::table rows, const std::string& type_calc = "Cp", const s
     return d::ideal_model(c, 287, mu, std::move(rows), "config.txt", "c_p.txt");
 }
 
-d::properties ideal_gas(const d::ideal_model& m, double T, double p, double rho_cr = 0) {
-    d::properties q;
-    d::add_ideal_gas(m, {287, 8314.472 / 287, rho_cr, m.helmholtz()}, T, p, q);
+legacy::properties ideal_gas(const d::ideal_model& m, double T, double p, double rho_cr = 0) {
+    legacy::properties q;
+    legacy::add_ideal_gas(m, {287, 8314.472 / 287, rho_cr, m.helmholtz()}, T, p, q);
     return q;
 }
 
 TEST(IdealGasPropertySet, TabulatedConstantHeatCapacity) {
     const double R = 287;
-    const d::properties p = ideal_gas(model({{0, 2.5}}), 200, 101325);
+    const legacy::properties p = ideal_gas(model({{0, 2.5}}), 200, 101325);
     EXPECT_DOUBLE_EQ(p.t, 200);
     EXPECT_DOUBLE_EQ(p.p, 101325);
     EXPECT_DOUBLE_EQ(p.r, R);
@@ -256,11 +256,11 @@ TEST(IdealGasPropertySet, TabulatedConstantHeatCapacity) {
     EXPECT_DOUBLE_EQ(p.k, 2.5 / 1.5);
     EXPECT_DOUBLE_EQ(p.c, std::sqrt(200 * R * 2.5 / 1.5));
     EXPECT_EQ(p.fug, 0);  // not an ideal-gas field
-    const d::properties twice = ideal_gas(model({{0, 2.5}}), 200, 2 * 101325);
+    const legacy::properties twice = ideal_gas(model({{0, 2.5}}), 200, 2 * 101325);
     EXPECT_NEAR(twice.s, p.s - R * std::log(2.0), 1e-10);
     EXPECT_DOUBLE_EQ(twice.s_0, p.s_0);
     // Absolute offsets of the tabulated form.
-    const d::properties offset = ideal_gas(model({{0, 2.5}}, "Cp", "R", 8314.472 / 287, 0, 0, 5000, 30), 100, 101325);
+    const legacy::properties offset = ideal_gas(model({{0, 2.5}}, "Cp", "R", 8314.472 / 287, 0, 0, 5000, 30), 100, 101325);
     EXPECT_NEAR(offset.h, 5000, 1e-9);
     EXPECT_NEAR(offset.s, 30, 1e-12);
 }
@@ -270,7 +270,7 @@ TEST(IdealGasPropertySet, HeatCapacityUnits) {
     const auto at = [&](const std::string& unit, double mu) {
         return ideal_gas(model(rows, "Cp", unit, mu, 0.2, 0.1), 250, 2e5);
     };
-    const d::properties r = at("R", 29), j = at("J", 29), kj = at("kJ", 29), mu = at("mu", 2), mu1 = at("mu", 1);
+    const legacy::properties r = at("R", 29), j = at("J", 29), kj = at("kJ", 29), mu = at("mu", 2), mu1 = at("mu", 1);
     EXPECT_NEAR(j.c_p, 2500 + 500 * 2.5, 1e-9);
     EXPECT_NEAR(r.c_p, 287 * j.c_p, 1e-6);
     EXPECT_NEAR(kj.c_p, 1000 * j.c_p, 1e-6);
@@ -285,7 +285,7 @@ TEST(IdealGasPropertySet, HeatCapacityUnits) {
 TEST(IdealGasPropertySet, HelmholtzEntropyTermUsesTheCriticalDensity) {
     const double R = 287, t = 300, p_at_rho_cr = 3 * R * t;  // the ideal-gas density is then rho_cr = 3
     const d::ideal_model m = model({}, "f_pol", "R", 8314.472 / R, 0, 0, 0, 0, 1.5);
-    const d::properties p = ideal_gas(m, t, p_at_rho_cr, 3);
+    const legacy::properties p = ideal_gas(m, t, p_at_rho_cr, 3);
     EXPECT_NEAR(p.s, p.s_0, 1e-12);
     EXPECT_NEAR(ideal_gas(m, t, 2 * p_at_rho_cr, 3).s, p.s_0 - R * std::log(2.0), 1e-10);
 }

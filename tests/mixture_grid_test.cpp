@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/model/mixture_data.h"
 #include "test_support.h"
 #include "vantrel/vantrel.h"
 
@@ -21,29 +20,30 @@ TEST(MixtureGrid, EveryStateAcrossEachEnvelope) {
     const int n = 100;
 #endif
     const std::string data = test::data().string();
-    for (const auto& b : vantrel::detail::read_blends(data + "/mixtures/blends.txt")) {
-        const vantrel::fluid f = vantrel::fluid::by_name(data, b.name);
+    for (const auto& b : vantrel::list_blends(data)) {
+        const vantrel::fluid f = vantrel::fluid::by_name(data, b.info.agent);
         const vantrel::phase_envelope& e = f.envelope();
         const double p_low = std::max({0.5e5, e.bubble.front().p, e.dew.front().p}) * (1 + 1e-9);
         const double p_high = 0.9 * e.p_critical;
         int failed = 0, two_phase = 0;
         for (int i = 0; i < n; ++i) {
             const double p = p_low * std::pow(p_high / p_low, i / (n - 1.0));
-            const double h_low = f.at(input_pair::T_p, f.bubble_at_p(p).T - 20, p, vantrel::extras::none).h;
-            const double h_high = f.at(input_pair::T_p, f.dew_at_p(p).T + 30, p, vantrel::extras::none).h;
+            const vantrel::phase_boundary at_p = f.boundary_at_p(p);
+            const double h_low = f.at(input_pair::T_p, at_p.bubble->T - 20, p, vantrel::extras::none).h;
+            const double h_high = f.at(input_pair::T_p, at_p.dew->T + 30, p, vantrel::extras::none).h;
             for (int j = 0; j < n; ++j) {
                 const double h = h_low + (h_high - h_low) * j / (n - 1.0);
                 try {
                     const vantrel::state s = f.at(input_pair::p_h, p, h, vantrel::extras::none);
                     two_phase += s.phase == vantrel::phase_kind::two_phase;
-                    EXPECT_LT(test::rel(s.p, p), 1e-9) << b.name << " p=" << p << " h=" << h;
-                    EXPECT_LT(std::fabs(s.h - h), 1e-9 * std::fabs(h) + 1e-6) << b.name << " p=" << p << " h=" << h;
+                    EXPECT_LT(test::rel(s.p, p), 1e-9) << b.info.agent << " p=" << p << " h=" << h;
+                    EXPECT_LT(std::fabs(s.h - h), 1e-9 * std::fabs(h) + 1e-6) << b.info.agent << " p=" << p << " h=" << h;
                 } catch (const vantrel::error& err) {
-                    if (++failed <= 5) ADD_FAILURE() << b.name << " p=" << p << " h=" << h << ": " << err.what();
+                    if (++failed <= 5) ADD_FAILURE() << b.info.agent << " p=" << p << " h=" << h << ": " << err.what();
                 }
             }
         }
-        EXPECT_EQ(failed, 0) << b.name;
-        EXPECT_GT(two_phase, n * n / 2) << b.name;  // most of the grid lies inside the envelope
+        EXPECT_EQ(failed, 0) << b.info.agent;
+        EXPECT_GT(two_phase, n * n / 2) << b.info.agent;  // most of the grid lies inside the envelope
     }
 }

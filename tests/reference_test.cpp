@@ -58,15 +58,15 @@ struct h_s {
 // lies above the bubble pressure).
 h_s saturated_liquid(const vantrel::fluid& f, const definition& d) {
     if (!f.info().glide) {
-        const auto sat = d.T ? f.saturation_at_T(*d.T) : f.saturation_at_p(*d.p);
+        const auto sat = d.T ? f.boundary_at_T(*d.T).bubble : f.boundary_at_p(*d.p).bubble;
         const vantrel::state x0 = d.T ? f.at(input_pair::T_x, *d.T, 0) : f.at(input_pair::p_x, *d.p, 0);
-        EXPECT_EQ(x0.h, sat.value().h_liq);  // the states see what the saturation sees
-        EXPECT_EQ(x0.s, sat->s_liq);
-        return {sat->h_liq, sat->s_liq};
+        EXPECT_EQ(x0.h, sat.value().h_liquid);  // the states see what the saturation sees
+        EXPECT_EQ(x0.s, sat->s_liquid);
+        return {sat->h_liquid, sat->s_liquid};
     }
-    const double T = d.T ? *d.T : f.bubble_dew_at_p(*d.p).bubble.value();
-    const double p_bubble = d.p ? *d.p : f.bubble_dew_at_T(T).bubble.value();
-    if (const auto sat = f.saturation_at_T(T); sat && sat->p >= p_bubble) return {sat->h_liq, sat->s_liq};
+    const double T = d.T ? *d.T : f.boundary_at_p(*d.p).lines.bubble.value();
+    const double p_bubble = d.p ? *d.p : f.boundary_at_T(T).lines.bubble.value();
+    if (const auto sat = f.boundary_at_T(T).bubble; sat && sat->p >= p_bubble) return {sat->h_liquid, sat->s_liquid};
     const vantrel::state liquid = f.at(input_pair::T_p, T, p_bubble);
     EXPECT_EQ(liquid.phase, vantrel::phase_kind::liquid);
     return {liquid.h, liquid.s};

@@ -17,6 +17,7 @@
 #include <boost/math/constants/constants.hpp>
 #include <boost/multiprecision/cpp_bin_float.hpp>
 #include <boost/multiprecision/eigen.hpp>
+#include <Eigen/LU>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -26,13 +27,12 @@
 #include <sstream>
 
 #include "engine/base/config.h"
-#include "engine/density.h"
-#include "engine/equilibrium.h"
 #include "engine/base/files.h"
-#include "engine/helmholtz.h"
+#include "engine/base/text.h"
+#include "engine/model/residual.h"
 #include "engine/model/sat_expansion.h"
 #include "engine/model/sat_line.h"
-#include "engine/base/text.h"
+#include "engine/phase/density.h"
 
 namespace {
 
@@ -43,70 +43,94 @@ constexpr int DEGREE = 16;
 constexpr double TOLERANCE = 5e-15;
 constexpr double CLOSEST = 1e-7;  // the expansions end at T_c (1 - CLOSEST)
 
+// Temperatures below are theta = T / T_r, the inverse of the equation's tau;
+// densities delta = rho / rho_r.
 struct fluid {
     config c;
-    residual_model m;
+    residual_terms m;
     std::string eos_text;
     real R, rho_div, tau_div;
 };
 
-real pressure(const fluid& f, const real& omega, const real& tau) {
-    const residual_at_tau<real> at(f.m, tau);
-    return (1 + at(omega).z_minus_1) * omega * f.rho_div * f.R * tau * f.tau_div;
+// d(delta (1 + delta alpha_delta))/d delta at (delta, theta = T / T_r).
+real pressure_slope(const residual_at<real>& at, const real& delta) {
+    const alpha_derivatives<real> a = at(delta);
+    return 1 + 2 * a.d + a.dd;
 }
 
-// (omega, tau) where 1 + p_rho = 0 and d p_rho / d omega = 0: Newton's method
+real pressure(const fluid& f, const real& delta, const real& theta) {
+    const residual_at<real> at(f.m, 1 / theta);
+    return (1 + at(delta).d) * delta * f.rho_div * f.R * theta * f.tau_div;
+}
+
+// (delta, theta) where dp/d delta = 0 and d2p/d delta2 = 0: Newton's method
 // with central differences, which 50 digits make exact enough. Equations
 // with non-analytic terms (IAPWS-95, Span-Wagner) are built to pass through
 // their reducing point as the critical point, where those terms are singular:
 // the pressure is taken a hair beside it.
 std::pair<real, real> solve_critical_point(const fluid& f) {
     if (!f.m.nonanalytic_.empty()) return {1 + real("1e-30"), real(1)};
-    real omega = f.c.rho_cr > 0 ? real(f.c.rho_cr) / f.rho_div : real(1);
-    real tau = real(f.c.T_cr) / f.tau_div;
+    real delta = f.c.rho_cr > 0 ? real(f.c.rho_cr) / f.rho_div : real(1);
+    real theta = real(f.c.T_cr) / f.tau_div;
     const real h("1e-15"), step("1e-12");
     const auto g = [&](const real& w, const real& t) {
-        const residual_at_tau<real> at(f.m, t);
-        return std::array<real, 2>{1 + at(w).p_rho, (at(w + h).p_rho - at(w - h).p_rho) / (2 * h)};
+        const residual_at<real> at(f.m, 1 / t);
+        const real slope = pressure_slope(at, w);
+        return std::array<real, 2>{slope, (pressure_slope(at, w + h) - pressure_slope(at, w - h)) / (2 * h)};
     };
     for (int i = 0; i < 100; ++i) {
-        const auto g0 = g(omega, tau);
-        const auto gw = g(omega + step, tau), gt = g(omega, tau + step);
+        const auto g0 = g(delta, theta);
+        const auto gw = g(delta + step, theta), gt = g(delta, theta + step);
         const real a = (gw[0] - g0[0]) / step, b = (gt[0] - g0[0]) / step;
         const real c = (gw[1] - g0[1]) / step, d = (gt[1] - g0[1]) / step;
         const real det = a * d - b * c;
         const real dw = (d * g0[0] - b * g0[1]) / det, dt = (a * g0[1] - c * g0[0]) / det;
-        omega -= dw;
-        tau -= dt;
-        if (abs(dw) < real("1e-28") && abs(dt) < real("1e-28")) return {omega, tau};
+        delta -= dw;
+        theta -= dt;
+        if (abs(dw) < real("1e-28") && abs(dt) < real("1e-28")) return {delta, theta};
     }
     throw std::runtime_error("the critical point does not converge");
 }
 
 struct coexistence {
-    real omega_1, omega_2;
+    real delta_1, delta_2;
 };
 
-// The equal-area densities at tau from a start close enough for Newton's
-// method: the engine's equations and Newton correction, in 50 digits.
-coexistence equal_area(const fluid& f, const real& tau, coexistence s) {
-    const residual_at_tau<real> at(f.m, tau);
+// The Newton correction of the equal-area rule at (delta_1, delta_2): equal
+// delta (1 + delta alpha_delta), the reduced pressure, and equal reduced
+// Gibbs energy ln delta + alpha + delta alpha_delta of the two phases.
+Eigen::Matrix<real, 2, 1> equal_area_correction(const residual_at<real>& at, const coexistence& s) {
+    const alpha_derivatives<real> a1 = at(s.delta_1), a2 = at(s.delta_2);
+    Eigen::Matrix<real, 2, 1> f;
+    Eigen::Matrix<real, 2, 2> w;
+    f << (1 + a1.d) * s.delta_1 - (1 + a2.d) * s.delta_2, log(s.delta_1 / s.delta_2) + (a1.a + a1.d) - (a2.a + a2.d);
+    const real slope_1 = 1 + 2 * a1.d + a1.dd, slope_2 = 1 + 2 * a2.d + a2.dd;
+    w << slope_1, -slope_2, slope_1 / s.delta_1, -slope_2 / s.delta_2;
+    const Eigen::FullPivLU<Eigen::Matrix<real, 2, 2>> lu(w);
+    if (!lu.isInvertible()) throw std::runtime_error("the equal-area Jacobian is singular");
+    return lu.solve(f);
+}
+
+// The equal-area densities at theta from a start close enough for Newton's
+// method, in 50 digits.
+coexistence equal_area(const fluid& f, const real& theta, coexistence s) {
+    const residual_at<real> at(f.m, 1 / theta);
     for (int i = 0; i < 200; ++i) {
-        auto d = newton_correction(equal_area_at(at, s.omega_1, s.omega_2));
+        const auto d = equal_area_correction(at, s);
         // A step that would leave the densities' order, or change one by more
         // than a factor of 3 (the vapour's, far below the critical point,
         // from a rough start), is shortened to one that does not.
         real k = 1;
         for (int j = 0; j < 60; ++j, k /= 2) {
-            const real w1 = s.omega_1 - k * d[0], w2 = s.omega_2 - k * d[1];
-            if (w2 > s.omega_2 / 3 && w2 < 3 * s.omega_2 && w1 > s.omega_1 / 3 && w1 < 3 * s.omega_1 && w1 > w2) break;
+            const real w1 = s.delta_1 - k * d[0], w2 = s.delta_2 - k * d[1];
+            if (w2 > s.delta_2 / 3 && w2 < 3 * s.delta_2 && w1 > s.delta_1 / 3 && w1 < 3 * s.delta_1 && w1 > w2) break;
         }
-        s.omega_1 -= k * d[0];
-        s.omega_2 -= k * d[1];
-        if (!(s.omega_2 > 0 && s.omega_1 > s.omega_2)) break;
-        if (k == 1 && abs(d[0] / s.omega_1) + abs(d[1] / s.omega_2) < real("1e-40")) return s;
+        s.delta_1 -= k * d[0];
+        s.delta_2 -= k * d[1];
+        if (!(s.delta_2 > 0 && s.delta_1 > s.delta_2)) break;
+        if (k == 1 && abs(d[0] / s.delta_1) + abs(d[1] / s.delta_2) < real("1e-40")) return s;
     }
-    throw std::runtime_error("no equal-area solution at T = " + (tau * f.tau_div).str(12));
+    throw std::runtime_error("no equal-area solution at T = " + (theta * f.tau_div).str(12));
 }
 
 struct point {
@@ -120,16 +144,16 @@ class curves {
 public:
     curves(const fluid& f, real t_c, real p_c, real rho_c) : f_(f), t_c_(t_c), p_c_(p_c), rho_c_(rho_c) {}
 
-    void seed(const real& x, coexistence s) { store(x, equal_area(f_, tau(x), s)); }
+    void seed(const real& x, coexistence s) { store(x, equal_area(f_, theta(x), s)); }
 
     const point& at(const real& x) {
         const auto found = done_.find(x);
         if (found != done_.end()) return found->second;
-        return store(x, equal_area(f_, tau(x), start(x)));
+        return store(x, equal_area(f_, theta(x), start(x)));
     }
 
 private:
-    real tau(const real& x) const { return t_c_ * (1 - x * x) / f_.tau_div; }
+    real theta(const real& x) const { return t_c_ * (1 - x * x) / f_.tau_div; }
 
     coexistence start(const real& x) const {
         auto hi = done_.lower_bound(x);
@@ -146,12 +170,12 @@ private:
         if (a == b) return a->second.s;
         const real w = (x - a->first) / (b->first - a->first);
         const auto lin = [&](const real& u, const real& v) { return exp(log(u) + w * (log(v) - log(u))); };
-        return {lin(a->second.s.omega_1, b->second.s.omega_1), lin(a->second.s.omega_2, b->second.s.omega_2)};
+        return {lin(a->second.s.delta_1, b->second.s.delta_1), lin(a->second.s.delta_2, b->second.s.delta_2)};
     }
 
     const point& store(const real& x, const coexistence& s) {
-        const real p = pressure(f_, s.omega_1, tau(x));
-        const real r1 = s.omega_1 * f_.rho_div, r2 = s.omega_2 * f_.rho_div;
+        const real p = pressure(f_, s.delta_1, theta(x));
+        const real r1 = s.delta_1 * f_.rho_div, r2 = s.delta_2 * f_.rho_div;
         return done_[x] = {log(p / p_c_), log(r1 / rho_c_), log(r2 / rho_c_), s};
     }
 
@@ -213,7 +237,7 @@ fluid read_fluid(const std::string& dir) {
     fluid f;
     f.c = read_config(read_config_file(dir), "real");
     f.eos_text = read_data_file(dir + "/" + f.c.eos_coeff);
-    f.m = residual_model::from_table(parse_table(f.eos_text, f.c.eos_coeff), f.c.eos_coeff);
+    f.m = residual_terms::from_table(parse_table(f.eos_text, f.c.eos_coeff), f.c.eos_coeff);
     f.R = f.c.R;
     f.rho_div = f.c.rho_div;
     f.tau_div = f.c.tau_div;
@@ -224,11 +248,9 @@ fluid read_fluid(const std::string& dir) {
 // pressure and the density solver of the program give the start.
 coexistence first_start(const std::string& dir, const fluid& f, double T) {
     const pressure_line line = load_pressure_line(f.c.line, dir, f.c.path);
-    const double tau = T / f.c.tau_div, pi = line.p(T) / f.c.p_cr;
-    const double z_d = f.c.p_cr / (f.c.tau_div * f.c.R * f.c.rho_div);
-    const residual_at_tau<double> at(f.m, tau);
-    const double delta = f.c.delta_rho / f.c.rho_div;
-    return {real(solve_density(at, pi, z_d, delta, 3.2)), real(solve_density(at, pi, z_d, delta, z_d * pi / tau))};
+    const residual_at<double> at(f.m, f.c.tau_div / T);
+    const double delta_id = line.p(T) / (f.c.rho_div * f.c.R * T), tolerance = f.c.delta_rho / f.c.rho_div;
+    return {real(*solve_delta(at, delta_id, tolerance, 3.2)), real(*solve_delta(at, delta_id, tolerance, delta_id))};
 }
 
 // A coefficient with the digits it needs to be exact to 1e-18: the sums stay
@@ -287,8 +309,8 @@ int main(int argc, char** argv) {
     try {
         const std::string dir = argv[1], name = argc > 2 ? argv[2] : "sat_expansion.txt";
         const fluid f = read_fluid(dir);
-        const auto [omega_c, tau_c] = solve_critical_point(f);
-        const real t_c = tau_c * f.tau_div, rho_c = omega_c * f.rho_div, p_c = pressure(f, omega_c, tau_c);
+        const auto [delta_c, theta_c] = solve_critical_point(f);
+        const real t_c = theta_c * f.tau_div, rho_c = delta_c * f.rho_div, p_c = pressure(f, delta_c, theta_c);
         std::cout << "critical point: T_c = " << t_c.str(15) << " K, p_c = " << p_c.str(15)
                   << " Pa, rho_c = " << rho_c.str(15) << " kg/m3\n";
         const double t_lo = f.c.T_tp * (1 - 1e-4);

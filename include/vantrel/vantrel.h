@@ -78,6 +78,18 @@ struct basic_residual_derivatives {
 };
 using residual_derivatives = basic_residual_derivatives<double>;
 
+// How a fluid's phase boundary is found (the README says where each is
+// refused near the critical point):
+//   equal_area   the equal-area rule of the fluid's own equation, from the
+//                expansions of its solution where the fluid has them: a pure
+//                fluid, or a blend described as one;
+//   correlation  the saturation-line correlations of a fluid configured
+//                without the equal-area rule;
+//   envelope     the traced envelope of a mixture of the multi-fluid model.
+// The first two give one saturation state at each temperature, the same
+// bubble and dew point; an envelope's bubble and dew points lie apart.
+enum class boundary_kind { equal_area, correlation, envelope };
+
 // What a fluid's configuration states about it. Texts are empty and ranges
 // absent where the configuration does not state them.
 struct fluid_info {
@@ -96,6 +108,10 @@ struct fluid_info {
     double R = 0;                 // specific gas constant, J/(kg K)
     double molar_mass = 0;        // kg/kmol
     bool glide = false;           // bubble and dew lines of a blend
+    boundary_kind boundary = boundary_kind::equal_area;
+    // The reducing values of the equation (a mixture's of its composition):
+    // tau = T_reducing / T, delta = rho / rho_reducing (kg/m3).
+    double T_reducing = 0, rho_reducing = 0;
 };
 
 // The liquid's and the vapour's compositions of a mixture's two-phase
@@ -154,16 +170,30 @@ struct component {
     double mass_fraction = 0, mole_fraction = 0;
 };
 
-// A bubble point (the fluid's own composition is the liquid) or dew point
-// (it is the vapour): temperature and pressure, both phases' density,
-// enthalpy and entropy, and the incipient phase's composition (the first
-// bubble of vapour, the first drop of liquid) in the order of components().
+// A bubble point (the fluid's own composition is the liquid) or dew point (it
+// is the vapour): temperature and pressure, both phases' density, enthalpy
+// and entropy, and the incipient phase's composition (the first bubble of
+// vapour, the first drop of liquid) in the order of components(). A pure
+// fluid's bubble and dew points are its one saturation state, the incipient
+// phase of the fluid's own composition.
 struct equilibrium_point {
     double T = 0, p = 0;                // K, Pa
     double rho_liquid = 0, rho_vapour = 0;  // kg/m3
     double h_liquid = 0, h_vapour = 0;      // J/kg
     double s_liquid = 0, s_vapour = 0;      // J/(kg K)
     std::vector<double> incipient_mole, incipient_mass;  // fractions
+};
+
+// A fluid's phase boundary at one temperature or pressure: its bubble and
+// dew points (a pure fluid's saturation state twice), absent where it has
+// none there (outside its range, in the refused neighbourhood of its
+// critical point); and a blend's bubble and dew values (pressures at a
+// temperature, temperatures at a pressure), absent for a fluid without
+// glide: a mixture's points' own, a pseudo-pure blend's from its bubble and
+// dew correlations (its states are those of its one saturation state).
+struct phase_boundary {
+    std::optional<equilibrium_point> bubble, dew;
+    bubble_dew lines;
 };
 
 // A mixture's phase envelope: the dew line from the lower limit up to the
@@ -198,6 +228,10 @@ enum class reference_state { configured, iir, ashrae, nbp, equation };
 // or "DEF" (the equation's own); nothing for another.
 std::optional<reference_state> find_reference_state(std::string_view name);
 
+namespace detail {
+struct fluid_access;
+}
+
 class fluid {
 public:
     // Loads and checks the fluid whose files are in dir; the directory's name
@@ -220,45 +254,49 @@ public:
 
     const fluid_info& info() const;
 
-    // A mixture of the multi-fluid model: its components (a pure fluid has
-    // none), bubble and dew points and phase envelope. For a mixture, at()
-    // gives every pair's state but (h, s) (kind input), its saturation
-    // temperature and pressure the dew point's; the saturation functions
-    // give nothing, bubble_dew_at_T and _at_p its bubble and dew lines, and
-    // derivatives() is refused.
-    bool is_mixture() const { return mixture_ != nullptr; }
+    // The components: a mixture's of the multi-fluid model, a pure fluid (or
+    // pseudo-pure blend) itself with the fraction 1.
+    bool is_mixture() const;
     const std::vector<component>& components() const;
-    equilibrium_point bubble_at_T(double T) const;
-    equilibrium_point bubble_at_p(double p) const;
-    equilibrium_point dew_at_T(double T) const;
-    equilibrium_point dew_at_p(double p) const;
-    const phase_envelope& envelope() const;
 
     // The state named by pair (the values in SI units, in the pair's order).
+    // For a mixture, its saturation temperature and pressure are the dew
+    // point's.
     state at(input_pair pair, double first, double second, extras with = extras::glide) const;
 
-    // The saturation state at T (K) or at p (Pa), where one exists.
-    std::optional<saturation> saturation_at_T(double T) const;
-    std::optional<saturation> saturation_at_p(double p) const;
+    // The phase boundary at T (K) or at p (Pa).
+    phase_boundary boundary_at_T(double T) const;
+    phase_boundary boundary_at_p(double p) const;
 
-    // A blend's bubble and dew pressures at T (K), or temperatures at p (Pa).
-    bubble_dew bubble_dew_at_T(double T) const;
-    bubble_dew bubble_dew_at_p(double p) const;
+    // A mixture's phase envelope; for a pure fluid an error of kind input.
+    const phase_envelope& envelope() const;
 
-    // Residual derivatives at density rho (kg/m3) and temperature T (K).
+    // Residual derivatives at density rho (kg/m3) and temperature T (K); for
+    // a mixture an error of kind input.
     residual_derivatives derivatives(double rho, double T) const;
 
-    // The loaded equations and tables, opaque outside the library: a pure
-    // fluid's model, or a mixture.
-    class model;
-    class mixture;
-    explicit fluid(std::shared_ptr<const model> m) : model_(std::move(m)) {}
-    explicit fluid(std::shared_ptr<const mixture> m) : mixture_(std::move(m)) {}
-    const model& data() const { return *model_; }
+    // The boundary by its older names, for this release.
+    // The saturation state at T (K) or at p (Pa), where one exists; nothing
+    // for a mixture.
+    [[deprecated("use boundary_at_T")]] std::optional<saturation> saturation_at_T(double T) const;
+    [[deprecated("use boundary_at_p")]] std::optional<saturation> saturation_at_p(double p) const;
+    // A blend's bubble and dew pressures at T (K), or temperatures at p (Pa).
+    [[deprecated("use boundary_at_T(T).lines")]] bubble_dew bubble_dew_at_T(double T) const;
+    [[deprecated("use boundary_at_p(p).lines")]] bubble_dew bubble_dew_at_p(double p) const;
+    // A mixture's bubble and dew points, refused where it has none (kind
+    // input; near_critical in its critical neighbourhood) and for a pure fluid.
+    [[deprecated("use boundary_at_T(T).bubble")]] equilibrium_point bubble_at_T(double T) const;
+    [[deprecated("use boundary_at_p(p).bubble")]] equilibrium_point bubble_at_p(double p) const;
+    [[deprecated("use boundary_at_T(T).dew")]] equilibrium_point dew_at_T(double T) const;
+    [[deprecated("use boundary_at_p(p).dew")]] equilibrium_point dew_at_p(double p) const;
+
+    // The loaded fluid, opaque outside the library.
+    class impl;
+    explicit fluid(std::shared_ptr<const impl> i) : impl_(std::move(i)) {}
 
 private:
-    std::shared_ptr<const model> model_;
-    std::shared_ptr<const mixture> mixture_;
+    friend struct detail::fluid_access;
+    std::shared_ptr<const impl> impl_;
 };
 
 // How a blend's evaporating and condensing temperatures name its

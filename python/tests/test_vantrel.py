@@ -83,7 +83,7 @@ ERRORS = [
     (lambda: vantrel.Fluid("R9999"), vantrel.DataError, LookupError, "data", "fluid_not_found_closest"),
     (lambda: vantrel.Fluid("R507A").state(T=343.69, p=36.99e5), vantrel.NearCriticalError, ValueError,
      "near_critical", "near_critical"),
-    (lambda: vantrel.Fluid("R507A").state(T=293.15, rho=1e6), vantrel.FloatingPointError, FloatingPointError,
+    (lambda: vantrel.Fluid("R507A").state(T=293.15, rho=1e30), vantrel.FloatingPointError, FloatingPointError,
      "floating_point", "overflow"),
     (lambda: vantrel.Fluid("water", ref="ASHRAE"), vantrel.InputError, ValueError, "input", "reference_unavailable"),
     (lambda: vantrel.cycle("R134a", evap=313.15, cond=303.15), vantrel.InputError, ValueError, "input",
@@ -154,8 +154,46 @@ def test_mixture_states_with_their_phases_and_threads():
     two = f.props(["h", "x"], T=T, p=10e5, threads=2)
     assert np.array_equal(one["h"], two["h"]) and np.array_equal(one["x"], two["x"], equal_nan=True)
     assert np.count_nonzero(~np.isnan(one["x"])) > 0  # the glide is in the range
-    with pytest.raises(vantrel.InputError):
-        f.state(h=4e5, s=1.8e3)
+    assert f.state(h=s.h, s=s.s).T == pytest.approx(270.0, rel=1e-9)
+
+
+# One fluid of each kind of phase boundary: the equal-area rule, the
+# correlation lines (R404A), a pseudo-pure blend's lines (R407C), a mixture.
+@pytest.mark.parametrize("name,given,value", [("R134a", "T", 0), ("R404A", "p", 5), ("R407C", "T", -10),
+                                               ("R454B", "T", 0), ("R454B", "p", 20)])
+def test_the_boundary_is_the_saturation_tables(name, given, value):
+    f = vantrel.Fluid(name, units="eng")
+    out = subprocess.run([os.environ.get("VANTREL_CLI", str(ROOT / "build" / "vantrel_cli")), "sat", name,
+                          f"{given}={value}", "--data", vantrel.data_directory(), "--format", "json"],
+                         capture_output=True, text=True, env=dict(os.environ, LC_ALL="C"), check=True).stdout
+    row = json.loads(out)[0]
+    sat = f.saturation(**{given: value})
+    assert {k: v for k, v in sat.items() if k in row} == pytest.approx({k: row[k] for k in sat if k in row}, rel=1e-14)
+    assert sat.keys() >= row.keys() - {"fluid", "units", "dh_vap"}
+    b = f.boundary(**{given: value})
+    assert b["bubble"]["h_liq"] == sat["h_liq"] and b["dew"]["h_vap"] == sat["h_vap"]
+    assert b["bubble"]["incipient"]["mole"].keys() == {c["name"] for c in f.components}
+    assert sum(c["mass_fraction"] for c in f.components) == pytest.approx(1, abs=1e-12)
+    if name == "R454B":
+        assert b["bubble"][given] == b["dew"][given] == value
+        # The first bubble is richer in the lighter R32, the first drop poorer.
+        assert b["dew"]["incipient"]["mass"]["R32"] < 0.689 < b["bubble"]["incipient"]["mass"]["R32"]
+    else:
+        assert b["bubble"] == b["dew"]
+        with pytest.raises(vantrel.InputError):
+            f.envelope()
+    assert f.saturation(**{given: 500}) is None  # above the critical point
+
+
+def test_a_mixtures_envelope():
+    e = vantrel.Fluid("R454B", units="eng").envelope()
+    for line in ("dew", "bubble"):
+        assert np.all(np.diff(e[line]["p"]) > 0)
+        assert np.all(e[line]["rho_liq"] >= e[line]["rho_vap"])
+    ends = sorted([e["dew"]["p"][-1], e["bubble"]["p"][-1]])
+    assert ends[0] < e["critical"]["p"] < ends[1]  # they meet at the critical point
+    assert e["refused"]["T"] < e["critical"]["T"] <= e["cricondentherm"]["T"]
+    assert e["critical"]["p"] <= e["cricondenbar"]["p"]
 
 
 def test_one_call_props_takes_the_usual_names():
@@ -191,7 +229,7 @@ def test_cycle_record_is_the_command_lines_json():
 def test_docstrings_on_every_public_name():
     for name in vantrel.__all__:
         assert getattr(vantrel, name).__doc__, name
-    for name in ("state", "props", "saturation", "cycle"):
+    for name in ("state", "props", "saturation", "boundary", "envelope", "components", "cycle"):
         assert getattr(vantrel.Fluid, name).__doc__, name
 
 

@@ -61,46 +61,44 @@ struct dome_lines {
     dome_point critical{};
 };
 
-dome_lines saturation_dome(const vantrel::fluid& f) {
+bool has_envelope(const vantrel::fluid& f) { return f.info().boundary == vantrel::boundary_kind::envelope; }
+
+// The boundary at T or p; none where the engine refuses it.
+std::optional<vantrel::phase_boundary> boundary_at(const vantrel::fluid& f, bool by_T, double v) {
+    try {
+        return by_T ? f.boundary_at_T(v) : f.boundary_at_p(v);
+    } catch (const vantrel::error&) {
+        return std::nullopt;
+    }
+}
+
+// The dome: the bubble points' liquid and the dew points' vapour at the
+// dome's temperatures (a pure fluid's saturated liquid and vapour). A
+// mixture's lines stop below the refused neighbourhood of its critical
+// point, and go on with the points its envelope traced there; its critical
+// point, refused as a state, is drawn at the critical pressure halfway
+// between the enthalpies of the two lines' last points.
+dome_lines dome_of(const vantrel::fluid& f) {
+    const bool envelope = has_envelope(f);
+    const double top = envelope ? f.envelope().T_refused : INFINITY;
     dome_lines d;
     for (const double T : dome_temperatures(f.info())) {
-        const auto s = f.saturation_at_T(T);
-        if (!s) continue;
-        d.liquid.push_back({s->h_liq, s->p});
-        d.vapour.push_back({s->h_vap, s->p});
+        if (T >= top) break;
+        const std::optional<vantrel::phase_boundary> b = boundary_at(f, true, T);
+        if (!b) continue;
+        if (b->bubble) d.liquid.push_back({b->bubble->h_liquid, b->bubble->p});
+        if (b->dew) d.vapour.push_back({b->dew->h_vapour, b->dew->p});
     }
-    if (!d.liquid.empty()) d.critical = {0.5 * (d.liquid.back().h + d.vapour.back().h), d.liquid.back().p};
-    return d;
-}
-
-// A mixture's bubble (or dew) line: its points at the dome's temperatures
-// below the refused neighbourhood of the critical point, then the points
-// its envelope traced in that neighbourhood.
-std::vector<dome_point> mixture_line(const vantrel::fluid& f, bool bubble) {
-    const vantrel::phase_envelope& e = f.envelope();
-    const auto point_of = [&](const vantrel::equilibrium_point& q) {
-        return dome_point{bubble ? q.h_liquid : q.h_vapour, q.p};
-    };
-    std::vector<dome_point> line;
-    for (const double T : dome_temperatures(f.info())) {
-        if (T >= e.T_refused) break;
-        try {
-            line.push_back(point_of(bubble ? f.bubble_at_T(T) : f.dew_at_T(T)));
-        } catch (const vantrel::error&) {
-        }
+    if (envelope) {
+        const vantrel::phase_envelope& e = f.envelope();
+        for (const auto& q : e.bubble)
+            if (d.liquid.empty() || q.p > d.liquid.back().p) d.liquid.push_back({q.h_liquid, q.p});
+        for (const auto& q : e.dew)
+            if (d.vapour.empty() || q.p > d.vapour.back().p) d.vapour.push_back({q.h_vapour, q.p});
     }
-    for (const auto& q : bubble ? e.bubble : e.dew)
-        if (line.empty() || q.p > line.back().p) line.push_back(point_of(q));
-    return line;
-}
-
-// A mixture's dome. The state at the critical point itself is refused: it
-// is drawn at the critical pressure, halfway between the enthalpies of the
-// two lines' last points.
-dome_lines envelope_dome(const vantrel::fluid& f) {
-    dome_lines d{mixture_line(f, true), mixture_line(f, false), {}};
     if (!d.liquid.empty() && !d.vapour.empty())
-        d.critical = {0.5 * (d.liquid.back().h + d.vapour.back().h), f.envelope().p_critical};
+        d.critical = {0.5 * (d.liquid.back().h + d.vapour.back().h),
+                      envelope ? f.envelope().p_critical : d.liquid.back().p};
     return d;
 }
 
@@ -112,17 +110,9 @@ struct edges {
 };
 
 std::optional<edges> edges_at(const vantrel::fluid& f, bool by_T, double v) {
-    if (!f.is_mixture()) {
-        const auto s = by_T ? f.saturation_at_T(v) : f.saturation_at_p(v);
-        return s ? std::optional<edges>({s->T, s->p, s->p, s->h_liq, s->h_vap}) : std::nullopt;
-    }
-    try {
-        const vantrel::equilibrium_point bubble = by_T ? f.bubble_at_T(v) : f.bubble_at_p(v);
-        const vantrel::equilibrium_point dew = by_T ? f.dew_at_T(v) : f.dew_at_p(v);
-        return edges{dew.T, bubble.p, dew.p, bubble.h_liquid, dew.h_vapour};
-    } catch (const vantrel::error&) {
-        return std::nullopt;
-    }
+    const std::optional<vantrel::phase_boundary> b = boundary_at(f, by_T, v);
+    if (!b || !b->bubble || !b->dew) return std::nullopt;
+    return edges{b->dew->T, b->bubble->p, b->dew->p, b->bubble->h_liquid, b->dew->h_vapour};
 }
 
 // A curve of states, skipping those the engine refuses (the neighbourhood of
@@ -308,7 +298,7 @@ void add_dome(chart& ch) {
     ch.fig.markers.push_back({critical, "", DOME.color, false});
     for (int k = 1; k <= 9; ++k) {
         const double x = 0.1 * k;
-        plot::curve q = ch.f.is_mixture() ? quality_states(ch, x) : quality_between(ch, x);
+        plot::curve q = has_envelope(ch.f) ? quality_states(ch, x) : quality_between(ch, x);
         q.points.push_back(critical);
         std::vector<point> part = q.points;
         ch.add(std::move(q), std::move(part), 0.05, value_text(x), 4);
@@ -327,7 +317,7 @@ std::vector<point> split_at(const std::vector<point>& pts, double p, bool below)
 // point down in quality to next to its bubble point; none for a pure
 // fluid, whose isotherm crosses straight.
 std::vector<point> two_phase_part(const chart& ch, double T) {
-    if (!ch.f.is_mixture()) return {};
+    if (!has_envelope(ch.f)) return {};
     std::vector<double> xs;
     for (int k = GLIDE_POINTS - 1; k > 0; --k) xs.push_back(static_cast<double>(k) / GLIDE_POINTS);
     const auto at = [&](double x) { return ch.f.at(vantrel::input_pair::T_x, T, x, vantrel::extras::none); };
@@ -555,7 +545,7 @@ void set_frame(plot::figure& fig, const vantrel::fluid& f, const frame& fr) {
     fig.x_max = hi.x;
     fig.y_min = lo.y;
     fig.y_max = hi.y;
-    fig.legend = {{f.is_mixture() ? "bubble and dew lines" : "saturation line", DOME},
+    fig.legend = {{has_envelope(f) ? "bubble and dew lines" : "saturation line", DOME},
                   {"isotherms, " + std::string(unit_name(quantity::temperature, fr.u)), ISOTHERM},
                   {"isentropes, " + std::string(unit_name(quantity::entropy, fr.u)), ISENTROPE},
                   {"vapour quality x", QUALITY},
@@ -565,7 +555,7 @@ void set_frame(plot::figure& fig, const vantrel::fluid& f, const frame& fr) {
 }  // namespace
 
 plot::figure log_ph_diagram(const vantrel::fluid& f, const diagram_request& r) {
-    dome_lines dome = f.is_mixture() ? envelope_dome(f) : saturation_dome(f);
+    dome_lines dome = dome_of(f);
     if (dome.liquid.size() < 2 || dome.vapour.size() < 2)
         throw vantrel::error(vantrel::error_kind::data, vantrel::message_id::dome_not_computed,
                              {vantrel::text_value(f.info().agent)});

@@ -124,14 +124,16 @@ record_set pure_table(const vantrel::fluid& f, const sat_points& t, std::ostream
     bool told = false;
     for (std::size_t k = 0; k < t.si.size(); ++k) {
         const double si = t.si[k];
-        const auto sat = (si > 0) ? (t.by_T ? f.saturation_at_T(si) : f.saturation_at_p(si)) : std::nullopt;
+        const std::optional<vantrel::phase_boundary> b =
+            si > 0 ? std::optional(t.by_T ? f.boundary_at_T(si) : f.boundary_at_p(si)) : std::nullopt;
+        const std::optional<vantrel::equilibrium_point> sat = b ? b->bubble : std::nullopt;
         std::vector<cell> row(2);
         if (sat) {
             row = {from_si(quantity::temperature, u, sat->T), from_si(quantity::pressure, u, sat->p)};
-            const auto phases =
-                phase_cells(u, {sat->rho_liq, sat->rho_vap, sat->h_liq, sat->h_vap, sat->s_liq, sat->s_vap});
+            const auto phases = phase_cells(u, {sat->rho_liquid, sat->rho_vapour, sat->h_liquid, sat->h_vapour,
+                                                sat->s_liquid, sat->s_vapour});
             row.insert(row.end(), phases.begin(), phases.end());
-            row.push_back(from_si(quantity::energy, u, sat->h_vap - sat->h_liq));
+            row.push_back(from_si(quantity::energy, u, sat->h_vapour - sat->h_liquid));
         } else if (!told) {
             told = true;
             const auto at = [&](double v) { return number_value(v, t.q); };
@@ -142,28 +144,14 @@ record_set pure_table(const vantrel::fluid& f, const sat_points& t, std::ostream
         }
         row.resize(set.columns.size());
         row[t.by_T ? 0 : 1] = t.shown[k];  // as given, without the round trip through SI
-        if (info.glide && si > 0) {
-            const vantrel::bubble_dew b = t.by_T ? f.bubble_dew_at_T(si) : f.bubble_dew_at_p(si);
+        if (info.glide && b) {
             const quantity q = t.by_T ? quantity::pressure : quantity::temperature;
-            row[row.size() - 2] = number_cell(q, u, b.bubble);
-            row[row.size() - 1] = number_cell(q, u, b.dew);
+            row[row.size() - 2] = number_cell(q, u, b->lines.bubble);
+            row[row.size() - 1] = number_cell(q, u, b->lines.dew);
         }
         set.rows.push_back(std::move(row));
     }
     return set;
-}
-
-// A mixture's bubble point (its liquid is the mixture) or dew point (its
-// vapour is) at T or p; nothing where the library refuses the point: outside
-// the two-phase range, in the critical neighbourhood, at T or p not above 0.
-std::optional<vantrel::equilibrium_point> point_at(const vantrel::fluid& f, bool bubble, bool by_T, double si) {
-    try {
-        if (bubble) return by_T ? f.bubble_at_T(si) : f.bubble_at_p(si);
-        return by_T ? f.dew_at_T(si) : f.dew_at_p(si);
-    } catch (const vantrel::error& e) {
-        if (e.kind() != vantrel::error_kind::input && e.kind() != vantrel::error_kind::near_critical) throw;
-        return std::nullopt;
-    }
 }
 
 // A value of a bubble or dew point, absent with the point.
@@ -196,7 +184,10 @@ record_set mixture_table(const vantrel::fluid& f, const sat_points& t, std::ostr
                    {}};
     bool told = false;
     for (std::size_t k = 0; k < t.si.size(); ++k) {
-        const auto bubble = point_at(f, true, t.by_T, t.si[k]), dew = point_at(f, false, t.by_T, t.si[k]);
+        const double si = t.si[k];
+        const std::optional<vantrel::phase_boundary> b =
+            si > 0 ? std::optional(t.by_T ? f.boundary_at_T(si) : f.boundary_at_p(si)) : std::nullopt;
+        const auto bubble = b ? b->bubble : std::nullopt, dew = b ? b->dew : std::nullopt;
         using P = vantrel::equilibrium_point;
         const auto at = t.by_T ? &P::p : &P::T;
         std::vector<cell> row{t.shown[k], number_cell(other, t.u, of(bubble, at)), number_cell(other, t.u, of(dew, at))};
@@ -226,7 +217,8 @@ int run_sat(const mode_options& o, std::ostream& out, std::ostream& err) {
     const sat_points points = sat_points_of(pos.given[0], u);
 
     const vantrel::fluid f = vantrel::fluid::by_name(data_directory(o.data), pos.fluid, ref);
-    const record_set set = f.is_mixture() ? mixture_table(f, points, err) : pure_table(f, points, err);
+    const record_set set = f.info().boundary == vantrel::boundary_kind::envelope ? mixture_table(f, points, err)
+                                                                                 : pure_table(f, points, err);
     write_records(out, set, format, u, false, style);
     return 0;
 }

@@ -78,10 +78,11 @@ std::vector<std::string> split_list(std::string_view text) {
 }
 
 std::string number_text(double value) {
-    // Plain digits where they are readable, an exponent beyond.
+    // Plain digits where they are readable, an exponent beyond; quiet
+    // comparisons, so that a NaN told leaves no flag for the next check.
     char buf[400];
     const double a = std::fabs(value);
-    const auto res = (a >= 1e-5 && a < 1e15) ? std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed)
+    const auto res = (std::isgreaterequal(a, 1e-5) && std::isless(a, 1e15)) ? std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed)
                                              : std::to_chars(buf, buf + sizeof buf, value);
     return std::string(buf, res.ptr);
 }

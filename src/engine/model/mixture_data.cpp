@@ -123,7 +123,7 @@ const blend_data& find_blend(const std::vector<blend_data>& blends, const std::s
     throw error(error_kind::data, message_id::blend_unknown, {text_value(name), text_value(path)});
 }
 
-residual_model read_departure(const std::string& path) {
+residual_terms read_departure(const std::string& path) {
     const table rows = read_table(path);
     table terms;
     for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -135,7 +135,7 @@ residual_model read_departure(const std::string& path) {
         const double l = r[4];
         terms.push_back({0, r[1], r[2], r[3], l == 0 ? 0.0 : -1.0, l});
     }
-    return residual_model::from_table(terms, path);
+    return residual_terms::from_table(terms, path);
 }
 
 }  // namespace vantrel::detail

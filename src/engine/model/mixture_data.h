@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/helmholtz.h"
+#include "engine/model/residual.h"
 
 namespace vantrel::detail {
 
@@ -44,6 +44,6 @@ const blend_data& find_blend(const std::vector<blend_data>& blends, const std::s
 // A departure function: rows (0, n, d, t, l), n delta^d tau^t exp(-delta^l),
 // no exponential where l = 0, as terms of the residual model (kind 0 with
 // g = -1). A row of another kind is refused.
-residual_model read_departure(const std::string& path);
+residual_terms read_departure(const std::string& path);
 
 }  // namespace vantrel::detail

@@ -74,20 +74,20 @@ double pressure_line::T_at(double p_given, double t_min, double t_max, double de
 }
 
 density_line::density_line(std::int32_t form, const char* key, table t, double sat_rho, double rho_div,
-                           const std::string& config_path, const std::string& table_path)
-    : form_(form), table_(std::move(t)), sat_rho_(sat_rho), rho_div_(rho_div) {
+                           double tau_div, const std::string& config_path, const std::string& table_path)
+    : form_(form), table_(std::move(t)), sat_rho_(sat_rho), rho_div_(rho_div), tau_div_(tau_div) {
     if (form != 1 && form != 2 && form != 3 && form != 11 && form != 12)
         reject_value(config_path, key, std::to_string(form));
     require_columns(table_, 2, table_path);
 }
 
-double density_line::omega(double tau) const {
-    const double y = 1 - tau;
+double density_line::delta(double T) const {
+    const double theta = T / tau_div_, y = 1 - theta;
     double f = 0;
     switch (form_) {
         case 1: f = std::exp(t_polynom(table_, y, 0, false)); break;
         case 2: f = t_polynom(table_, y, 0, false); break;
-        case 3: f = std::exp(t_polynom(table_, y, 0, false) / tau); break;
+        case 3: f = std::exp(t_polynom(table_, y, 0, false) / theta); break;
         case 11: f = 1 + frac_polynom(table_, y, 3); break;
         default: f = std::exp(frac_polynom(table_, y, 6)); break;
     }
@@ -104,9 +104,10 @@ density_line load_density_line(const config& c, const char* side, const std::str
     const bool liq = std::string(side) == "liq";
     const std::int32_t form = liq ? c.sat_liq_id : c.sat_gas_id;
     const char* key = liq ? "sat_liq_id" : "sat_gas_id";
-    density_line(form, key, {}, c.sat_rho, c.rho_div, c.path, "");
+    density_line(form, key, {}, c.sat_rho, c.rho_div, c.tau_div, c.path, "");
     const std::string name = side_file_name(c.line.sat_line, side);
-    return density_line(form, key, read_fluid_table(dir, name), c.sat_rho, c.rho_div, c.path, dir + "/" + name);
+    return density_line(form, key, read_fluid_table(dir, name), c.sat_rho, c.rho_div, c.tau_div, c.path,
+                        dir + "/" + name);
 }
 
 }  // namespace vantrel::detail

@@ -41,17 +41,19 @@ private:
 
 class density_line {
 public:
-    // form: 1, 2, 3, 11 or 12 (refused otherwise, under key); t: the side's table.
-    density_line(std::int32_t form, const char* key, table t, double sat_rho, double rho_div,
+    // form: 1, 2, 3, 11 or 12 (refused otherwise, under key); t: the side's
+    // table, of 1 - theta, theta = T / tau_div the correlation's reduced
+    // temperature.
+    density_line(std::int32_t form, const char* key, table t, double sat_rho, double rho_div, double tau_div,
                  const std::string& config_path, const std::string& table_path);
 
-    // Reduced density (rho / rho_div) at tau = T / tau_div.
-    double omega(double tau) const;
+    // delta = rho / rho_div of the saturated phase at T (K).
+    double delta(double T) const;
 
 private:
     std::int32_t form_;
     table table_;
-    double sat_rho_, rho_div_;
+    double sat_rho_, rho_div_, tau_div_;
 };
 
 // The pressure correlation of the fluid in dir: its form and base checked
