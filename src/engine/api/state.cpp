@@ -70,7 +70,7 @@ state single_state(const fluid_impl& f, const flash_state& st) {
 // compositions.
 state two_phase_state(const fluid_impl& f, const flash_state& st) {
     const two_phase& tp = *st.split;
-    const phase_pair ph = phases_of(f.core, tp);
+    const phase_pair ph = st.phases ? *st.phases : phases_of(f.core, tp);
     const double M = f.core.M, beta = st.beta;
     const double v_molar = (1 - beta) / tp.rho_x + beta / tp.rho_y;
     state s;

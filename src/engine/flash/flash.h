@@ -42,6 +42,7 @@ struct flash_state {
     std::optional<two_phase> split;
     double beta = 0;
     std::optional<boundary_point> sat_at_T;  // the boundary at T, where the phase decision solved it
+    std::optional<phase_pair> phases;        // one component's saturated phases, where the boundary evaluated them
 };
 
 // The state named by pair (molar values in the pair's order).
@@ -81,9 +82,6 @@ flash_state at_h_s(const fluid_core& f, double h, double s);
 // two-phase state (at one T: one component's from one evaluation of the
 // factors of tau).
 phase_properties properties_of(const fluid_core& f, const flash_state& st);
-struct phase_pair {
-    phase_properties liquid, vapour;
-};
 phase_pair phases_of(const fluid_core& f, const two_phase& s);
 
 // The errors of a flash: no state with the pair's values, no convergence in

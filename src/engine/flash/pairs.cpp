@@ -16,7 +16,7 @@ constexpr double ABOVE = 1 + 1e-9, BELOW = 1 - 1e-9;
 // alone along it; checked to lie between the bubble and dew temperatures.
 flash_state two_phases_at_p(const fluid_core& f, double p, const spec& target, const isobar_decision& d) {
     const boundary_point &b = *d.bubble, &w = *d.dew;
-    const flash_state st = two_phases(f, {spec_kind::p, p}, target, b, w, d.weight);
+    flash_state st = two_phases(f, {spec_kind::p, p}, target, b, w, d.weight);
     if (d.below_bubble_line) {
         if (!st.split || st.T < b.T) throw *d.below_bubble_line;
         if (st.T > w.T * (1 + T_MARGIN)) no_convergence();
@@ -26,6 +26,7 @@ flash_state two_phases_at_p(const fluid_core& f, double p, const spec& target, c
     // only a mixture's smaller phase vanishes.
     if (st.split || f.one_component()) {
         if (st.T < b.T * (1 - T_MARGIN) || st.T > w.T * (1 + T_MARGIN)) no_convergence();
+        if (st.split && f.one_component()) st.phases = d.saturated;
         return st;
     }
     const bool liquid = st.phase == phase_kind::liquid;

@@ -116,6 +116,7 @@ flash_state saturated_state(const fluid_core& f, const boundary_point& s, side a
         st.phase = liquid ? phase_kind::liquid : phase_kind::gas;
         st.rho = liquid ? s.rho_x : s.rho_y;
         st.alpha = model_at<double>(*f.m, s.T, f.z).alpha(st.rho);
+        st.sat_at_T = s;  // its own side of the boundary, and the saturation pressure at T
         return st;
     }
     st.phase = phase_kind::two_phase;

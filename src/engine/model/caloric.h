@@ -31,6 +31,12 @@ struct phase_properties {
 phase_properties properties_at(const model_at<double>& e, double rho, const composition& x);
 phase_properties properties_at(const model& m, double T, double rho, const composition& x);
 
+// The saturated liquid and vapour of one temperature, or a bubble point's
+// and dew point's phases.
+struct phase_pair {
+    phase_properties liquid, vapour;
+};
+
 // The properties from the residual part's derivatives, already evaluated at (T, rho).
 phase_properties properties_of(const model& m, const alpha_derivatives<double>& a, double T, double rho,
                                const composition& x);

@@ -51,7 +51,8 @@ void add_gao(residual_terms& m, const table::value_type& r, const std::string& p
     m.gao_.push_back(k);
 }
 
-// Marks the whole density exponents up to MAX_WHOLE_D.
+// Marks the whole density exponents up to MAX_WHOLE_D, and the positive
+// whole temperature exponents up to MAX_WHOLE_T where the term has them.
 template <class Term>
 void mark_whole(std::vector<Term>& terms, int& max) {
     for (Term& k : terms) {
@@ -59,6 +60,8 @@ void mark_whole(std::vector<Term>& terms, int& max) {
             k.d_int = static_cast<int>(k.d);
             max = std::max(max, k.d_int);
         }
+        if constexpr (requires { k.t_int; })
+            if (k.t > 0 && k.t <= MAX_WHOLE_T && std::nearbyint(k.t) == k.t) k.t_int = static_cast<int>(k.t);
     }
 }
 

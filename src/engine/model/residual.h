@@ -50,21 +50,26 @@ struct alpha_derivatives {
 // -1 otherwise.
 inline constexpr int MAX_WHOLE_D = 16;
 
+// t_int: the temperature exponent where it is a positive whole number up to
+// MAX_WHOLE_T (tau^t then by repeated squaring, as power() gives it), 0
+// otherwise.
+inline constexpr int MAX_WHOLE_T = 64;
+
 struct power_term {
     double n, d, t, g, l;
     int shared = -1;  // index of exp(g delta^l) among the model's distinct (g, l); -1 where g = 0
-    int d_int = -1;
+    int d_int = -1, t_int = 0;
 };
 
 struct gaussian_term {
     double n, d, t, alpha, beta, eps, gamma;
-    int d_int = -1;
+    int d_int = -1, t_int = 0;
 };
 
 struct nonanalytic_term {
     double n, d, t, alpha, beta, eps, gamma;
     double b, a, lambda, A, B;
-    int d_int = -1;
+    int d_int = -1, t_int = 0;
 };
 
 struct lemmon_term {
@@ -193,14 +198,14 @@ public:
         using std::log;
         const S ln_tau = log(tau);
         power_tau_.reserve(m.power_.size());
-        for (const auto& k : m.power_) power_tau_.push_back(tau_power(ln_tau, k.t));
+        for (const auto& k : m.power_) power_tau_.push_back(tau_power(ln_tau, k.t, k.t_int));
         for (const auto& k : m.gaussian_) {
             using std::exp;
             const S dt = tau - k.gamma;
-            gaussian_tau_.push_back({k.n * tau_power(ln_tau, k.t) * exp(-k.beta * dt * dt),
+            gaussian_tau_.push_back({k.n * tau_power(ln_tau, k.t, k.t_int) * exp(-k.beta * dt * dt),
                                      k.t - 2 * k.beta * tau * dt, -2 * k.beta * tau * (2 * tau - k.gamma)});
         }
-        for (const auto& k : m.nonanalytic_) nonanalytic_tau_.push_back(tau_power(ln_tau, k.t));
+        for (const auto& k : m.nonanalytic_) nonanalytic_tau_.push_back(tau_power(ln_tau, k.t, k.t_int));
         for (const auto& k : m.lemmon_) lemmon_tau_.push_back(lemmon_tau(k, tau));
         for (const auto& k : m.gao_) gao_tau_.push_back(gao_tau(k, tau));
     }
@@ -221,9 +226,11 @@ public:
     const S& tau() const { return tau_; }
 
 private:
-    // tau^y as power() gives it, bit for bit, its ln tau taken once.
-    S tau_power(const S& ln_tau, double y) const {
+    // tau^y as power() gives it, bit for bit, its ln tau taken once; y_int
+    // the term's t_int.
+    S tau_power(const S& ln_tau, double y, int y_int) const {
         using std::exp;
+        if (y_int > 0) return integral_power(tau_, y_int);
         if (std::fabs(y) <= 2147483647.0 && std::nearbyint(y) == y) return power(tau_, y);
         return exp(S(y) * ln_tau);
     }

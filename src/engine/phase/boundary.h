@@ -13,6 +13,7 @@
 
 #include <optional>
 
+#include "engine/model/caloric.h"
 #include "engine/phase/density.h"
 #include "engine/phase/equilibrium.h"
 #include "vantrel/vantrel.h"
@@ -77,6 +78,9 @@ struct isobar_decision {
     // Two phases below the bubble line's lowest pressure, started from its
     // point at T_low: those below T_low are refused with this error.
     std::optional<error> below_bubble_line;
+    // One component's saturated liquid and vapour, where the decision
+    // evaluated them.
+    std::optional<phase_pair> saturated;
 };
 
 class boundary_provider {

@@ -141,12 +141,13 @@ isobar_decision pure_boundary::on_isobar(double p, const spec& target) const {
         return d;
     }
     const bool h = target.kind == spec_kind::h;
-    const phase_properties liquid = properties_at(*m_, s->T, s->rho_x, s->x);
-    const phase_properties vapour = properties_at(*m_, s->T, s->rho_y, s->y);
-    const double v_liq = h ? liquid.h : liquid.s, v_vap = h ? vapour.h : vapour.s;
+    const model_at<double> e(*m_, s->T, s->x);
+    const phase_pair both{properties_at(e, s->rho_x, s->x), properties_at(e, s->rho_y, s->y)};
+    const double v_liq = h ? both.liquid.h : both.liquid.s, v_vap = h ? both.vapour.h : both.vapour.s;
     if (target.value >= v_liq && target.value <= v_vap) {
         d.bubble = d.dew = s;
         d.weight = (target.value - v_liq) / (v_vap - v_liq);
+        d.saturated = both;
         return d;
     }
     const double lowest = 0.5 * T_low();
