@@ -33,6 +33,64 @@ vantrel::error_kind kind_of(const std::function<void()>& f) {
     return vantrel::error_kind::data;
 }
 
+// The phase boundary of each kind of fluid: the equal-area rule (R134a),
+// correlation lines (R404A, configured without the rule), a pseudo-pure
+// blend's bubble and dew lines over its one saturation state (R407C), a
+// mixture's envelope (R454B). At T and at p: the bubble point's liquid and
+// the dew point's vapour are the saturated states x = 0 and x = 1; a point
+// at p gives its T back at T; one component's two points are one state whose
+// incipient phase is the fluid itself; lines where the fluid has glide;
+// nothing above the critical temperature; the older calls say the same.
+TEST(Api, TheBoundaryOfEachKindOfFluid) {
+    const struct {
+        const char* name;
+        vantrel::boundary_kind kind;
+    } cases[] = {{"R134a", vantrel::boundary_kind::equal_area},
+                 {"R404A", vantrel::boundary_kind::correlation},
+                 {"R407C", vantrel::boundary_kind::equal_area},
+                 {"R454B", vantrel::boundary_kind::envelope}};
+    for (const auto& c : cases) {
+        const vantrel::fluid f = vantrel::fluid::by_name(test::data(), c.name);
+        EXPECT_EQ(f.info().boundary, c.kind) << c.name;
+        const bool mixture = c.kind == vantrel::boundary_kind::envelope;
+        for (const bool by_T : {true, false}) {
+            const double given = by_T ? 263.15 : 5e5;
+            const vantrel::phase_boundary b = by_T ? f.boundary_at_T(given) : f.boundary_at_p(given);
+            const std::string at = std::string(c.name) + (by_T ? " T" : " p");
+            ASSERT_TRUE(b.bubble && b.dew) << at;
+            for (const auto& [point, x] : {std::pair{*b.bubble, 0.0}, std::pair{*b.dew, 1.0}}) {
+                EXPECT_EQ(by_T ? point.T : point.p, given) << at;
+                const vantrel::state s = f.at(by_T ? input_pair::T_x : input_pair::p_x, given, x);
+                EXPECT_LT(test::rel(s.p, point.p) + test::rel(s.T, point.T), 1e-12) << at << " x=" << x;
+                EXPECT_LT(test::rel(s.h, x == 0 ? point.h_liquid : point.h_vapour), 1e-12) << at << " x=" << x;
+                EXPECT_EQ(point.incipient_mole.size(), f.components().size()) << at;
+                const vantrel::phase_boundary back = f.boundary_at_T(point.T);  // a point at p gives its p back at its T
+                EXPECT_LT(test::rel((x == 0 ? back.bubble : back.dew)->p, point.p), 1e-9) << at;
+            }
+            EXPECT_EQ(b.bubble->p == b.dew->p && b.bubble->T == b.dew->T, !mixture) << at;
+            EXPECT_EQ(b.bubble->incipient_mole == std::vector<double>{1.0}, !mixture) << at;
+            EXPECT_EQ(b.lines.bubble.has_value() && b.lines.dew.has_value(), f.info().glide) << at;
+            if (b.lines.bubble) {
+                EXPECT_GT(by_T ? *b.lines.bubble : *b.lines.dew, by_T ? *b.lines.dew : *b.lines.bubble) << at;
+            }
+        }
+        const vantrel::phase_boundary above = f.boundary_at_T(f.info().T_cr + 5);
+        EXPECT_FALSE(above.bubble || above.dew) << c.name;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+        if (!mixture) {
+            EXPECT_EQ(f.saturation_at_T(263.15)->h_liq, f.boundary_at_T(263.15).bubble->h_liquid) << c.name;
+            EXPECT_EQ(f.saturation_at_p(5e5)->T, f.boundary_at_p(5e5).dew->T) << c.name;
+        } else {
+            EXPECT_FALSE(f.saturation_at_T(263.15)) << c.name;
+            EXPECT_EQ(f.bubble_at_T(263.15).p, f.boundary_at_T(263.15).bubble->p) << c.name;
+            EXPECT_EQ(f.dew_at_p(5e5).T, f.boundary_at_p(5e5).dew->T) << c.name;
+        }
+        EXPECT_EQ(f.bubble_dew_at_T(263.15).bubble, f.boundary_at_T(263.15).lines.bubble) << c.name;
+#pragma GCC diagnostic pop
+    }
+}
+
 // The names users give fluids: directory names, any case, with or without
 // the hyphen after "R", and the aliases of [info].
 TEST(Api, FluidsAreFoundByTheNamesUsersGiveThem) {

@@ -20,6 +20,15 @@ constexpr int IDEAL_ITERATIONS = 30, LIQUID_ITERATIONS = 12, NEWTON_ITERATIONS =
 constexpr int SCAN = 64;          // lines of one component's two-phase region scanned in sqrt(1 - T/T_cr)
 constexpr int SCAN_P = 24;        // isobars of a mixture's two-phase region scanned in ln p
 constexpr double SETTLED = 1e-13;  // the steps of Newton's method in T (relative) and ln rho at the end
+constexpr double GAP_WIDTH = 1e-12;  // in ln p: where the search stops narrowing a gap without states
+constexpr double IDEAL_STEP = 0.25;   // the ideal gas's T falls by at most three quarters a step (h(T) is convex)
+constexpr double IDEAL_SETTLED = 1e-10;  // its T, of T: a start only
+constexpr double BELOW_CRITICAL = 1e-4;  // the liquid's highest T, of T_cr: its saturated liquid still distinct
+constexpr double LIQUID_SETTLED = 1e-3;  // its T, of T: a start only
+constexpr double ON_TRIPLE_LINE = 1e-12;  // |G| of ds: a state on the triple point's line, which no sign change brackets
+constexpr double ABOVE_CRITICAL = 1.1;    // T of the last start, of T_cr: every isotherm there rises
+constexpr double CHORD_T = 1e-14, CHORD_LN_P = 1e-10;  // the root of G in T (of T), and in ln p where Newton's method follows
+constexpr double BY_PRESSURE = 1e-13;     // ln p of the (p, h) state, of ln p and absolute
 
 struct guess {
     double T, ln_rho;
@@ -33,9 +42,9 @@ std::optional<guess> ideal_gas_guess(const fluid_core& f, double h, double s) {
     double T = f.info.T_cr;
     for (int i = 0; i < IDEAL_ITERATIONS; ++i) {
         const ideal_part g = ideal_of(*f.m, T, 1, f.z);
-        const double next = std::max(T - (g.h - h) / g.cp, 0.25 * T);
+        const double next = std::max(T - (g.h - h) / g.cp, IDEAL_STEP * T);
         if (next < 0.5 * f.info.T_tp) return std::nullopt;
-        const bool done = std::fabs(next - T) <= 1e-10 * T;
+        const bool done = std::fabs(next - T) <= IDEAL_SETTLED * T;
         T = next;
         if (done) break;
     }
@@ -54,7 +63,7 @@ std::optional<guess> liquid_guess(const fluid_core& f, double s) {
         if (!b) return std::nullopt;
         return std::pair{properties_at(*f.m, T, b->rho_x, f.z), std::log(b->rho_x)};
     };
-    double lo = f.info.T_tp, hi = f.info.T_cr * (1 - 1e-4), T = 0.5 * (lo + hi);
+    double lo = f.info.T_tp, hi = f.info.T_cr * (1 - BELOW_CRITICAL), T = 0.5 * (lo + hi);
     for (int i = 0; i < LIQUID_ITERATIONS; ++i) {
         const auto l = liquid_at(T);
         if (!l) return std::nullopt;
@@ -68,7 +77,7 @@ std::optional<guess> liquid_guess(const fluid_core& f, double s) {
         (g < 0 ? lo : hi) = T;
         double next = T - g * T / l->first.cp;
         if (!(next > lo && next < hi)) next = 0.5 * (lo + hi);
-        if (std::fabs(next - T) <= 1e-3 * T || hi - lo <= 1e-3 * T) return guess{T, l->second};
+        if (std::fabs(next - T) <= LIQUID_SETTLED * T || hi - lo <= LIQUID_SETTLED * T) return guess{T, l->second};
         T = next;
     }
     return std::nullopt;
@@ -184,18 +193,18 @@ std::optional<flash_state> two_phase_of_one(const fluid_core& f, double h, doubl
         std::optional<chord> next = at(k == 0 ? c.T_tp : c.T_cr * (1 - y * y));
         if (!next) continue;
         // A state on the triple point's line: no sign change brackets it.
-        if (k == 0 && std::fabs(next->G) <= 1e-12 * next->ds && next->t >= 0 && next->t <= 1)
+        if (k == 0 && std::fabs(next->G) <= ON_TRIPLE_LINE * next->ds && next->t >= 0 && next->t <= 1)
             return two_phases(f, {}, {}, next->bubble, next->dew, next->t);
         if (last && (last->G <= 0) == (next->G <= 0) && last->t >= 0 && next->t < 0) {
             // The liquid's end of the lines passes (h, s) in this step: a
             // state a hair inside the dome has G > 0 where t = 0, and its
             // line lies between (the lines of the step's ends nearly
             // coincide with it, and G of both may have one sign).
-            const std::optional<chord> edge = illinois(*last, *next, &chord::arg, &chord::t, at, 1e-14, 0.0);
+            const std::optional<chord> edge = illinois(*last, *next, &chord::arg, &chord::t, at, CHORD_T, 0.0);
             if (edge && (edge->G <= 0) != (last->G <= 0)) next = edge;
         }
         if (last && (last->G <= 0) != (next->G <= 0)) {
-            const std::optional<chord> r = illinois(*last, *next, &chord::arg, &chord::G, at, 1e-14, 0.0);
+            const std::optional<chord> r = illinois(*last, *next, &chord::arg, &chord::G, at, CHORD_T, 0.0);
             if (!r || r->t < 0 || r->t > 1) return std::nullopt;
             return two_phases(f, {}, {}, r->bubble, r->dew, r->t);
         }
@@ -218,7 +227,7 @@ std::optional<flash_state> two_phase_of_many(const fluid_core& f, double h, doub
         const std::optional<chord> next = at(ln_p);
         if (!next) continue;
         if (last && (last->G <= 0) != (next->G <= 0)) {
-            const std::optional<chord> r = illinois(*last, *next, &chord::arg, &chord::G, at, 1e-10, 0.0);
+            const std::optional<chord> r = illinois(*last, *next, &chord::arg, &chord::G, at, CHORD_LN_P, 0.0);
             if (!r || r->t < 0 || r->t > 1) return std::nullopt;
             try {
                 const flash_state st = two_phases(f, {spec_kind::h, h}, {spec_kind::s, s}, r->bubble, r->dew, r->t);
@@ -243,46 +252,69 @@ double entropy_at(const fluid_core& f, double p, double h) {
     return (1 - st.beta) * l.s + st.beta * v.s;
 }
 
-// At constant h the entropy falls with the pressure (ds = -v/T dp), so ln p
-// is found by regula falsi (Illinois) over (p, h) states, which handle two
-// phases themselves. The bracket: from the top of the stated range down by
-// decades to a pressure where s is below the target (above it no state is
-// where the equation reaches: halving the step back into that gap), then on
-// down to one where s is above it.
-flash_state by_pressure(const fluid_core& f, double h, double s) {
-    const auto excess = [&](double ln_p) { return entropy_at(f, std::exp(ln_p), h) - s; };
-    const auto tried = [&](double ln_p) -> std::optional<double> {
+// The excess of s over the target along the isobars of h, and where the
+// equation has no state (beyond the range of (p, h): nothing).
+struct isenthalp {
+    const fluid_core& f;
+    double h, s;
+
+    double excess(double ln_p) const { return entropy_at(f, std::exp(ln_p), h) - s; }
+
+    std::optional<double> tried(double ln_p) const {
         try {
             return excess(ln_p);
         } catch (const error&) {
             clear_fp();
             return std::nullopt;
         }
-    };
-    const double decade = std::log(10.0);
-    double a = std::log(f.info.p_max.value_or(100 * f.info.p_cr));
-    std::optional<double> fa = tried(a);
-    double gap = a;  // the last pressure without a state, above a
-    for (int k = 0; k < 12 && !fa; ++k) fa = tried(gap = a -= decade);
-    if (!fa) no_state();
-    for (int k = 0; k < 60 && *fa > 0 && gap > a; ++k) {
-        const double mid = 0.5 * (gap + a);
-        const std::optional<double> fm = tried(mid);
-        if (!fm)
-            gap = mid;
-        else
-            a = mid, fa = fm;
-        if (gap - a < 1e-12) break;
     }
-    if (*fa > 0) no_state();
-    double b = a, fb = *fa;
-    for (int k = 0; k < 20 && fb <= 0; ++k) fb = excess(b -= decade);
+
+    // From a (a state there, its excess fa) towards gap (none there): the
+    // pressure nearest the gap whose excess is positive (wanted) or not, by
+    // bisection; a keeps the last state found.
+    void into_gap(double& a, double& fa, double gap, bool positive) const {
+        for (int k = 0; k < MAX_STEPS && (fa > 0) != positive && std::fabs(gap - a) > GAP_WIDTH; ++k) {
+            const double mid = 0.5 * (gap + a);
+            const std::optional<double> fm = tried(mid);
+            if (!fm)
+                gap = mid;
+            else
+                a = mid, fa = *fm;
+        }
+    }
+};
+
+// At constant h the entropy falls with the pressure (ds = -v/T dp), so ln p
+// is found by regula falsi (Illinois) over (p, h) states, which handle two
+// phases themselves. The bracket: from the top of the stated range down by
+// decades to a pressure where s is below the target, then on down to one
+// where s is above it; where the equation reaches no state (above the range,
+// below a mixture's lower limit), halving the step back into that gap.
+flash_state by_pressure(const fluid_core& f, double h, double s) {
+    const isenthalp line{f, h, s};
+    const double decade = std::log(10.0);
+    double a = std::log(f.info.p_max.value_or(100 * f.info.p_cr)), gap = a;
+    std::optional<double> first = line.tried(a);
+    for (int k = 0; k < 12 && !first; ++k) first = line.tried(gap = a -= decade);
+    if (!first) no_state();
+    double fa = *first;
+    line.into_gap(a, fa, gap, false);
+    if (fa > 0) no_state();
+    double b = a, fb = fa;
+    for (int k = 0; k < 20 && fb <= 0; ++k) {
+        const std::optional<double> next = line.tried(b - decade);
+        if (!next) {
+            line.into_gap(b, fb, b - decade, true);
+            break;
+        }
+        b -= decade, fb = *next;
+    }
     if (!(fb > 0)) no_state();
     struct probe {
         double ln_p, excess;
     };
-    const auto at = [&](double ln_p) { return std::optional<probe>(probe{ln_p, excess(ln_p)}); };
-    const auto r = illinois(probe{a, *fa}, probe{b, fb}, &probe::ln_p, &probe::excess, at, 1e-13, 1e-13);
+    const auto at = [&](double ln_p) { return std::optional<probe>(probe{ln_p, line.excess(ln_p)}); };
+    const auto r = illinois(probe{a, fa}, probe{b, fb}, &probe::ln_p, &probe::excess, at, BY_PRESSURE, BY_PRESSURE);
     if (!r) no_convergence();
     return flash(f, input_pair::p_h, std::exp(r->ln_p), h);
 }
@@ -304,7 +336,7 @@ flash_state at_h_s(const fluid_core& f, double h, double s) {
     // state on the triple point's line or above it is.
     std::optional<flash_state> below;
     // Last, the fluid above its critical point, where every isotherm rises.
-    const guess critical{1.1 * f.info.T_cr, std::log(f.rho_critical)};
+    const guess critical{ABOVE_CRITICAL * f.info.T_cr, std::log(f.rho_critical)};
     for (int k = 0; k < 3 && !below; ++k) {
         const bool liquid = (k == 0) == liquid_first;
         const std::optional<guess> g = k == 2 ? critical : liquid ? liquid_guess(f, s) : gas;

@@ -11,6 +11,7 @@ namespace {
 
 constexpr double T_MARGIN = 1e-5;  // two phases at p lie between the bubble and dew temperatures as estimated, so with a margin
 constexpr double ABOVE = 1 + 1e-9, BELOW = 1 - 1e-9;
+constexpr double LIMIT_ROUNDING = 1e-12;  // a state solved on the lower limit lands a few ulps either side of it
 
 // Two phases of an isobar, or where the smaller phase vanished the larger
 // alone along it; checked to lie between the bubble and dew temperatures.
@@ -18,7 +19,7 @@ flash_state two_phases_at_p(const fluid_core& f, double p, const spec& target, c
     const boundary_point &b = *d.bubble, &w = *d.dew;
     flash_state st = two_phases(f, {spec_kind::p, p}, target, b, w, d.weight);
     if (d.below_bubble_line) {
-        if (!st.split || st.T < b.T) throw *d.below_bubble_line;
+        if (!st.split || st.T < f.boundary->T_low() * (1 - LIMIT_ROUNDING)) throw *d.below_bubble_line;
         if (st.T > w.T * (1 + T_MARGIN)) no_convergence();
         return st;
     }
@@ -55,7 +56,7 @@ flash_state at_quality(const fluid_core& f, given g, double value, double x) {
     if (!d.bubble || !d.dew) no_state();
     const flash_state st = two_phases(f, held, {spec_kind::x, x}, *d.bubble, *d.dew, x);
     if (d.below_bubble_line) {
-        if (!st.split || st.T < d.bubble->T) throw *d.below_bubble_line;
+        if (!st.split || st.T < f.boundary->T_low() * (1 - LIMIT_ROUNDING)) throw *d.below_bubble_line;
         if (st.T > d.dew->T * (1 + T_MARGIN)) no_convergence();
     }
     return st;

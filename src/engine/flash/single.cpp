@@ -14,6 +14,13 @@ namespace {
 constexpr int JOINT_ITERATIONS = 20;  // in T and rho at once, before the isobar is followed state by state
 constexpr double SAME_DENSITY = 1e-9;  // of a state solved both ways
 constexpr double OTHER_START = 1e-3;   // where two phases start, from the line's side, of a phase split found by the stability test
+constexpr double JOINT_LN_RHO = 0.5;   // the longest joint step in ln rho: a factor 1.6, inside one branch of the isotherm
+constexpr double JOINT_T = 0.2;        // and in T, of T: the model's terms stay within reach of the start
+constexpr double JOINT_SETTLED = 1e-10;  // steps in T (of T) and ln rho after which the next is of their order squared
+constexpr int OUTWARD_STEPS = 16;        // from an end of the bracket outward: 1.25^16 = 36 times T up, 0.95^16 = 0.44 down
+constexpr double OUTWARD_UP = 1.25, OUTWARD_DOWN = 0.95;
+constexpr double BRACKET_SETTLED = 1e-14;  // a step of T, of T: the resolution of h(T), s(T)
+constexpr double BRACKET_CLOSED = 1e-15;   // the bracket's width, of T: closed on a jump rather than a root
 
 flash_state single_of(double T, double p, const density_solution& d, phase_kind phase) {
     flash_state st;
@@ -145,14 +152,14 @@ std::optional<std::pair<double, double>> jointly(const fluid_core& f, double p, 
         if (!(std::fabs(det) > 0)) return std::nullopt;
         double dT = -(v_l * F_p - p_l * F_v) / det, dl = -(p_T * F_v - v_T * F_p) / det, scale = 1;
         if (!std::isfinite(dT) || !std::isfinite(dl)) return std::nullopt;
-        if (std::fabs(dl) > 0.5) scale = 0.5 / std::fabs(dl);
-        if (std::fabs(dT) * scale > 0.2 * T) scale = 0.2 * T / std::fabs(dT);
+        if (std::fabs(dl) > JOINT_LN_RHO) scale = JOINT_LN_RHO / std::fabs(dl);
+        if (std::fabs(dT) * scale > JOINT_T * T) scale = JOINT_T * T / std::fabs(dT);
         dT *= scale, dl *= scale;
         if (!(T + dT > part.lo && T + dT < part.hi)) return std::nullopt;
         T += dT;
         rho *= std::exp(dl);
         // The next step would be of the order of this one squared.
-        if (scale == 1 && std::fabs(dT) <= 1e-10 * T && std::fabs(dl) <= 1e-10) return std::pair{T, rho};
+        if (scale == 1 && std::fabs(dT) <= JOINT_SETTLED * T && std::fabs(dl) <= JOINT_SETTLED) return std::pair{T, rho};
     }
     return std::nullopt;
 }
@@ -164,7 +171,7 @@ std::pair<double, double> outer_end(const fluid_core& f, double p, const spec& t
     const isobar_end& end = up ? part.high : part.low;
     if (end.value) return {end.T, *end.value};
     double T = end.T;
-    for (int i = 0; i < 16; ++i, T *= up ? 1.25 : 0.95) {
+    for (int i = 0; i < OUTWARD_STEPS; ++i, T *= up ? OUTWARD_UP : OUTWARD_DOWN) {
         double v = 0;
         try {
             v = value_of(properties_of(f, state_on(f, T, p, part)), t);
@@ -198,7 +205,7 @@ flash_state bracketed(const fluid_core& f, double p, const spec& t, const isobar
         last_step = std::fabs(next - T);
         // Converged, or the bracket closed on a jump (the saturation line a
         // hair below the critical pressure, where no saturation is computed).
-        if (last_step <= 1e-14 * T || hi - lo <= 1e-15 * T) return state_on(f, next, p, part);
+        if (last_step <= BRACKET_SETTLED * T || hi - lo <= BRACKET_CLOSED * T) return state_on(f, next, p, part);
         T = next;
     }
     no_convergence();

@@ -17,6 +17,7 @@ namespace {
 constexpr double WEIGHT_MARGIN = 1e-10;
 constexpr double BETA_MARGIN = 1e-11;
 constexpr int RACHFORD_RICE_ITERATIONS = 50;
+constexpr double RACHFORD_RICE_SETTLED = 1e-14;  // a step in beta: a start's vapour fraction
 
 // The vapour fraction of the Rachford-Rice equation sum z_i (K_i - 1) /
 // (1 + beta (K_i - 1)) = 0 in (0, 1), by Newton's method kept inside its
@@ -40,7 +41,7 @@ double rachford_rice(const composition& z, const composition& K, double guess) {
         (v > 0 ? lo : hi) = beta;
         double next = beta - v / slope;
         if (!(next > lo && next < hi)) next = 0.5 * (lo + hi);
-        if (std::fabs(next - beta) < 1e-14) return next;
+        if (std::fabs(next - beta) < RACHFORD_RICE_SETTLED) return next;
         beta = next;
     }
     return beta;

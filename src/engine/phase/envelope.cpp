@@ -24,6 +24,18 @@ constexpr std::size_t MOST_POINTS = 2000;
 constexpr newton_options TRACE_STEP{STEP_ITERATIONS, 1e-9, 1e-9, 1e-7};
 constexpr double EQUILIBRIUM_TOLERANCE = 1e-12;
 constexpr double HIGHEST_PRESSURE = 1e9;  // Pa: beyond it the envelope does not close
+constexpr newton_options AT_T_LOW{STEP_ITERATIONS, EQUILIBRIUM_TOLERANCE, EQUILIBRIUM_TOLERANCE, 1e-7};
+constexpr newton_options POINT{100, EQUILIBRIUM_TOLERANCE, EQUILIBRIUM_TOLERANCE, 1e-7};
+constexpr double DISTINCT = 1e-6;  // |rho_x / rho_y - 1| of two phases, at the least
+// Steps grow by STEP_GROWTH after a point found in at most FEW_ITERATIONS
+// of Newton's method, shrink by STEP_SHRINK after one that took more than
+// MANY_ITERATIONS.
+constexpr double STEP_GROWTH = 1.5, STEP_SHRINK = 0.6;
+constexpr int FEW_ITERATIONS = 3, MANY_ITERATIONS = 5;
+// Towards the critical point: a step halves the distance in ln (rho_x /
+// rho_y) while far, then crosses to the mirror point, a quarter of the way
+// there from afar.
+constexpr double HALF_WAY = 0.5, QUARTER_WAY = 0.25;
 
 // Cubic Hermite interpolation between two trace points, u in [0, 1], the
 // tangents scaled by the chord.
@@ -100,9 +112,9 @@ double apart_of(const Eigen::VectorXd& v) {
 // onto it, where the phases are one).
 double step_to_critical(const envelope_point& last, double h) {
     const double apart = apart_of(last.v), rate = apart_of(last.t);
-    if (apart * rate >= 0 || std::fabs(rate * h) < 0.5 * std::fabs(apart)) return h;
+    if (apart * rate >= 0 || std::fabs(rate * h) < HALF_WAY * std::fabs(apart)) return h;
     const double to_mirror = 2 * std::fabs(apart / rate);
-    return std::fabs(apart) < NEAR_CRITICAL_APART ? to_mirror : 0.25 * to_mirror;
+    return std::fabs(apart) < NEAR_CRITICAL_APART ? to_mirror : QUARTER_WAY * to_mirror;
 }
 
 // The next point a step h along the tangent, or nothing when Newton's
@@ -182,7 +194,7 @@ Eigen::VectorXd raoult_start(const model& m, double T, const composition& z, boo
 equilibrium_solution dew_at(const model& m, const composition& z, const Eigen::VectorXd& g, double value) {
     const int held_T = ln_T_index(z.size());
     const equilibrium_problem q{m, z, unknowns::dew, false, {spec_kind::unknown, value, held_T}, {}};
-    return solve_equilibrium(q, g, {STEP_ITERATIONS, EQUILIBRIUM_TOLERANCE, EQUILIBRIUM_TOLERANCE, 1e-7});
+    return solve_equilibrium(q, g, AT_T_LOW);
 }
 
 }  // namespace
@@ -209,7 +221,9 @@ envelope_data trace_envelope(const model& m, const composition& z, double T_low)
         if (crossed && e.first_bubble == 0) e.first_bubble = e.points.size() - 1;
         if (next->v(n + 1) > std::log(HIGHEST_PRESSURE)) not_traced();
         if (e.first_bubble && next->v(n) < std::log(T_low)) break;
-        h = iterations <= 3 ? std::min(1.5 * h, LONGEST_STEP) : iterations > 5 ? 0.6 * h : h;
+        h = iterations <= FEW_ITERATIONS   ? std::min(STEP_GROWTH * h, LONGEST_STEP)
+            : iterations > MANY_ITERATIONS ? STEP_SHRINK * h
+                                           : h;
         if (std::fabs(apart) < NEAR_CRITICAL_APART) h = std::min(h, NEAR_CRITICAL_STEP);
     }
     if (e.first_bubble == 0 || e.points.size() >= MOST_POINTS) not_traced();
@@ -262,8 +276,8 @@ two_phase raoult_point(const model& m, double T, const composition& z, bool bubb
     const int held = ln_T_index(z.size());
     const equilibrium_problem q{m, z, bubble ? unknowns::bubble : unknowns::dew, false,
                                 {spec_kind::unknown, start(held), held}, {}};
-    const two_phase s = solve_equilibrium(q, start, {100, EQUILIBRIUM_TOLERANCE, EQUILIBRIUM_TOLERANCE, 1e-7}).state;
-    if (std::fabs(s.rho_x / s.rho_y - 1) < 1e-6) throw error(error_kind::no_convergence, message_id::equilibrium_trivial);
+    const two_phase s = solve_equilibrium(q, start, POINT).state;
+    if (std::fabs(s.rho_x / s.rho_y - 1) < DISTINCT) throw error(error_kind::no_convergence, message_id::equilibrium_trivial);
     return s;
 }
 

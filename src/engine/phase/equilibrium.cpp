@@ -9,6 +9,12 @@ namespace {
 
 // A step this small has reached the rounding of the unknowns.
 constexpr double ROUNDING_STEP = 1e-13;
+// The longest step of each kind of unknown: ln K (a bubble or dew point's,
+// a factor e), ln m (a split's mole numbers, a factor e^3), ln T (5 %), ln p
+// and the ln rho (a factor e); a split's m_i keeps this share of its room
+// below z_i.
+constexpr double LONGEST_LN_K = 1, LONGEST_LN_M = 3, LONGEST_LN_T = 0.05, LONGEST_OTHER = 1;
+constexpr double ROOM_KEPT = 0.9;
 
 struct equations {
     Eigen::VectorXd F;
@@ -177,13 +183,13 @@ double step_scale(const equilibrium_problem& q, const Eigen::VectorXd& u, const 
     const bool split = q.by == unknowns::split;
     double scale = 1;
     for (std::size_t k = 0; k < n + 4; ++k) {
-        const double limit = k < n ? (split ? 3 : 1) : k == n ? 0.05 : 1;
+        const double limit = k < n ? (split ? LONGEST_LN_M : LONGEST_LN_K) : k == n ? LONGEST_LN_T : LONGEST_OTHER;
         if (std::fabs(du(k)) * scale > limit) scale = limit / std::fabs(du(k));
     }
     if (!split) return scale;
     for (std::size_t i = 0; i < n; ++i) {
         const double room = std::log(q.z[i]) - u(i);  // ln(z_i / m_i) > 0
-        if (scale * du(i) >= room) scale = 0.9 * room / du(i);
+        if (scale * du(i) >= room) scale = ROOM_KEPT * room / du(i);
     }
     return scale;
 }

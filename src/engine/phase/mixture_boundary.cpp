@@ -20,6 +20,9 @@ constexpr double LIQUID_START = 3;         // a liquid's start density, times th
 constexpr double T_MARGIN = 1e-5;          // around the lines' estimated T at p
 constexpr double ABOVE = 1 + 1e-9;         // a hair above a temperature, into the single phase beyond
 constexpr double BELOW = 1 - 1e-9;
+constexpr double LIMIT_ROUNDING = 1e-12;
+constexpr double SAME_DENSITY = 1e-9;       // of a density solved from the decision's start and from the state's
+constexpr double BEYOND_CRITICAL = 1.01;    // of T: past the critical point, whose phase names the isobar's far side    // Newton's method puts a state on the lower limit a few ulps either side of it
 
 [[noreturn]] void refuse_near_critical() { throw error(error_kind::near_critical, message_id::near_critical); }
 
@@ -135,6 +138,11 @@ phase_kind mixture_boundary::outside_phase(double T, double p) const {
     return p >= e.critical.p ? phase_kind::liquid : phase_kind::gas;
 }
 
+double mixture_boundary::on_limit(double T) const {
+    const double low = envelope_.T_low;
+    return T < low && T >= low * (1 - LIMIT_ROUNDING) ? low : T;
+}
+
 void mixture_boundary::below_envelope(double T) const {
     throw error(error_kind::input, message_id::outside_two_phase_range,
                 {named_value("T", T, quantity::temperature), number_value(envelope_.T_low, quantity::temperature),
@@ -163,8 +171,9 @@ tp_decision mixture_boundary::decide_by_lines(double T, double p, bool by_T) con
     return d;
 }
 
-tp_decision mixture_boundary::decide(double T, double p) const {
+tp_decision mixture_boundary::decide(double T_given, double p) const {
     const envelope_data& e = envelope_;
+    const double T = on_limit(T_given);
     if (in_refused_box(T, p)) refuse_near_critical();
     tp_decision d{outside_phase(T, p), {}, true, false, {}, {}, branch::any};
     if (T > e.cricondentherm.T || p > e.cricondenbar.p) {
@@ -213,7 +222,7 @@ phase_kind mixture_boundary::single_at(double T, double p, double) const {
         return outside_phase(T, p);
     }
     const tp_decision d = decide(T, p);
-    if (T < e.T_low && d.phase != phase_kind::liquid) below_envelope(T);
+    if (on_limit(T) < e.T_low && d.phase != phase_kind::liquid) below_envelope(T);
     // Single phases only; the two-phase states here are refused.
     if (d.phase == phase_kind::two_phase) refuse_near_critical();
     return d.phase;
@@ -224,7 +233,7 @@ std::optional<phase_kind> mixture_boundary::stable(double T, double rho, double 
         const tp_decision d = decide(T, p);
         if (d.phase == phase_kind::two_phase || !d.rho) return std::nullopt;
         const double own = density_of(model_at<double>(*m_, T, z_), p, *d.rho);
-        if (!(std::fabs(own / rho - 1) <= 1e-9)) return std::nullopt;
+        if (!(std::fabs(own / rho - 1) <= SAME_DENSITY)) return std::nullopt;
         const bool liquid = d.phase == phase_kind::liquid;
         if (d.near && unstable(*m_, z_, T, p, rho, liquid ? *d.lines.bubble : *d.lines.dew, liquid)) return std::nullopt;
         return d.phase;
@@ -270,7 +279,8 @@ isobar_decision mixture_boundary::above_envelope(double p, const spec& target) c
         return d;
     }
     if (!boxed) {
-        d.single = isobar_part{outside_phase(T_a * 1.01, p), std::pair{T_a, rho_a}, T_a, INFINITY, {T_a, v_a}, {T_a, {}}};
+        d.single = isobar_part{outside_phase(T_a * BEYOND_CRITICAL, p), std::pair{T_a, rho_a}, T_a, INFINITY, {T_a, v_a},
+                               {T_a, {}}};
         return d;
     }
     const double T_b = T_high * ABOVE;

@@ -49,6 +49,8 @@ private:
     std::optional<boundary_point> estimate(side s, given g, double value) const;
     bool in_refused_box(double T, double p) const;
     phase_kind outside_phase(double T, double p) const;
+    // T, or the lower limit where T lies within rounding below it.
+    double on_limit(double T) const;
     [[noreturn]] void below_envelope(double T) const;
     tp_decision decide_by_lines(double T, double p, bool by_T) const;
     // A single phase at (T, p) by the decision, refused where the decision finds two phases.

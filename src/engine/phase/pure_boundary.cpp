@@ -9,6 +9,8 @@ namespace vantrel::detail {
 namespace {
 
 constexpr double LO = 1 - CRITICAL_BAND;
+constexpr double SIDE_TOLERANCE = 1e-9;  // of the saturated densities: a state solved on the line is on its side
+constexpr double LOWEST_T = 0.1;         // of T_cr: the isobars' lowest T for a fluid without a triple point
 
 phase_kind against(double p, double p_s) {
     if (p > p_s) return phase_kind::liquid;
@@ -133,7 +135,7 @@ isobar_decision pure_boundary::on_isobar(double p, const spec& target) const {
     const std::optional<boundary_point> s = saturated(*m_, given::p, p);
     const component_data& k = pure();
     // The stated range of T (or the triple point to three times T_cr).
-    const double t_lo = k.info.T_min.value_or(k.cfg.T_tp > 0 ? k.cfg.T_tp : 0.1 * k.cfg.T_cr);
+    const double t_lo = k.info.T_min.value_or(k.cfg.T_tp > 0 ? k.cfg.T_tp : LOWEST_T * k.cfg.T_cr);
     const double t_hi = k.info.T_max.value_or(3 * k.cfg.T_cr);
     isobar_decision d;
     if (!s) {
@@ -187,7 +189,7 @@ bool pure_boundary::on_its_side(double T, double rho, phase_kind phase,
     if (known) sat = sat_solution{known->T, known->p, known->rho_x, known->rho_y};
     else if (k.expansion) sat = solve_saturation(*m_, given::T, T);
     if (!(sat && sat->rho_liquid)) return true;
-    return gas ? rho <= *sat->rho_vapour * (1 + 1e-9) : rho >= *sat->rho_liquid * (1 - 1e-9);
+    return gas ? rho <= *sat->rho_vapour * (1 + SIDE_TOLERANCE) : rho >= *sat->rho_liquid * (1 - SIDE_TOLERANCE);
 }
 
 }  // namespace vantrel::detail

@@ -11,6 +11,13 @@ namespace {
 constexpr double LO = 1 - CRITICAL_BAND;
 constexpr double HI = 1 + CRITICAL_BAND;
 constexpr double UPPER = 1 - SATURATION_LIMIT;
+constexpr double BELOW_TRIPLE = 1e-6;    // of p_tp: the configuration's triple point pressure against the correlation's
+constexpr double ROUNDING = 1e-15;       // a limit written in other units rounds a hair to either side of it
+constexpr double SEED_BRACKET = 0.05;    // K: the correlation's T at p, a start only
+constexpr int EQUAL_AREA_STEPS = 100;    // as the message says
+// Near the critical point the equations flatten: Newton's steps go on until
+// they settle, or the equations hold to the last bits.
+constexpr newton_options EQUAL_AREA{EQUAL_AREA_STEPS, 1e-15, 1e-10, 1e-7};
 
 // delta of the ideal gas at (T, p): p / (rho_r R T), in the component's own units.
 double ideal_delta(const component_data& c, double T, double p) { return p / (c.cfg.rho_div * c.cfg.R * T); }
@@ -39,7 +46,7 @@ std::optional<sat_solution> by_correlation(const component_data& c, given g, dou
         // bisection ends at T_cr.)
         const double p_lo = c.line.p(k.T_tp);
         check_fp();
-        if (value < p_lo * (1 - 1e-6)) return std::nullopt;
+        if (value < p_lo * (1 - BELOW_TRIPLE)) return std::nullopt;
         s.T = value <= p_lo ? k.T_tp : c.line.T_at(value, k.T_tp, k.T_cr, 0);
     } else {
         s.T = value;
@@ -88,9 +95,7 @@ std::optional<two_phase> equal_area(const model& m, given g, double T_s, double 
     const composition& z = start.x;
     const int held = g == given::T ? ln_T_index(1) : ln_p_index(1);
     const equilibrium_problem q{m, z, unknowns::bubble, false, {spec_kind::unknown, std::log(g == given::T ? T_s : p_s), held}, {}};
-    // Near the critical point the equations flatten: Newton's steps go on until they settle
-    // (or the equations hold to the last bits).
-    const equilibrium_solution s = solve_equilibrium(q, unknowns_of(start), {100, 1e-15, 1e-10, 1e-7});
+    const equilibrium_solution s = solve_equilibrium(q, unknowns_of(start), EQUAL_AREA);
     two_phase out = s.state;
     (g == given::T ? out.T : out.p) = g == given::T ? T_s : p_s;  // as given, not through its logarithm
     return out;
@@ -99,7 +104,7 @@ std::optional<two_phase> equal_area(const model& m, given g, double T_s, double 
 std::optional<sat_solution> by_equal_area(const model& m, given g, double value) {
     const component_data& c = m.pure();
     const config& k = c.cfg;
-    const double T_s = g == given::T ? value : c.line.T_at(value, k.T_tp, k.T_cr, 0.05);
+    const double T_s = g == given::T ? value : c.line.T_at(value, k.T_tp, k.T_cr, SEED_BRACKET);
     const double p_s = g == given::T ? c.line.p(value) : value;
     check_fp();
     sat_solution s{T_s, p_s, {}, {}};
@@ -126,11 +131,11 @@ bool in_saturation_range(const config& c, given g, double value, int level) {
     const double hi = g == given::T ? c.T_cr : c.p_cr;
     // The lower end is inclusive, and so is a value a rounding below it (0.01
     // degrees Celsius is 273.15999999999997 K, T_tp of water 273.16 K).
-    if (!(lo * (1 - 1e-15) <= value && value < hi)) return false;
+    if (!(lo * (1 - ROUNDING) <= value && value < hi)) return false;
     if (level == 0 || !c.maxwell_rule) return true;
     // Inclusive, and a value written at the limit itself is within it
     // whichever way its decimal rounds.
-    return value <= (UPPER + 1e-15) * hi;
+    return value <= (UPPER + ROUNDING) * hi;
 }
 
 std::optional<sat_solution> solve_saturation(const model& m, given g, double value) {

@@ -13,6 +13,9 @@ constexpr int STABILITY_ITERATIONS = 60;  // successive substitution of the tria
 constexpr double TRIVIAL = 1e-6;          // a trial phase this close to the feed in x and rho is the feed
 constexpr double NEGATIVE = -1e-10;       // a tangent-plane distance below this: unstable
 constexpr double SETTLED = 1e-10;         // the trial phase's change at which the substitution has converged
+// Near enough: a change below NEAR_ENOUGH with tm above FALL_LEFT times its
+// square, what is left of tm's fall, stays positive.
+constexpr double NEAR_ENOUGH = 1e-4, FALL_LEFT = 1e3;
 
 }  // namespace
 
@@ -44,7 +47,7 @@ bool unstable(const model& m, const composition& z, double T, double p, double r
         if (tm < NEGATIVE) return true;
         // Converged, or near enough that tm stays positive: what is left of
         // its fall is of the order of the remaining change squared.
-        if (change < SETTLED || (change < 1e-4 && tm > 1e3 * change * change)) return false;
+        if (change < SETTLED || (change < NEAR_ENOUGH && tm > FALL_LEFT * change * change)) return false;
     }
     return false;
 }
