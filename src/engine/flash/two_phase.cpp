@@ -100,10 +100,7 @@ flash_state lever(const fluid_core& f, const boundary_point& s, double x) {
 }  // namespace
 
 phase_pair phases_of(const fluid_core& f, const two_phase& s) {
-    if (!f.one_component())
-        return {properties_at(*f.m, s.T, s.rho_x, s.x), properties_at(*f.m, s.T, s.rho_y, s.y)};
-    const model_at<double> e(*f.m, s.T, f.z);
-    return {properties_at(e, s.rho_x, f.z), properties_at(e, s.rho_y, f.z)};
+    return properties_of_pair(*f.m, s.T, s.rho_x, s.x, s.rho_y, s.y);
 }
 
 flash_state saturated_state(const fluid_core& f, const boundary_point& s, side at) {

@@ -20,6 +20,11 @@ struct ideal_part {
 };
 ideal_part ideal_of(const model& m, double T, double rho, const composition& x);
 
+// Each component's ideal gas at T: what the phases at one T share.
+using ideal_at_T = per_component<ideal_values>;
+ideal_at_T ideal_values_at(const model& m, double T);
+ideal_part ideal_of(const model& m, const ideal_at_T& at, double T, double rho, const composition& x);
+
 // One phase of composition x at (T, rho): the residual part's derivatives
 // and the phase's properties.
 struct phase_properties {
@@ -36,6 +41,11 @@ phase_properties properties_at(const model& m, double T, double rho, const compo
 struct phase_pair {
     phase_properties liquid, vapour;
 };
+
+// Both phases at one T, their ideal parts at T evaluated once (and one
+// component's factors of tau once).
+phase_pair properties_of_pair(const model& m, double T, double rho_x, const composition& x, double rho_y,
+                              const composition& y);
 
 // The properties from the residual part's derivatives, already evaluated at (T, rho).
 phase_properties properties_of(const model& m, const alpha_derivatives<double>& a, double T, double rho,

@@ -7,21 +7,25 @@
 #include "engine/base/text.h"
 #include "vantrel/vantrel.h"
 
+
 namespace vantrel::detail {
 
 namespace {
 
-// Coefficients of the derivative by x of sum c_k T_k(u) on [lo, hi].
-std::vector<double> derivative(const std::vector<double>& c, double lo, double hi) {
-    const std::size_t n = c.size();
-    std::vector<double> d(n, 0.0);
-    for (std::size_t k = n - 1; k-- > 0;) d[k] = (k + 2 < n ? d[k + 2] : 0) + 2 * static_cast<double>(k + 1) * c[k + 1];
-    d[0] /= 2;
-    for (double& v : d) v *= 2 / (hi - lo);
-    return d;
-}
+constexpr double SETTLED_X = 1e-9;  // a step of x, of x, after which the next is of its order squared
 
 double map(double x, double lo, double hi) { return (2 * x - lo - hi) / (hi - lo); }
+
+// sum c_k T_k(u) and its derivative by u: Clenshaw's recurrence and the
+// recurrence of its derivative, side by side in one pass.
+std::pair<double, double> chebyshev_and_slope(const std::vector<double>& c, double u) {
+    double b1 = 0, b2 = 0, d1 = 0, d2 = 0;
+    for (std::size_t k = c.size(); k-- > 1;) {
+        const double b0 = 2 * u * b1 - b2 + c[k], d0 = 2 * b1 + 2 * u * d1 - d2;
+        b2 = b1, b1 = b0, d2 = d1, d1 = d0;
+    }
+    return {u * b1 - b2 + c[0], b1 + u * d1 - d2};
+}
 
 // 8 hexadecimal digits (lower case).
 std::optional<std::uint32_t> hex_word(std::string_view hex) {
@@ -57,8 +61,10 @@ sat_expansion sat_expansion::from_table(const table& rows, const std::string& pa
             if (!(r[1] < r[2])) unreadable_file(path);
             std::vector<double> c(r.begin() + 3, r.end());
             while (c.size() > 1 && c.back() == 0) c.pop_back();
-            e.pieces_[static_cast<int>(kind)].push_back(
-                {r[1], r[2], c, derivative(c, r[1], r[2]), chebyshev(c, -1.0), chebyshev(c, 1.0)});
+            const auto [at_lo, d_lo] = chebyshev_and_slope(c, -1.0);
+            const auto [at_hi, d_hi] = chebyshev_and_slope(c, 1.0);
+            const double per_x = 2 / (r[2] - r[1]);  // du/dx
+            e.pieces_[static_cast<int>(kind)].push_back({r[1], r[2], std::move(c), at_lo, at_hi, d_lo * per_x, d_hi * per_x});
         } else {
             throw error(error_kind::data, message_id::file_value,
                         {text_value("kind"), text_value(number_text(kind)), text_value(path)});
@@ -145,6 +151,21 @@ std::optional<sat_curves> sat_expansion::at_T(double T) const {
     return s;
 }
 
+// x where the piece's expansion has the value y, as the cubic Hermite
+// interpolant of x(y) between the piece's ends gives it (the slopes there
+// the inverse of the expansion's): close enough for Newton's method to need
+// two or three steps. The straight line where the slopes do not serve.
+double sat_expansion::start_in(const piece& q, double y) {
+    const double w = q.at_hi - q.at_lo;
+    if (w == 0) return q.lo;
+    const double s = (y - q.at_lo) / w, s2 = s * s, s3 = s2 * s;
+    const double line = q.lo + (q.hi - q.lo) * s;
+    if (!(q.d_lo < 0 && q.d_hi < 0)) return line;
+    const double x = (2 * s3 - 3 * s2 + 1) * q.lo + (s3 - 2 * s2 + s) * w / q.d_lo + (-2 * s3 + 3 * s2) * q.hi +
+                     (s3 - s2) * w / q.d_hi;
+    return x >= q.lo && x <= q.hi ? x : line;
+}
+
 std::optional<sat_curves> sat_expansion::at_p(double p) const {
     // ln(p/p_c) falls with x: the piece by its ends, then Newton's method
     // inside it from the straight line between them, kept within the piece.
@@ -161,23 +182,25 @@ std::optional<sat_curves> sat_expansion::at_p(double p) const {
     }
     const piece& q = pieces[lo];
     double a = q.lo, b = q.hi;
-    double x = (q.at_lo == q.at_hi) ? a : a + (b - a) * (q.at_lo - y) / (q.at_lo - q.at_hi);
+    double x = start_in(q, y);
     for (int i = 0; i < 50; ++i) {
-        const double u = map(x, q.lo, q.hi);
-        const double r = chebyshev(q.c, u) - y;
+        const auto [value, slope] = chebyshev_and_slope(q.c, map(x, q.lo, q.hi));
+        const double r = value - y;
         if (r > 0)
             a = x;
         else
             b = x;
-        double next = x - r / chebyshev(q.dc, u);
+        double next = x - r / (slope * 2 / (q.hi - q.lo));
         if (!(next >= a && next <= b)) next = 0.5 * (a + b);
-        const bool done = std::fabs(next - x) <= 2 * std::numeric_limits<double>::epsilon() * x;
+        // Newton's next step would be of the order of this one squared: below
+        // the resolution of x.
+        const bool done = std::fabs(next - x) <= SETTLED_X * x;
         x = next;
         if (done) break;
     }
-    sat_curves s = curves(x);
-    s.p = p;
-    return s;
+    // p as given; the densities of the curves at x.
+    const critical_point& c = critical_;
+    return sat_curves{c.T * (1 - x * x), p, c.rho * std::exp(value(ln_rho_liq, x)), c.rho * std::exp(value(ln_rho_vap, x))};
 }
 
 }  // namespace vantrel::detail

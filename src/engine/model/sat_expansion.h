@@ -80,9 +80,10 @@ private:
     struct piece {
         double lo, hi;
         std::vector<double> c;   // Chebyshev coefficients
-        std::vector<double> dc;  // of the derivative by x
         double at_lo, at_hi;     // the values at the ends
+        double d_lo, d_hi;       // and their derivatives by x
     };
+    static double start_in(const piece& q, double y);
     const piece* find(quantity q, double x) const;
     double value(quantity q, double x) const;
     sat_curves curves(double x) const;

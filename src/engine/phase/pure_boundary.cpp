@@ -143,8 +143,7 @@ isobar_decision pure_boundary::on_isobar(double p, const spec& target) const {
         return d;
     }
     const bool h = target.kind == spec_kind::h;
-    const model_at<double> e(*m_, s->T, s->x);
-    const phase_pair both{properties_at(e, s->rho_x, s->x), properties_at(e, s->rho_y, s->y)};
+    const phase_pair both = properties_of_pair(*m_, s->T, s->rho_x, s->x, s->rho_y, s->y);
     const double v_liq = h ? both.liquid.h : both.liquid.s, v_vap = h ? both.vapour.h : both.vapour.s;
     if (target.value >= v_liq && target.value <= v_vap) {
         d.bubble = d.dew = s;
