@@ -106,7 +106,7 @@ reduced_caloric helmholtz_ideal(const table& t, const std::string& type_calc, co
 
 ideal_model::ideal_model(const ideal_config& c, double R, double mu, table cp_table, const std::string& config_path,
                          const std::string& table_path)
-    : c_(c), R_(R), mu_(mu), table_(std::move(cp_table)) {
+    : c_(c), R_(R), mu_(mu), table_(std::move(cp_table)), helmholtz_(is_helmholtz_form(c.type_calc)) {
     if (!is_helmholtz_form(c.type_calc) && c.type_calc != "Cp") reject_value(config_path, "type_calc", c.type_calc);
     const std::string& unit = c.type_prop;
     if (unit != "R" && unit != "kJ" && unit != "J" && unit != "mu") reject_value(config_path, "type_prop", unit);

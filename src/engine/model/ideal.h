@@ -53,12 +53,13 @@ public:
 
     // The density or pressure term of the entropy uses rho_cr for the
     // Helmholtz forms, 101325 Pa otherwise.
-    bool helmholtz() const { return is_helmholtz_form(c_.type_calc); }
+    bool helmholtz() const { return helmholtz_; }
 
 private:
     ideal_config c_;
     double R_, mu_;
     table table_;
+    bool helmholtz_;
 };
 
 }  // namespace vantrel::detail

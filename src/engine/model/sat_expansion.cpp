@@ -1,12 +1,13 @@
 #include "engine/model/sat_expansion.h"
 
 #include <zlib.h>
+
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
 #include "engine/base/text.h"
 #include "vantrel/vantrel.h"
-
 
 namespace vantrel::detail {
 
@@ -137,8 +138,25 @@ double sat_expansion::value(quantity q, double x) const {
 
 sat_curves sat_expansion::curves(double x) const {
     const critical_point& c = critical_;
-    return {c.T * (1 - x * x), c.p * std::exp(value(ln_p, x)), c.rho * std::exp(value(ln_rho_liq, x)),
-            c.rho * std::exp(value(ln_rho_vap, x))};
+    const piece *p = find(ln_p, x), *l = find(ln_rho_liq, x), *v = find(ln_rho_vap, x);
+    double ln[3];
+    if (p->lo == l->lo && p->lo == v->lo && p->hi == l->hi && p->hi == v->hi) {
+        // The pieces of one interval (as the generator writes them): the three
+        // sums side by side, their recurrences independent of one another.
+        const double u = map(x, p->lo, p->hi);
+        const std::vector<double>* cs[3] = {&p->c, &l->c, &v->c};
+        const std::size_t n = std::max({p->c.size(), l->c.size(), v->c.size()});
+        double b1[3] = {0, 0, 0}, b2[3] = {0, 0, 0};
+        for (std::size_t k = n; k-- > 1;)
+            for (int q = 0; q < 3; ++q) {
+                const double b0 = 2 * u * b1[q] - b2[q] + (k < cs[q]->size() ? (*cs[q])[k] : 0);
+                b2[q] = b1[q], b1[q] = b0;
+            }
+        for (int q = 0; q < 3; ++q) ln[q] = u * b1[q] - b2[q] + (*cs[q])[0];
+    } else {
+        ln[0] = value(ln_p, x), ln[1] = value(ln_rho_liq, x), ln[2] = value(ln_rho_vap, x);
+    }
+    return {c.T * (1 - x * x), c.p * std::exp(ln[0]), c.rho * std::exp(ln[1]), c.rho * std::exp(ln[2])};
 }
 
 std::optional<sat_curves> sat_expansion::at_T(double T) const {
