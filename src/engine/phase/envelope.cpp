@@ -27,6 +27,7 @@ constexpr double HIGHEST_PRESSURE = 1e9;  // Pa: beyond it the envelope does not
 constexpr newton_options AT_T_LOW{STEP_ITERATIONS, EQUILIBRIUM_TOLERANCE, EQUILIBRIUM_TOLERANCE, 1e-7};
 constexpr newton_options POINT{100, EQUILIBRIUM_TOLERANCE, EQUILIBRIUM_TOLERANCE, 1e-7};
 constexpr double DISTINCT = 1e-6;  // |rho_x / rho_y - 1| of two phases, at the least
+constexpr double END_ROUNDING = 1e-12;  // in ln T or ln p: a value the trace's end gives, written out and read back
 // Steps grow by STEP_GROWTH after a point found in at most FEW_ITERATIONS
 // of Newton's method, shrink by STEP_SHRINK after one that took more than
 // MANY_ITERATIONS.
@@ -241,18 +242,24 @@ std::optional<Eigen::VectorXd> envelope_start(const envelope_data& e, bool bubbl
     const std::size_t n = static_cast<std::size_t>(e.points.front().v.size()) - 4;
     const std::size_t count = e.points.size();
     const std::size_t segments = bubble ? count - e.first_bubble - 1 : e.first_bubble - 1;
-    for (std::size_t k = 0; k < segments; ++k) {
-        // The dew branch from its first point up, the bubble branch from its last point down.
-        const std::size_t a = bubble ? count - 2 - k : k;
-        if (!segment::spans(e.points[a], e.points[a + 1], held, value)) continue;
-        const segment s(e.points[a], e.points[a + 1]);
-        Eigen::VectorXd g = s.at(s.where(held, value));
+    const auto as_given = [&](Eigen::VectorXd g) {
         if (bubble) {  // the feed is the phase x: K and the phases the other way round
             g.head(n) = -g.head(n);
             std::swap(g(n + 2), g(n + 3));
         }
         return g;
+    };
+    for (std::size_t k = 0; k < segments; ++k) {
+        // The dew branch from its first point up, the bubble branch from its last point down.
+        const std::size_t a = bubble ? count - 2 - k : k;
+        if (!segment::spans(e.points[a], e.points[a + 1], held, value)) continue;
+        const segment s(e.points[a], e.points[a + 1]);
+        return as_given(s.at(s.where(held, value)));
     }
+    // The line's end at T_low, its T or p given as written out (a rounding of
+    // the logarithm beyond it).
+    const envelope_point& end = bubble ? e.points.back() : e.points.front();
+    if (std::fabs(end.v(held) - value) <= END_ROUNDING) return as_given(end.v);
     return std::nullopt;
 }
 

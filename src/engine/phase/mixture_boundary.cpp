@@ -77,7 +77,8 @@ std::optional<boundary_point> mixture_boundary::point(side s, given g, double va
     const bool bubble = s == side::bubble;
     const std::size_t n = z_.size();
     const int held = at_T ? ln_T_index(n) : ln_p_index(n);
-    const auto start = value >= low && value < high ? envelope_start(envelope_, bubble, held, std::log(value)) : std::nullopt;
+    const bool inside = value >= low * (1 - LIMIT_ROUNDING) && value < high;
+    const auto start = inside ? envelope_start(envelope_, bubble, held, std::log(value)) : std::nullopt;
     if (!start)
         throw error(error_kind::input, message_id::outside_two_phase_range,
                     {named_value(at_T ? "T" : "p", value, q), number_value(low, q), number_value(high, q)});
