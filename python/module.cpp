@@ -13,6 +13,7 @@
 #include <limits>
 #include <thread>
 
+#include "cli/catalogue.h"
 #include "vantrel/properties.h"
 #include "vantrel/vantrel.h"
 
@@ -49,32 +50,33 @@ void raise(const vantrel::error& e) {
     PyErr_SetObject(cls.ptr(), exc.ptr());
 }
 
-// A usage error of the module: ValueError with the catalogue's English text.
-[[noreturn]] void refuse(vantrel::message_id id, std::vector<vantrel::message_value> values) {
-    throw py::value_error(vantrel::message{id, std::move(values)}.text({vantrel::language::en, std::nullopt}));
+// A usage error of the module: ValueError with the front ends' English text.
+[[noreturn]] void refuse(cli::text_id id, const std::vector<vantrel::message_value>& values) {
+    const vantrel::message_style english{vantrel::language::en, std::nullopt};
+    throw py::value_error(vantrel::format_message(cli::text_template(id, english.lang), values, english));
 }
 
 unit_system units_named(const std::string& name) {
     if (const auto u = vantrel::find_unit_system(name)) return *u;
-    refuse(vantrel::message_id::unknown_units, {vantrel::text_value(name), vantrel::text_value("si, eng, ip")});
+    refuse(cli::text_id::unknown_units, {vantrel::text_value(name), vantrel::text_value("si, eng, ip")});
 }
 
 vantrel::reference_state reference_named(const std::string& name) {
     if (name.empty()) return vantrel::reference_state::configured;
     if (const auto ref = vantrel::find_reference_state(name)) return *ref;
-    refuse(vantrel::message_id::unknown_reference, {vantrel::text_value(name), vantrel::text_value("IIR, ASHRAE, NBP, DEF")});
+    refuse(cli::text_id::unknown_reference, {vantrel::text_value(name), vantrel::text_value("IIR, ASHRAE, NBP, DEF")});
 }
 
 input_key key_named(std::string_view name) {
     if (const vantrel::key_info* k = vantrel::find_key(name)) return k->id;
-    refuse(vantrel::message_id::unknown_key, {vantrel::text_value(std::string(name)), vantrel::text_value("T, p, h, s, x, rho")});
+    refuse(cli::text_id::unknown_key, {vantrel::text_value(std::string(name)), vantrel::text_value("T, p, h, s, x, rho")});
 }
 
 const vantrel::property_info& property_named(const std::string& name) {
     if (const vantrel::property_info* p = vantrel::find_property(name)) return *p;
     std::string names;
     for (const auto& p : vantrel::properties()) names += (names.empty() ? "" : ", ") + std::string(p.name);
-    refuse(vantrel::message_id::unknown_property, {vantrel::text_value(name), vantrel::text_value(names)});
+    refuse(cli::text_id::unknown_property, {vantrel::text_value(name), vantrel::text_value(names)});
 }
 
 py::object optional_value(const std::optional<double>& si, quantity q, unit_system u) {
@@ -95,10 +97,10 @@ struct fluid_handle {
     };
     request request_of(std::string_view ka, std::string_view kb) const {
         const input_key a = key_named(ka), b = key_named(kb);
-        if (a == b) refuse(vantrel::message_id::key_twice, {vantrel::text_value(std::string(ka))});
+        if (a == b) refuse(cli::text_id::key_twice, {vantrel::text_value(std::string(ka))});
         const auto order = vantrel::pair_of(a, b);
-        if (!order) refuse(vantrel::message_id::pair_not_supported, {vantrel::text_value(std::string(ka)), vantrel::text_value(std::string(kb)),
-                                                                     vantrel::text_value("(T, p) (p, h) (p, s) (T, x) (p, x) (T, rho) (h, s)")});
+        if (!order) refuse(cli::text_id::pair_not_supported, {vantrel::text_value(std::string(ka)), vantrel::text_value(std::string(kb)),
+                                                              vantrel::text_value("(T, p) (p, h) (p, s) (T, x) (p, x) (T, rho) (h, s)")});
         return {order->pair, order->swapped, a, b};
     }
     vantrel::state at(const request& r, double va, double vb, vantrel::extras with = vantrel::extras::glide) const {
@@ -156,7 +158,7 @@ struct keyed_value {
     double value = 0;
 };
 std::array<keyed_value, 2> two_values(const py::kwargs& kw) {
-    if (kw.size() != 2) refuse(vantrel::message_id::state_needs_two, {vantrel::text_value(std::to_string(kw.size()))});
+    if (kw.size() != 2) refuse(cli::text_id::state_needs_two, {vantrel::text_value(std::to_string(kw.size()))});
     std::array<keyed_value, 2> v;
     std::size_t i = 0;
     for (const auto& [k, value] : kw) {
@@ -405,11 +407,11 @@ vantrel::cycle_input cycle_input_of(const fluid_handle& h, const py::kwargs& kw)
         const std::string key = k.cast<std::string>();
         static const std::set<std::string> known{"evap", "cond", "gc_out", "high", "superheat",
                                                  "subcool", "eta", "vol_eff", "capacity"};
-        if (!known.contains(key)) refuse(vantrel::message_id::cycle_unknown_key, {vantrel::text_value(key)});
+        if (!known.contains(key)) refuse(cli::text_id::cycle_unknown_key, {vantrel::text_value(key)});
     }
     vantrel::cycle_input in;
     const auto evap = get("evap", quantity::temperature);
-    if (!evap) refuse(vantrel::message_id::cycle_evap_missing, {});
+    if (!evap) refuse(cli::text_id::cycle_evap_missing, {});
     in.T_evap = *evap;
     in.T_cond = get("cond", quantity::temperature);
     in.T_gc_out = get("gc_out", quantity::temperature);

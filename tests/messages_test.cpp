@@ -11,6 +11,7 @@
 #include <set>
 #include <sstream>
 
+#include "cli/catalogue.h"
 #include "test_support.h"
 #include "vantrel/vantrel.h"
 
@@ -31,13 +32,29 @@ std::set<std::string> placeholders(std::string_view text) {
     return found;
 }
 
-// Every message with the values "‹0›", "‹1›", ... in its placeholders.
-std::string sample(message_id id, language lang) {
-    message m{id, {}};
-    for (const std::string& n : placeholders(vantrel::message_template(id, lang)))
-        m.values.resize(std::max(m.values.size(), std::stoul(n) + 1));
-    for (std::size_t i = 0; i < m.values.size(); ++i) m.values[i] = vantrel::text_value("‹" + std::to_string(i) + "›");
-    return m.text({lang, std::nullopt});
+// A text with the values "‹0›", "‹1›", ... in its placeholders.
+std::string sample(std::string_view text, language lang) {
+    std::vector<vantrel::message_value> values;
+    for (const std::string& n : placeholders(text)) values.resize(std::max(values.size(), std::stoul(n) + 1));
+    for (std::size_t i = 0; i < values.size(); ++i) values[i] = vantrel::text_value("‹" + std::to_string(i) + "›");
+    return vantrel::format_message(text, values, {lang, std::nullopt});
+}
+
+// Every text: the library's messages, then the front ends' own.
+struct catalogued {
+    std::string key;
+    std::string_view en, ru;
+    std::string_view in(language lang) const { return lang == language::en ? en : ru; }
+};
+std::vector<catalogued> catalogue() {
+    std::vector<catalogued> all;
+    for (const message_id id : vantrel::message_ids())
+        all.push_back({std::string(vantrel::message_key(id)), vantrel::message_template(id, language::en),
+                       vantrel::message_template(id, language::ru)});
+    for (const cli::text_id id : cli::text_ids())
+        all.push_back({std::string(cli::text_key(id)), cli::text_template(id, language::en),
+                       cli::text_template(id, language::ru)});
+    return all;
 }
 
 // KEY<TAB>TEXT lines.
@@ -54,8 +71,9 @@ std::map<std::string, std::string> pinned(const std::string& file) {
 
 }  // namespace
 
-// Each language's text of every identifier, as its file pins it; both
-// languages quote the same values, and no two identifiers share a key. With
+// Each language's text of every identifier of the library's catalogue and
+// the front ends', as its file pins it; both languages quote the same values,
+// and no two identifiers share a key. With
 // VANTREL_RECORD_MESSAGES=<dir> the test writes the files of the catalogue
 // under test there instead (review the difference before committing it).
 TEST(Messages, EveryIdentifierHasItsTextInEachLanguage) {
@@ -64,22 +82,18 @@ TEST(Messages, EveryIdentifierHasItsTextInEachLanguage) {
         if (const char* dir = std::getenv("VANTREL_RECORD_MESSAGES")) {
             std::string text = std::string("# Every message's ") + (lang == language::en ? "English" : "Russian") +
                                " text, the values it quotes shown as ‹0›, ‹1›, ...\n";
-            for (const message_id id : vantrel::message_ids())
-                text += std::string(vantrel::message_key(id)) + "\t" + sample(id, lang) + "\n";
+            for (const catalogued& c : catalogue()) text += c.key + "\t" + sample(c.in(lang), lang) + "\n";
             test::write_file(std::filesystem::path(dir) / file, text);
             continue;
         }
         std::map<std::string, std::string> texts = pinned(file);
         std::set<std::string> keys;
-        for (const message_id id : vantrel::message_ids()) {
-            const std::string key(vantrel::message_key(id));
-            EXPECT_TRUE(keys.insert(key).second) << key;
-            EXPECT_EQ(placeholders(vantrel::message_template(id, language::en)),
-                      placeholders(vantrel::message_template(id, language::ru)))
-                << key;
-            const auto it = texts.find(key);
-            ASSERT_NE(it, texts.end()) << key << " has no pinned text: " << sample(id, lang);
-            EXPECT_EQ(sample(id, lang), it->second) << key;
+        for (const catalogued& c : catalogue()) {
+            EXPECT_TRUE(keys.insert(c.key).second) << c.key;
+            EXPECT_EQ(placeholders(c.en), placeholders(c.ru)) << c.key;
+            const auto it = texts.find(c.key);
+            ASSERT_NE(it, texts.end()) << c.key << " has no pinned text: " << sample(c.in(lang), lang);
+            EXPECT_EQ(sample(c.in(lang), lang), it->second) << c.key;
             texts.erase(it);
         }
         for (const auto& [key, text] : texts) ADD_FAILURE() << "no message " << key;

@@ -55,7 +55,7 @@ std::optional<double> read_number(std::string_view text) {
 
 double argument_number(std::string_view text, std::string_view what) {
     const std::optional<double> v = read_number(text);
-    if (!v) throw usage_error(say(message_id::invalid_number, {text_value(std::string(text)), text_value(std::string(what))}));
+    if (!v) throw usage_error(say(text_id::invalid_number, {text_value(std::string(text)), text_value(std::string(what))}));
     return *v;
 }
 
@@ -66,21 +66,21 @@ double checked_si(quantity q, unit_system u, double value, std::string_view what
 double checked_si(const vantrel::unit& unit, double value, std::string_view what) {
     const double si = to_si(unit, value);
     if (!std::isfinite(si))
-        throw usage_error(say(message_id::value_beyond_double,
+        throw usage_error(say(text_id::value_beyond_double,
                               {text_value(std::string(what)), text_value(exact_text(value) + " " + std::string(unit.name))}));
     return unsigned_zero(si);  // -0 given is 0, also in the engine's messages
 }
 
 input_key parse_key(std::string_view name) {
     if (const vantrel::key_info* k = vantrel::find_key(name)) return k->id;
-    throw usage_error(say(message_id::unknown_key, {text_value(std::string(name)), text_value(key_names())}));
+    throw usage_error(say(text_id::unknown_key, {text_value(std::string(name)), text_value(key_names())}));
 }
 
 pair_order checked_pair(input_key a, input_key b) {
-    if (a == b) throw usage_error(say(message_id::key_twice, {text_value(name_of(a))}));
+    if (a == b) throw usage_error(say(text_id::key_twice, {text_value(name_of(a))}));
     if (const auto o = vantrel::pair_of(a, b)) return *o;
     throw usage_error(
-        say(message_id::pair_not_supported, {text_value(name_of(a)), text_value(name_of(b)), text_value(pair_names())}));
+        say(text_id::pair_not_supported, {text_value(name_of(a)), text_value(name_of(b)), text_value(pair_names())}));
 }
 
 state_request request_of(const pair_order& order, input_key a, double va, input_key b, double vb, unit_system u) {
@@ -105,7 +105,7 @@ fluid_and_keys split_positionals(const std::vector<std::string>& args) {
         if (auto kv = split_key_value(a)) {
             out.given.push_back(std::move(*kv));
         } else {
-            if (named) throw usage_error(say(message_id::extra_fluid, {text_value(a), text_value(out.fluid)}));
+            if (named) throw usage_error(say(text_id::extra_fluid, {text_value(a), text_value(out.fluid)}));
             out.fluid = a;
             named = true;
         }
@@ -115,20 +115,20 @@ fluid_and_keys split_positionals(const std::vector<std::string>& args) {
 
 unit_system parse_units(std::string_view name) {
     if (const auto u = vantrel::find_unit_system(name)) return *u;
-    throw usage_error(say(message_id::unknown_units, {text_value(std::string(name)), text_value("eng, si, ip")}));
+    throw usage_error(say(text_id::unknown_units, {text_value(std::string(name)), text_value("eng, si, ip")}));
 }
 
 output_format parse_format(std::string_view name) {
     if (name == "table") return output_format::table;
     if (name == "csv") return output_format::csv;
     if (name == "json") return output_format::json;
-    throw usage_error(say(message_id::unknown_format, {text_value(std::string(name)), text_value("table, csv, json")}));
+    throw usage_error(say(text_id::unknown_format, {text_value(std::string(name)), text_value("table, csv, json")}));
 }
 
 vantrel::reference_state parse_reference(const std::optional<std::string>& name) {
     if (!name) return vantrel::reference_state::configured;
     if (const auto ref = vantrel::find_reference_state(*name)) return *ref;
-    throw usage_error(say(message_id::unknown_reference, {text_value(*name), text_value("IIR, ASHRAE, NBP, DEF")}));
+    throw usage_error(say(text_id::unknown_reference, {text_value(*name), text_value("IIR, ASHRAE, NBP, DEF")}));
 }
 
 }  // namespace cli

@@ -121,11 +121,11 @@ public:
         if (total_ > 0) {
             const int pct = static_cast<int>(100.0 * static_cast<double>(done_bytes) / static_cast<double>(total_));
             const int bar = pct * 30 / 100;
-            const std::string count = say(message_id::batch_rows, {text_value(std::to_string(rows))});
+            const std::string count = say(text_id::batch_rows, {text_value(std::to_string(rows))});
             std::fprintf(stderr, "\r[%.*s%.*s] %3d %%  %s", bar, "##############################", 30 - bar,
                          "..............................", pct, count.c_str());
         } else {
-            std::fprintf(stderr, "\r%s", say(message_id::batch_rows, {text_value(std::to_string(rows))}).c_str());
+            std::fprintf(stderr, "\r%s", say(text_id::batch_rows, {text_value(std::to_string(rows))}).c_str());
         }
         std::fflush(stderr);
     }
@@ -174,14 +174,14 @@ unsigned thread_count(const std::string& option) {
     unsigned n = 0;
     const auto res = std::from_chars(option.data(), option.data() + option.size(), n);
     if (res.ec != std::errc() || res.ptr != option.data() + option.size() || n < 1 || n > 256)
-        throw usage_error(say(message_id::batch_threads, {text_value(option)}));
+        throw usage_error(say(text_id::batch_threads, {text_value(option)}));
     return n;
 }
 
 // The input keys "T,p".
 std::pair<input_key, input_key> keys_of(const std::string& in) {
     const auto parts = split(in, ',');
-    if (parts.size() != 2) throw usage_error(say(message_id::batch_in_keys));
+    if (parts.size() != 2) throw usage_error(say(text_id::batch_in_keys));
     return {parse_key(trim(parts[0])), parse_key(trim(parts[1]))};
 }
 
@@ -235,11 +235,11 @@ public:
     void report(std::ostream& err) const {
         const std::uintmax_t all = header_ + blank_ + comment_;
         if (all == 0) return;
-        std::vector<vantrel::message> parts;
-        for (const auto& [count, what] : {std::pair{header_, message_id::skipped_header},
-                                          {blank_, message_id::skipped_blank}, {comment_, message_id::skipped_comment}})
-            if (count > 0) parts.push_back({what, {text_value(std::to_string(count))}});
-        err << say(message_id::lines_skipped, {text_value(std::to_string(all)), nested_value(std::move(parts))}) << '\n';
+        std::string parts;
+        for (const auto& [count, what] : {std::pair{header_, text_id::skipped_header},
+                                          {blank_, text_id::skipped_blank}, {comment_, text_id::skipped_comment}})
+            if (count > 0) parts += (parts.empty() ? "" : ", ") + say(what, {text_value(std::to_string(count))});
+        err << say(text_id::lines_skipped, {text_value(std::to_string(all)), text_value(parts)}) << '\n';
     }
 
 private:
@@ -257,7 +257,7 @@ int run_batch(const mode_options& o, std::ostream& out, std::ostream& err) {
     const vantrel::reference_state ref = parse_reference(o.ref);
     const std::vector<property> props = o.props.empty() ? default_properties() : parse_properties(o.props);
     const unsigned threads = thread_count(o.threads);
-    if (o.args.size() > 2) throw usage_error(say(message_id::batch_extra_argument, {text_value(o.args[2])}));
+    if (o.args.size() > 2) throw usage_error(say(text_id::batch_extra_argument, {text_value(o.args[2])}));
     const std::filesystem::path data = data_directory(o.data);
     const auto [fluid_name, path] = fluid_and_file(o.args, data);
 
@@ -287,9 +287,8 @@ int run_batch(const mode_options& o, std::ostream& out, std::ostream& err) {
         if (const char* nul = static_cast<const char*>(std::memchr(block.data(), '\0', block.size()))) {
             const std::string line = std::to_string(splitter.lines() + 1 + std::count(block.data(), nul, '\n'));
             if (in.name() == "-")
-                throw vantrel::error(vantrel::error_kind::data, message_id::batch_binary_input, {text_value(line)});
-            throw vantrel::error(vantrel::error_kind::data, message_id::batch_binary_file,
-                                 {text_value(in.name()), text_value(line)});
+                throw failure(say(text_id::batch_binary_input, {text_value(line)}));
+            throw failure(say(text_id::batch_binary_file, {text_value(in.name()), text_value(line)}));
         }
         splitter.feed(block, eof, [&](const input_line& line) {
             if (!filter.is_row(line)) return;

@@ -78,24 +78,24 @@ std::variant<row_values, std::string> parse_row(std::string_view line, const row
     const std::vector<std::string_view> fields = split(line, f.delimiter);
     for (const std::string_view field : fields)
         if (field.size() > MAX_FIELD)
-            return say(message_id::field_too_long, {text_value(std::to_string(number)), text_value(std::to_string(MAX_FIELD)),
-                                                    text_value(std::to_string(field.size())), text_value(head(field))});
+            return say(text_id::field_too_long, {text_value(std::to_string(number)), text_value(std::to_string(MAX_FIELD)),
+                                                 text_value(std::to_string(field.size())), text_value(head(field))});
     if (fields.size() != 2)
-        return say(message_id::fields_count,
+        return say(text_id::fields_count,
                    {text_value(std::string(1, f.delimiter)), text_value(std::to_string(fields.size()))});
     row_values v;
     double* const out[] = {&v.first, &v.second};
     for (std::size_t i = 0; i < 2; ++i) {
         const std::optional<double> n = field_number(fields[i], f);
-        if (!n) return say(message_id::field_not_number, {text_value(std::string(field_text(fields[i])))});
+        if (!n) return say(text_id::field_not_number, {text_value(std::string(field_text(fields[i])))});
         *out[i] = *n;
     }
     return v;
 }
 
 std::string line_too_long(const input_line& line) {
-    return say(message_id::line_too_long, {text_value(std::to_string(line.number)), text_value(std::to_string(MAX_LINE)),
-                                           text_value(std::to_string(line.length)), text_value(head(line.text))});
+    return say(text_id::line_too_long, {text_value(std::to_string(line.number)), text_value(std::to_string(MAX_LINE)),
+                                        text_value(std::to_string(line.length)), text_value(head(line.text))});
 }
 
 void line_splitter::keep(std::string_view part) {

@@ -47,8 +47,8 @@ std::map<std::string, double> cycle_values(const std::vector<key_value>& given, 
     for (const key_value& kv : given) {
         const auto it = std::find_if(CYCLE_KEYS.begin(), CYCLE_KEYS.end(), [&](const auto& k) { return kv.key == k.name; });
         if (it == CYCLE_KEYS.end())
-            throw usage_error(say(message_id::cycle_unknown_key, {text_value(kv.key)}));
-        if (v.count(kv.key) != 0) throw usage_error(say(message_id::cycle_key_twice, {text_value(kv.key)}));
+            throw usage_error(say(text_id::cycle_unknown_key, {text_value(kv.key)}));
+        if (v.count(kv.key) != 0) throw usage_error(say(text_id::cycle_key_twice, {text_value(kv.key)}));
         v[kv.key] = si_of(read_value(kv.key, kv.value, it->q, u), kv.key);
     }
     return v;
@@ -57,7 +57,7 @@ std::map<std::string, double> cycle_values(const std::vector<key_value>& given, 
 vantrel::glide_convention convention_of(const std::string& text) {
     if (text.empty() || text == "dew") return vantrel::glide_convention::dew;
     if (text == "midpoint") return vantrel::glide_convention::midpoint;
-    throw usage_error(say(message_id::cycle_convention, {text_value(text)}));
+    throw usage_error(say(text_id::cycle_convention, {text_value(text)}));
 }
 
 vantrel::cycle_input cycle_input_of(const std::vector<key_value>& given, unit_system u, const std::string& convention) {
@@ -67,12 +67,12 @@ vantrel::cycle_input cycle_input_of(const std::vector<key_value>& given, unit_sy
         return it == v.end() ? std::nullopt : std::optional(it->second);
     };
     vantrel::cycle_input in;
-    if (!take("evap")) throw usage_error(say(message_id::cycle_evap_missing));
+    if (!take("evap")) throw usage_error(say(text_id::cycle_evap_missing));
     const bool transcritical = take("gc_out") || take("high");
     if (transcritical ? !(take("gc_out") && take("high")) || take("cond") : !take("cond"))
-        throw usage_error(say(message_id::cycle_high_side_choice));
+        throw usage_error(say(text_id::cycle_high_side_choice));
     if (transcritical && take("subcool"))
-        throw usage_error(say(message_id::cycle_subcool_transcritical));
+        throw usage_error(say(text_id::cycle_subcool_transcritical));
     in.T_evap = *take("evap");
     in.T_cond = take("cond");
     in.T_gc_out = take("gc_out");
@@ -177,13 +177,13 @@ void write_cycle_csv(std::ostream& out, const std::string& fluid, const vantrel:
 std::pair<double, double> range_of(const std::string& text, const char* option, quantity q, unit_system u) {
     const auto parts = split(text, ':');
     const std::string name(option);
-    if (parts.size() != 2) throw usage_error(say(message_id::range_format, {text_value(name)}));
+    if (parts.size() != 2) throw usage_error(say(text_id::range_format, {text_value(name)}));
     const double lo = argument_number(parts[0], option), hi = argument_number(parts[1], option);
-    if (!(lo < hi)) throw usage_error(say(message_id::range_order, {text_value(name)}));
+    if (!(lo < hi)) throw usage_error(say(text_id::range_order, {text_value(name)}));
     if (!std::isfinite(hi - lo))
-        throw usage_error(say(message_id::range_width_beyond_double, {text_value(name), text_value(text)}));
+        throw usage_error(say(text_id::range_width_beyond_double, {text_value(name), text_value(text)}));
     if (!plot::drawable_range(lo, hi))
-        throw usage_error(say(message_id::range_too_narrow, {text_value(name), text_value(text)}));
+        throw usage_error(say(text_id::range_too_narrow, {text_value(name), text_value(text)}));
     checked_si(q, u, lo, name);
     checked_si(q, u, hi, name);
     return {lo, hi};
@@ -192,14 +192,14 @@ std::pair<double, double> range_of(const std::string& text, const char* option, 
 void check_picture_name(const std::string& path) {
     const std::string ext = std::filesystem::path(path).extension().string();
     if (ext != ".svg" && ext != ".png" && ext != ".pdf" && ext != ".json")
-        throw usage_error(say(message_id::picture_name, {text_value(path)}));
+        throw usage_error(say(text_id::picture_name, {text_value(path)}));
 }
 
 // --scale: a number from 1 to 4, 1 when not given.
 double picture_scale(const std::string& text) {
     if (text.empty()) return 1;
     const std::optional<double> v = vantrel::parse_number(text);
-    if (!v || !(*v >= 1 && *v <= 4)) throw usage_error(say(message_id::picture_scale, {text_value(text)}));
+    if (!v || !(*v >= 1 && *v <= 4)) throw usage_error(say(text_id::picture_scale, {text_value(text)}));
     return *v;
 }
 
@@ -232,7 +232,7 @@ int run_cycle(const mode_options& o, std::ostream& out, std::ostream& err) {
 int run_diagram(const mode_options& o, std::ostream&, std::ostream& err) {
     const fluid_and_keys pos = split_positionals(o.args);
     if (!pos.given.empty())
-        throw usage_error(say(message_id::extra_argument, {text_value(pos.given[0].key + "=" + pos.given[0].value)}));
+        throw usage_error(say(text_id::extra_argument, {text_value(pos.given[0].key + "=" + pos.given[0].value)}));
     const unit_system u = parse_units(o.units);
     const vantrel::reference_state ref = parse_reference(o.ref);
     check_picture_name(o.output);
@@ -240,11 +240,11 @@ int run_diagram(const mode_options& o, std::ostream&, std::ostream& err) {
     diagram_request req{u, std::nullopt, std::nullopt, nullptr};
     if (!o.p_range.empty()) req.p_range = range_of(o.p_range, "--p-range", quantity::pressure, u);
     if (!o.h_range.empty()) req.h_range = range_of(o.h_range, "--h-range", quantity::energy, u);
-    if (req.p_range && !(req.p_range->first > 0)) throw usage_error(say(message_id::range_pressure_positive));
+    if (req.p_range && !(req.p_range->first > 0)) throw usage_error(say(text_id::range_pressure_positive));
     std::vector<key_value> cycle_keys;
     for (const std::string& t : o.cycle) {
         const auto kv = split_key_value(t);
-        if (!kv) throw usage_error(say(message_id::cycle_token, {text_value(t)}));
+        if (!kv) throw usage_error(say(text_id::cycle_token, {text_value(t)}));
         cycle_keys.push_back(*kv);
     }
     const std::optional<vantrel::cycle_input> in =

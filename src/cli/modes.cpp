@@ -66,17 +66,17 @@ std::string usage_message(const CLI::ParseError& e) {
     const std::string what = e.what();
     const std::size_t colon = what.find(": ");
     if (dynamic_cast<const CLI::ExtrasError*>(&e) != nullptr)
-        return say(message_id::extra_argument_or_option,
+        return say(text_id::extra_argument_or_option,
                    {text_value(what.substr(colon == std::string::npos ? 0 : colon + 2))});
     if (dynamic_cast<const CLI::ArgumentMismatch*>(&e) != nullptr)
-        return say(what.find("At Most") != std::string::npos ? message_id::option_twice : message_id::option_without_value,
+        return say(what.find("At Most") != std::string::npos ? text_id::option_twice : text_id::option_without_value,
                    {text_value(what.substr(0, colon))});
-    return say(message_id::invalid_command_line, {text_value(what)});
+    return say(text_id::invalid_command_line, {text_value(what)});
 }
 
 int usage_failure(std::ostream& err, const std::string& message, const std::string& mode) {
     err << message << "\n"
-        << say(message_id::see_help, {text_value("vantrel_cli " + (mode.empty() ? "" : mode + " ") + "--help")}) << "\n";
+        << say(text_id::see_help, {text_value("vantrel_cli " + (mode.empty() ? "" : mode + " ") + "--help")}) << "\n";
     return 2;
 }
 
@@ -190,7 +190,7 @@ std::string chosen_mode(const CLI::App& app) {
         if (!extra.empty()) {
             std::string list;
             for (const std::string& a : extra) list += (list.empty() ? "" : " ") + a;
-            throw usage_error(say(message_id::extra_argument_or_option, {text_value(list)}));
+            throw usage_error(say(text_id::extra_argument_or_option, {text_value(list)}));
         }
     }
     return mode;
@@ -201,7 +201,7 @@ std::string chosen_mode(const CLI::App& app) {
 csv_style csv_style_of(const mode_options& o, output_format format) {
     const bool asked = !o.csv_delimiter.empty() || o.decimal_comma || o.csv_units;
     if (asked && format != output_format::csv)
-        throw usage_error(say(message_id::csv_options_format));
+        throw usage_error(say(text_id::csv_options_format));
     return parse_csv_style(o.csv_delimiter, o.decimal_comma, o.csv_units);
 }
 
@@ -215,17 +215,19 @@ std::string message_of(const std::exception_ptr& e) {
         message = x.what();
     } catch (const output_error& x) {
         message = x.what();
+    } catch (const failure& x) {
+        message = x.what();
     } catch (const std::bad_alloc&) {
-        message = say(message_id::out_of_memory);
+        message = say(text_id::out_of_memory);
     } catch (const std::filesystem::filesystem_error& x) {
-        message = say(message_id::filesystem_error,
+        message = say(text_id::filesystem_error,
                       {text_value((x.path1().empty() ? "" : x.path1().string() + ": ") + x.code().message())});
     } catch (const std::system_error& x) {
-        message = say(message_id::system_error, {text_value(x.code().message())});
+        message = say(text_id::system_error, {text_value(x.code().message())});
     } catch (const nlohmann::json::exception&) {
-        message = say(message_id::json_internal);
+        message = say(text_id::json_internal);
     } catch (...) {
-        message = say(message_id::internal_error);
+        message = say(text_id::internal_error);
     }
     for (char& c : message)
         if (c == '\n' || c == '\r') c = ' ';
@@ -264,7 +266,7 @@ int run_chosen(int argc, const char* const* argv, std::ostream& out, std::ostrea
         return 0;
     } catch (const CLI::RequiredError&) {
         for (const CLI::App* sub : app.get_subcommands()) mode = sub->get_name();
-        return usage_failure(err, say(mode == "diagram" ? message_id::picture_missing : message_id::batch_in_missing), mode);
+        return usage_failure(err, say(mode == "diagram" ? text_id::picture_missing : text_id::batch_in_missing), mode);
     } catch (const CLI::ParseError& e) {
         for (const CLI::App* sub : app.get_subcommands()) mode = sub->get_name();
         return usage_failure(err, usage_message(e), mode);
@@ -283,7 +285,7 @@ int run_mode(int argc, const char* const* argv, std::ostream& out, std::ostream&
     bool exact = false;
     for (const char* m : MODES) exact = exact || std::strcmp(argv[1], m) == 0;
     if (const auto meant = exact ? std::nullopt : mistyped_mode(argc, argv))
-        return usage_failure(err, say(message_id::unknown_mode, {text_value(argv[1]), text_value(*meant)}), "");
+        return usage_failure(err, say(text_id::unknown_mode, {text_value(argv[1]), text_value(*meant)}), "");
     const int status = run_chosen(argc, argv, out, err);
     // Everything written must have arrived; a failed run has said so already.
     if (status == 0) {

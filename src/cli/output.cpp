@@ -148,12 +148,12 @@ csv_style parse_csv_style(std::string_view delimiter, bool decimal_comma, bool u
     csv_style style{decimal_comma ? ';' : ',', decimal_comma, units};
     if (delimiter == "tab" || delimiter == "\\t") delimiter = "\t";
     if (delimiter.size() > 1)
-        throw usage_error(say(message_id::csv_delimiter_length, {text_value(std::string(delimiter))}));
+        throw usage_error(say(text_id::csv_delimiter_length, {text_value(std::string(delimiter))}));
     if (delimiter.size() == 1) style.delimiter = delimiter[0];
     if (std::string_view("0123456789+-.eE\"\r\n").find(style.delimiter) != std::string_view::npos)
-        throw usage_error(say(message_id::csv_delimiter_number, {text_value(std::string(delimiter))}));
+        throw usage_error(say(text_id::csv_delimiter_number, {text_value(std::string(delimiter))}));
     if (decimal_comma && style.delimiter == ',')
-        throw usage_error(say(message_id::csv_decimal_comma));
+        throw usage_error(say(text_id::csv_decimal_comma));
     return style;
 }
 

@@ -23,7 +23,7 @@ std::vector<property> parse_properties(std::string_view list) {
         const vantrel::property_info* e = vantrel::find_property(trim(name));
         if (e == nullptr)
             throw usage_error(
-                say(message_id::unknown_property, {text_value(std::string(trim(name))), text_value(valid_names())}));
+                say(text_id::unknown_property, {text_value(std::string(trim(name))), text_value(valid_names())}));
         out.push_back(e->id);
     }
     return out;

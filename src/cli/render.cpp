@@ -44,8 +44,8 @@ constexpr rlim_t CPU_SECONDS = 60;
 constexpr auto WALL_CLOCK = std::chrono::seconds(120);
 constexpr std::size_t MESSAGE_BYTES = 1 << 16;  // of the renderer's standard error, kept
 
-[[noreturn]] void failed(message_id id, std::vector<message_value> values = {}) {
-    throw vantrel::error(vantrel::error_kind::data, id, std::move(values));
+[[noreturn]] void failed(text_id id, const std::vector<message_value>& values = {}) {
+    throw failure(say(id, values));
 }
 
 message_value reason(int error) { return text_value(std::string(std::strerror(error)) + "."); }
@@ -55,24 +55,24 @@ fs::path renderer() {
     const fs::path bin = fs::read_symlink("/proc/self/exe", ec).parent_path();
     for (const fs::path& p : {bin / "vantrel_plot", bin.parent_path() / "libexec" / "vantrel" / "vantrel_plot"})
         if (fs::is_regular_file(p, ec)) return p;
-    failed(message_id::plot_missing);
+    failed(text_id::plot_missing);
 }
 
 // A picture replaces a file or a link, nothing else.
 void check_target(const std::string& path) {
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0 || S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)) return;
-    const std::string kind = S_ISDIR(st.st_mode)                          ? say(message_id::kind_directory)
+    const std::string kind = S_ISDIR(st.st_mode)                          ? say(text_id::kind_directory)
                              : S_ISFIFO(st.st_mode)                       ? std::string("FIFO")
-                             : S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode) ? say(message_id::kind_device)
-                                                                          : say(message_id::kind_not_regular);
-    throw output_error(say(message_id::picture_not_replaced, {text_value(path), text_value(kind)}));
+                             : S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode) ? say(text_id::kind_device)
+                                                                          : say(text_id::kind_not_regular);
+    throw output_error(say(text_id::picture_not_replaced, {text_value(path), text_value(kind)}));
 }
 
 struct pipe_pair {
     int fd[2] = {-1, -1};
     pipe_pair() {
-        if (::pipe2(fd, O_CLOEXEC) != 0) failed(message_id::plot_start_failed, {text_value("vantrel_plot"), reason(errno)});
+        if (::pipe2(fd, O_CLOEXEC) != 0) failed(text_id::plot_start_failed, {text_value("vantrel_plot"), reason(errno)});
     }
     ~pipe_pair() {
         for (const int f : fd)
@@ -148,7 +148,7 @@ std::optional<int> finished(pid_t pid, std::chrono::steady_clock::time_point dea
         int status = 0;
         const pid_t r = ::waitpid(pid, &status, WNOHANG);
         if (r == pid) return status;
-        if (r < 0 && errno != EINTR) failed(message_id::plot_wait_failed, {reason(errno)});
+        if (r < 0 && errno != EINTR) failed(text_id::plot_wait_failed, {reason(errno)});
         if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
@@ -185,7 +185,7 @@ void render(const plot::figure& fig, const std::string& path, double scale) {
     pid_t pid = 0;
     const int rc = posix_spawn(&pid, exe.c_str(), &actions, nullptr, const_cast<char* const*>(argv), environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) failed(message_id::plot_start_failed, {text_value(exe), reason(rc)});
+    if (rc != 0) failed(text_id::plot_start_failed, {text_value(exe), reason(rc)});
     limit(pid);
     in.close(0);
     err.close(1);
@@ -199,25 +199,25 @@ void render(const plot::figure& fig, const std::string& path, double scale) {
         ::kill(pid, SIGKILL);
         while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
         }
-        failed(message_id::plot_not_drawn_time, {text_value(path), text_value(std::to_string(WALL_CLOCK.count()))});
+        failed(text_id::plot_not_drawn_time, {text_value(path), text_value(std::to_string(WALL_CLOCK.count()))});
     }
     if (WIFSIGNALED(*status)) {
         const int sig = WTERMSIG(*status);
         if (sig == SIGXCPU || sig == SIGKILL)
-            failed(message_id::plot_not_drawn_cpu, {text_value(path), text_value(std::to_string(CPU_SECONDS))});
-        failed(message_id::plot_not_drawn_signal,
+            failed(text_id::plot_not_drawn_cpu, {text_value(path), text_value(std::to_string(CPU_SECONDS))});
+        failed(text_id::plot_not_drawn_signal,
                {text_value(path), text_value(std::to_string(sig)), text_value(::strsignal(sig))});
     }
     const int code = WIFEXITED(*status) ? WEXITSTATUS(*status) : 1;
     if (code != 0) {
         const std::string line = last_line(message);
         if (code == plot::PICTURE_WRITE_FAILED && line.starts_with(plot::PICTURE_NOT_WRITTEN))
-            throw output_error(say(message_id::write_failed, {text_value(say(message_id::file_named, {text_value(path)})),
-                                                              text_value(line.substr(plot::PICTURE_NOT_WRITTEN.size()))}));
-        if (line.empty()) failed(message_id::plot_not_drawn_code, {text_value(path), text_value(std::to_string(code))});
-        throw vantrel::error(vantrel::error_kind::data, message_id::plot_says, {text_value(line)});
+            throw output_error(say(text_id::write_failed, {text_value(say(text_id::file_named, {text_value(path)})),
+                                                           text_value(line.substr(plot::PICTURE_NOT_WRITTEN.size()))}));
+        if (line.empty()) failed(text_id::plot_not_drawn_code, {text_value(path), text_value(std::to_string(code))});
+        failed(text_id::plot_says, {text_value(line)});
     }
-    if (taken < text.size()) failed(message_id::plot_not_drawn_partial, {text_value(path)});
+    if (taken < text.size()) failed(text_id::plot_not_drawn_partial, {text_value(path)});
     picture.commit();
 }
 

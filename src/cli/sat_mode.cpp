@@ -34,7 +34,7 @@ std::array<given_value, 3> range_parts(const key_value& kv, const std::vector<st
     const given_value* named = nullptr;
     for (const given_value& g : v) {
         if (g.named && named != nullptr && g.unit != named->unit)
-            throw usage_error(say(message_id::sat_range_units, {text_value(kv.key + "=" + kv.value)}));
+            throw usage_error(say(text_id::sat_range_units, {text_value(kv.key + "=" + kv.value)}));
         if (g.named) named = &g;
     }
     if (named != nullptr)
@@ -50,14 +50,14 @@ table_points points_of(const key_value& kv, quantity q, unit_system u) {
         const given_value v = read_value(kv.key, parts[0], q, u);
         return {{v.number}, v};
     }
-    if (parts.size() != 3) throw usage_error(say(message_id::sat_range_format, {text_value(kv.key)}));
+    if (parts.size() != 3) throw usage_error(say(text_id::sat_range_format, {text_value(kv.key)}));
     const auto [f, t, st] = range_parts(kv, parts, q, u);
     const double from = f.number, to = t.number, step = st.number;
-    if (!(step > 0)) throw usage_error(say(message_id::sat_step, {text_value(std::string(parts[2]))}));
-    if (!(from <= to)) throw usage_error(say(message_id::sat_range_order, {text_value(kv.value)}));
+    if (!(step > 0)) throw usage_error(say(text_id::sat_step, {text_value(std::string(parts[2]))}));
+    if (!(from <= to)) throw usage_error(say(text_id::sat_range_order, {text_value(kv.value)}));
     const double span = (to - from) / step;
     if (!(span < static_cast<double>(MAX_POINTS)))
-        throw usage_error(say(message_id::sat_too_many, {text_value(kv.value)}));
+        throw usage_error(say(text_id::sat_too_many, {text_value(kv.value)}));
     const double tolerance = 1e-9 * step;
     std::size_t n = static_cast<std::size_t>(std::floor(span));
     if (from + static_cast<double>(n + 1) * step <= to + tolerance) ++n;
@@ -66,7 +66,7 @@ table_points points_of(const key_value& kv, quantity q, unit_system u) {
         const double x = from + static_cast<double>(i) * step;
         pts.push_back(std::fabs(x - to) <= tolerance ? to : x);
     }
-    if (pts.size() > MAX_POINTS) throw usage_error(say(message_id::sat_too_many, {text_value(kv.value)}));
+    if (pts.size() > MAX_POINTS) throw usage_error(say(text_id::sat_too_many, {text_value(kv.value)}));
     return {pts, f};
 }
 
@@ -137,7 +137,7 @@ record_set pure_table(const vantrel::fluid& f, const sat_points& t, std::ostream
         } else if (!told) {
             told = true;
             const auto at = [&](double v) { return number_value(v, t.q); };
-            err << say(message_id::sat_no_state,
+            err << say(text_id::sat_no_state,
                        {vantrel::named_value(t.key, si, t.q), text_value(t.key), at(t.by_T ? info.T_tp : info.p_tp),
                         at(t.by_T ? info.T_cr : info.p_cr)})
                 << '\n';
@@ -168,7 +168,7 @@ void tell_refused(std::ostream& err, const vantrel::fluid& f, const sat_points& 
     const double T_low = f.info().T_tp;
     const double high = t.by_T ? e.T_refused : e.p_refused;
     const auto at = [&](double v) { return number_value(v, t.q); };
-    err << say(message_id::sat_no_bubble_dew,
+    err << say(text_id::sat_no_bubble_dew,
                {vantrel::named_value(t.key, si, t.q), text_value(t.key), at(t.by_T ? T_low : e.bubble.front().p),
                 at(high), at(t.by_T ? T_low : e.dew.front().p), at(high)})
         << '\n';
@@ -209,7 +209,7 @@ record_set mixture_table(const vantrel::fluid& f, const sat_points& t, std::ostr
 int run_sat(const mode_options& o, std::ostream& out, std::ostream& err) {
     const fluid_and_keys pos = split_positionals(o.args);
     if (pos.given.size() != 1 || (pos.given[0].key != "T" && pos.given[0].key != "p"))
-        throw usage_error(say(message_id::sat_one_value));
+        throw usage_error(say(text_id::sat_one_value));
     const unit_system u = parse_units(o.units);
     const output_format format = parse_format(o.format);
     const csv_style style = csv_style_of(o, format);

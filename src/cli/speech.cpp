@@ -26,7 +26,9 @@ void speak_units(vantrel::unit_system units) { current.units = units; }
 
 const vantrel::message_style& speech() { return current; }
 
-std::string say(message_id id, std::vector<message_value> values) { return say(vantrel::message{id, std::move(values)}); }
+std::string say(text_id id, const std::vector<message_value>& values) {
+    return vantrel::format_message(text_template(id, current.lang), values, current);
+}
 
 std::string say(const vantrel::message& m) { return m.text(current); }
 

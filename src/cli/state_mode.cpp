@@ -13,7 +13,7 @@ namespace cli {
 int run_state(const mode_options& o, std::ostream& out, std::ostream& err) {
     const fluid_and_keys pos = split_positionals(o.args);
     if (pos.given.size() != 2)
-        throw usage_error(say(message_id::state_needs_two, {text_value(std::to_string(pos.given.size()))}));
+        throw usage_error(say(text_id::state_needs_two, {text_value(std::to_string(pos.given.size()))}));
     const unit_system u = parse_units(o.units);
     const output_format format = parse_format(o.format);
     const csv_style style = csv_style_of(o, format);

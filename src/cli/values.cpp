@@ -34,12 +34,12 @@ std::string with_unit_signs(std::string_view text) {
 
 // The quantities' names, in the order of the enum.
 constexpr std::size_t QUANTITIES = static_cast<std::size_t>(quantity::volume_flow) + 1;
-static_assert(static_cast<std::size_t>(message_id::quantity_volume_flow) -
-                      static_cast<std::size_t>(message_id::quantity_fraction) + 1 == QUANTITIES,
+static_assert(static_cast<std::size_t>(text_id::quantity_volume_flow) -
+                      static_cast<std::size_t>(text_id::quantity_fraction) + 1 == QUANTITIES,
               "a name for every quantity, in its order");
 
 std::string quantity_name(quantity q) {
-    return say(static_cast<message_id>(static_cast<std::size_t>(message_id::quantity_fraction) + static_cast<std::size_t>(q)));
+    return say(static_cast<text_id>(static_cast<std::size_t>(text_id::quantity_fraction) + static_cast<std::size_t>(q)));
 }
 
 // "°C, K, °F, ...": the names of the quantity's units.
@@ -57,13 +57,13 @@ std::string unit_list(quantity q) {
 [[noreturn]] void wrong_unit(std::string_view key, std::string_view text, std::string_view name, quantity q) {
     const std::string given = std::string(key) + "=" + std::string(text), unit(name);
     if (q == quantity::fraction)
-        throw usage_error(say(message_id::value_without_unit, {text_value(given), text_value(std::string(key))}));
+        throw usage_error(say(text_id::value_without_unit, {text_value(given), text_value(std::string(key))}));
     for (std::size_t i = 0; i < QUANTITIES; ++i)
         if (unit_named(name, static_cast<quantity>(i)) != nullptr)
-            throw usage_error(say(message_id::unit_of_other_quantity,
+            throw usage_error(say(text_id::unit_of_other_quantity,
                                   {text_value(unit), text_value(given), text_value(quantity_name(static_cast<quantity>(i))),
                                    text_value(quantity_name(q)), text_value(unit_list(q))}));
-    throw usage_error(say(message_id::unknown_unit, {text_value(unit), text_value(given), text_value(unit_list(q))}));
+    throw usage_error(say(text_id::unknown_unit, {text_value(unit), text_value(given), text_value(unit_list(q))}));
 }
 
 // Where the number at the start of the text ends: its longest prefix that

@@ -13,12 +13,12 @@
 namespace cli {
 
 std::string write_failure(std::string_view name, int error) {
-    return say(message_id::write_failed,
+    return say(text_id::write_failed,
                {text_value(std::string(name)),
-                text_value(error != 0 ? std::string(std::strerror(error)) : say(message_id::unknown_write_error))});
+                text_value(error != 0 ? std::string(std::strerror(error)) : say(text_id::unknown_write_error))});
 }
 
-std::string standard_output() { return say(message_id::standard_output); }
+std::string standard_output() { return say(text_id::standard_output); }
 
 std::optional<std::string> output_failure(std::ostream& out, std::string_view name) {
     if (out.good()) {
@@ -51,7 +51,7 @@ replacement_file::~replacement_file() {
     if (!committed_) ::unlink(temporary_.c_str());
 }
 
-void replacement_file::fail(int error) const { throw output_error(write_failure(say(message_id::file_named, {text_value(path_)}), error)); }
+void replacement_file::fail(int error) const { throw output_error(write_failure(say(text_id::file_named, {text_value(path_)}), error)); }
 
 void replacement_file::write(std::string_view text) {
     for (std::size_t done = 0; done < text.size();) {

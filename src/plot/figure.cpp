@@ -12,7 +12,7 @@ namespace plot {
 namespace {
 
 using json = nlohmann::json;
-using cli::message_id;
+using cli::text_id;
 using cli::message_value;
 using cli::say;
 using cli::text_value;
@@ -36,7 +36,7 @@ class reader {
 public:
     figure read(const json& j) {
         figure f;
-        object(j, say(message_id::expect_figure));
+        object(j, say(text_id::expect_figure));
         f.title = text(j, "title");
         f.subtitle = text(j, "subtitle");
         f.source = text(j, "source");
@@ -50,7 +50,7 @@ public:
         // unit conversion and back: half the width the modes ask for.
         if (!drawable_range(f.x_min, f.x_max, MIN_RELATIVE_WIDTH / 2) || !(f.y_min > 0) ||
             !drawable_range(f.y_min, f.y_max, MIN_RELATIVE_WIDTH / 2))
-            throw invalid_figure(say(message_id::figure_axes,
+            throw invalid_figure(say(text_id::figure_axes,
                                      {text_value(number_text(f.x_min)), text_value(number_text(f.x_max)),
                                       text_value(number_text(f.y_min)), text_value(number_text(f.y_max))}));
         const json& curves = array(field(j, "curves", ""), "curves", MAX_CURVES);
@@ -61,7 +61,7 @@ public:
             curve c{{}, style(field(curves[i], "style", at), at + ".style")};
             const json& pts = array(field(curves[i], "points", at), at + ".points", MAX_CURVE_POINTS);
             total += pts.size();
-            if (total > MAX_POINTS) bad("curves", say(message_id::expect_points_total, {count(MAX_POINTS)}));
+            if (total > MAX_POINTS) bad("curves", say(text_id::expect_points_total, {count(MAX_POINTS)}));
             for (std::size_t k = 0; k < pts.size(); ++k)
                 c.points.push_back(point_of(pts[k], at + ".points[" + std::to_string(k) + "]"));
             f.curves.push_back(std::move(c));
@@ -71,9 +71,9 @@ public:
             const std::string at = "labels[" + std::to_string(i) + "]";
             object(labels[i], at);
             const double size = number(field(labels[i], "size", at), at + ".size");
-            if (!(size > 0 && size <= 5)) bad(at + ".size", say(message_id::expect_size));
+            if (!(size > 0 && size <= 5)) bad(at + ".size", say(text_id::expect_size));
             const double just = number(field(labels[i], "just", at), at + ".just");
-            if (!(just >= 0 && just <= 1)) bad(at + ".just", say(message_id::expect_fraction));
+            if (!(just >= 0 && just <= 1)) bad(at + ".just", say(text_id::expect_fraction));
             f.labels.push_back({point_of(field(labels[i], "at", at), at + ".at"),
                                 point_of(field(labels[i], "towards", at), at + ".towards"), text(labels[i], "text", at),
                                 color(field(labels[i], "color", at), at + ".color"), size, just,
@@ -105,41 +105,41 @@ public:
 
 private:
     [[noreturn]] static void bad(const std::string& where, const std::string& expected) {
-        throw invalid_figure(say(message_id::figure_invalid, {text_value(where), text_value(expected)}));
+        throw invalid_figure(say(text_id::figure_invalid, {text_value(where), text_value(expected)}));
     }
 
     static void object(const json& j, const std::string& where) {
-        if (!j.is_object()) bad(where, say(message_id::expect_object));
+        if (!j.is_object()) bad(where, say(text_id::expect_object));
     }
 
     static const json& field(const json& j, const char* key, const std::string& where) {
         const auto it = j.find(key);
-        if (it == j.end()) bad(where.empty() ? std::string(key) : where + "." + key, say(message_id::expect_field));
+        if (it == j.end()) bad(where.empty() ? std::string(key) : where + "." + key, say(text_id::expect_field));
         return *it;
     }
 
     static const json& array(const json& j, const std::string& where, std::size_t most) {
-        if (!j.is_array()) bad(where, say(message_id::expect_array));
-        if (j.size() > most) bad(where, say(message_id::expect_elements, {count(most)}));
+        if (!j.is_array()) bad(where, say(text_id::expect_array));
+        if (j.size() > most) bad(where, say(text_id::expect_elements, {count(most)}));
         return j;
     }
 
     static double number(const json& j, const std::string& where) {
-        if (!j.is_number() || !std::isfinite(j.get<double>())) bad(where, say(message_id::expect_number));
+        if (!j.is_number() || !std::isfinite(j.get<double>())) bad(where, say(text_id::expect_number));
         return j.get<double>();
     }
 
     static bool boolean(const json& j, const std::string& where) {
-        if (!j.is_boolean()) bad(where, say(message_id::expect_boolean));
+        if (!j.is_boolean()) bad(where, say(text_id::expect_boolean));
         return j.get<bool>();
     }
 
     static std::string text(const json& j, const char* key, const std::string& where = "") {
         const std::string at = where.empty() ? std::string(key) : where + "." + key;
         const json& t = field(j, key, where);
-        if (!t.is_string()) bad(at, say(message_id::expect_text));
+        if (!t.is_string()) bad(at, say(text_id::expect_text));
         if (t.get_ref<const std::string&>().size() > MAX_TEXT_BYTES)
-            bad(at, say(message_id::expect_text_length, {count(MAX_TEXT_BYTES)}));
+            bad(at, say(text_id::expect_text_length, {count(MAX_TEXT_BYTES)}));
         return t.get<std::string>();
     }
 
@@ -147,7 +147,7 @@ private:
     static point point_of(const json& j, const std::string& where) {
         if (!j.is_array() || j.size() != 2 || !j[0].is_number() || !j[1].is_number() ||
             !std::isfinite(j[0].get<double>()) || !(j[1].get<double>() > 0) || !std::isfinite(j[1].get<double>()))
-            bad(where, say(message_id::expect_point));
+            bad(where, say(text_id::expect_point));
         return {j[0].get<double>(), j[1].get<double>()};
     }
 
@@ -155,17 +155,17 @@ private:
         const auto hex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
         const std::string text = j.is_string() ? j.get<std::string>() : std::string();
         if (text.size() != 7 || text[0] != '#' || !std::all_of(text.begin() + 1, text.end(), hex))
-            bad(where, say(message_id::expect_color));
+            bad(where, say(text_id::expect_color));
         return text;
     }
 
     static line_style style(const json& j, const std::string& where) {
         object(j, where);
         const double width = number(field(j, "width", where), where + ".width");
-        if (!(width > 0 && width <= 20)) bad(where + ".width", say(message_id::expect_width));
+        if (!(width > 0 && width <= 20)) bad(where + ".width", say(text_id::expect_width));
         const json& dashes = field(j, "dashes", where);
         if (!dashes.is_number_integer() || dashes.get<long long>() < 1 || dashes.get<long long>() > 8)
-            bad(where + ".dashes", say(message_id::expect_dashes));
+            bad(where + ".dashes", say(text_id::expect_dashes));
         return {color(field(j, "color", where), where + ".color"), width, static_cast<int>(dashes.get<long long>())};
     }
 };
@@ -245,20 +245,20 @@ json to_json(const figure& f) {
 
 figure figure_from_json(std::string_view text) {
     if (text.size() > MAX_JSON_BYTES)
-        throw invalid_figure(say(message_id::figure_too_large, {count(MAX_JSON_BYTES)}));
+        throw invalid_figure(say(text_id::figure_too_large, {count(MAX_JSON_BYTES)}));
     json j;
     try {
         j = json::parse(text, [](int depth, json::parse_event_t, json&) {
             if (depth > MAX_DEPTH)
-                throw invalid_figure(say(message_id::figure_too_deep, {count(MAX_DEPTH)}));
+                throw invalid_figure(say(text_id::figure_too_deep, {count(MAX_DEPTH)}));
             return true;
         });
     } catch (const json::parse_error& e) {
-        throw invalid_figure(say(message_id::figure_broken, {count(e.byte)}));
+        throw invalid_figure(say(text_id::figure_broken, {count(e.byte)}));
     } catch (const json::out_of_range&) {
-        throw invalid_figure(say(message_id::figure_number_range));
+        throw invalid_figure(say(text_id::figure_number_range));
     } catch (const json::exception&) {
-        throw invalid_figure(say(message_id::figure_unreadable));
+        throw invalid_figure(say(text_id::figure_unreadable));
     }
     return reader().read(j);
 }

@@ -106,7 +106,7 @@ std::string read_input() {
         if (n < buf.size()) {
             if (std::ferror(stdin))
                 throw plot::invalid_figure(
-                    cli::say(cli::message_id::figure_read_failed, {cli::text_value(std::strerror(errno))}));
+                    cli::say(cli::text_id::figure_read_failed, {cli::text_value(std::strerror(errno))}));
             break;
         }
     }
@@ -379,10 +379,10 @@ int main(int argc, char** argv) {
         std::cerr << e.what() << "\n";
         return 1;
     } catch (const std::bad_alloc&) {
-        std::cerr << cli::say(cli::message_id::figure_memory) << "\n";
+        std::cerr << cli::say(cli::text_id::figure_memory) << "\n";
         return 1;
     } catch (...) {
-        std::cerr << cli::say(cli::message_id::figure_internal) << "\n";
+        std::cerr << cli::say(cli::text_id::figure_internal) << "\n";
         return 1;
     }
     if (write_error == 0 && ::close(STDOUT_FILENO) != 0) write_error = errno;
