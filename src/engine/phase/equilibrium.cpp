@@ -36,17 +36,36 @@ incipient_fractions incipient_of(const composition& z, const Eigen::VectorXd& u,
     return f;
 }
 
+// One component's model at the solve's last T: both phases share its
+// factors of tau, and every step does where T is held.
+struct one_component {
+    std::optional<model_at<double>> at;
+    const model_at<double>& of(const model& m, const two_phase& s) {
+        if (!at || at->T() != s.T) at.emplace(m, s.T, s.x);
+        return *at;
+    }
+};
+
+// Both phases' terms.
+std::pair<phase_terms, phase_terms> both_phases(const model& m, const two_phase& s, bool jacobian, bool caloric,
+                                                one_component& one) {
+    if (m.size() == 1) {
+        const model_at<double>& e = one.of(m, s);
+        return {phase_at(e, s.p, s.rho_x, s.x, jacobian, caloric), phase_at(e, s.p, s.rho_y, s.y, jacobian, caloric)};
+    }
+    return {phase_at(m, s.T, s.p, s.rho_x, s.x, jacobian, caloric), phase_at(m, s.T, s.p, s.rho_y, s.y, jacobian, caloric)};
+}
+
 // A bubble or dew point's equations: F_i = ln K_i + G_i(y) - G_i(x), F_n =
 // sum w - 1, F_n+1, F_n+2 = P(x), P(y), and F_n+3 = u_held - value; the
 // incipient phase's composition moves with ln K_j as dw_k = sign wn_k
 // (delta_kj - wn_j).
-equations incipient_equations(const equilibrium_problem& q, const Eigen::VectorXd& u, bool jacobian) {
+equations incipient_equations(const equilibrium_problem& q, const Eigen::VectorXd& u, bool jacobian, one_component& one) {
     const std::size_t n = q.z.size();
     const bool bubble = q.by == unknowns::bubble;
     const incipient_fractions f = incipient_of(q.z, u, bubble);
     const two_phase s = state_of(q, u);
-    const phase_terms X = phase_at(q.m, s.T, s.p, s.rho_x, s.x, jacobian);
-    const phase_terms Y = phase_at(q.m, s.T, s.p, s.rho_y, s.y, jacobian);
+    const auto [X, Y] = both_phases(q.m, s, jacobian, false, one);
     equations e{Eigen::VectorXd(n + 4), jacobian ? Eigen::MatrixXd::Zero(n + 4, n + 4) : Eigen::MatrixXd()};
     for (std::size_t i = 0; i < n; ++i) e.F(i) = u(i) + Y.G[i] - X.G[i];
     e.F(n) = f.sum - 1;
@@ -133,14 +152,14 @@ void spec_row(const equilibrium_problem& q, const Eigen::VectorXd& u, const phas
 // both phases at p; the two given values. By the vapour's v_j, dy_k/dv_j =
 // (delta_kj - y_k)/V and dx_k/dv_j = -(delta_kj - x_k)/L; by the liquid's
 // l_j, the opposite.
-equations split_equations(const equilibrium_problem& q, const Eigen::VectorXd& u, double h_scale, bool jacobian) {
+equations split_equations(const equilibrium_problem& q, const Eigen::VectorXd& u, double h_scale, bool jacobian,
+                          one_component& one) {
     const std::size_t n = q.z.size();
     const phase_amounts am = amounts_of(q.z, u, q.by_liquid);
     const two_phase s = state_of(q, u);
     const auto caloric = [](const spec& t) { return t.kind == spec_kind::h || t.kind == spec_kind::s; };
     const bool with_caloric = caloric(q.a) || caloric(q.b);
-    const phase_terms X = phase_at(q.m, s.T, s.p, s.rho_x, s.x, jacobian, with_caloric);
-    const phase_terms Y = phase_at(q.m, s.T, s.p, s.rho_y, s.y, jacobian, with_caloric);
+    const auto [X, Y] = both_phases(q.m, s, jacobian, with_caloric, one);
     equations e{Eigen::VectorXd(n + 4), jacobian ? Eigen::MatrixXd::Zero(n + 4, n + 4) : Eigen::MatrixXd()};
     const double V = am.V, L = am.L;
     for (std::size_t i = 0; i < n; ++i) e.F(i) = std::log(s.y[i] / s.x[i]) + Y.G[i] - X.G[i];
@@ -194,8 +213,10 @@ double step_scale(const equilibrium_problem& q, const Eigen::VectorXd& u, const 
     return scale;
 }
 
-equations equations_of(const equilibrium_problem& q, const Eigen::VectorXd& u, double h_scale, bool jacobian) {
-    return q.by == unknowns::split ? split_equations(q, u, h_scale, jacobian) : incipient_equations(q, u, jacobian);
+equations equations_of(const equilibrium_problem& q, const Eigen::VectorXd& u, double h_scale, bool jacobian,
+                       one_component& one) {
+    return q.by == unknowns::split ? split_equations(q, u, h_scale, jacobian, one)
+                                   : incipient_equations(q, u, jacobian, one);
 }
 
 // The split's state where its smaller phase vanished: the larger phase alone.
@@ -255,10 +276,11 @@ equilibrium_solution solve_equilibrium(const equilibrium_problem& q, Eigen::Vect
     if (!split) u(q.a.index) = q.a.value;
     const double h_scale = 1 / (q.m.R * std::exp(u(n)));
     Eigen::PartialPivLU<Eigen::MatrixXd> lu;
+    one_component one;
     bool check_only = false, factored = false;
     double last_step = INFINITY, step_before = INFINITY;
     for (int it = 1; it <= o.max_iterations; ++it) {
-        equations e = equations_of(q, u, h_scale, !check_only);
+        equations e = equations_of(q, u, h_scale, !check_only, one);
         const double residual = e.F.cwiseAbs().maxCoeff();
         const bool settled = last_step < ROUNDING_STEP || last_step > 0.5 * step_before;
         if (residual < o.tolerance || (residual < o.rounded_tolerance && settled)) {
@@ -276,7 +298,7 @@ equilibrium_solution solve_equilibrium(const equilibrium_problem& q, Eigen::Vect
             const phase_amounts am = amounts_of(q.z, u, q.by_liquid);
             if (std::min(am.V, am.L) < VANISHED) return vanished_state(q, u, it);
         }
-        if (check_only) e = equations_of(q, u, h_scale, true);
+        if (check_only) e = equations_of(q, u, h_scale, true, one);
         lu.compute(e.J);
         factored = true;
         const Eigen::VectorXd du = lu.solve(-e.F);

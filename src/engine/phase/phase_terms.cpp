@@ -29,8 +29,9 @@ void add_caloric(phase_terms& t, const model& m, const residual_values<double>& 
     const per_component<double> V = n_dlnY_dni(r.v_r, x), Tn = n_dlnY_dni(r.T_r, x);
     alpha_derivatives<double> mean;
     for (std::size_t k = 0; k < n; ++k) mean.add(x[k], r.alpha_x[k]);
-    t.h_x.resize(n);
-    t.s_x.resize(n);
+    t.h_x.assign(n, 0.0);
+    t.s_x.assign(n, 0.0);
+    if (n == 1) return;  // one component's composition cannot move: no derivatives by it
     for (std::size_t j = 0; j < n; ++j) {
         const alpha_derivatives<double>& aj = r.alpha_x[j];
         t.h_x[j] = g.h_i[j] - g.h +
@@ -43,7 +44,14 @@ void add_caloric(phase_terms& t, const model& m, const residual_values<double>& 
 
 phase_terms phase_at(const model& m, double T, double p, double rho, const composition& x, bool jacobian,
                      bool caloric) {
-    const auto r = model_at<double>(m, T, x).at(rho);
+    return phase_at(model_at<double>(m, T, x), p, rho, x, jacobian, caloric);
+}
+
+phase_terms phase_at(const model_at<double>& e, double p, double rho, const composition& x, bool jacobian,
+                     bool caloric) {
+    const model& m = e.of();
+    const double T = e.T();
+    const auto r = e.at(rho);
     const auto q = n_dnalphar_dni(r, x);
     const alpha_derivatives<double>& a = r.alpha;
     const double z = 1 + a.d;
@@ -57,21 +65,24 @@ phase_terms phase_at(const model& m, double T, double p, double rho, const compo
     for (std::size_t i = 0; i < n; ++i) t.G[i] = std::log(rho) + q.q[i];
     if (caloric) add_caloric(t, m, r, x, jacobian);
     if (!jacobian) return t;
-    const auto q_n = n_dn_dnalphar_dni_dnj(r, x);
-    const auto p_n = n_dp_dnj(r, x);
     t.G_rho.resize(n);
     t.G_T.resize(n);
-    t.G_x.assign(n, per_component<double>(n));
-    t.P_x.resize(n);
+    t.G_x.assign(n, per_component<double>(n, 0.0));
+    t.P_x.assign(n, 0.0);
     t.P_rho = scale * (a.d + a.dd + ideal);
     t.P_T = scale * (ideal - a.dt);
     t.P_p = -scale * ideal;
-    for (std::size_t j = 0; j < n; ++j) t.P_x[j] = scale * (p_n[j] - z - a.d - a.dd);
     for (std::size_t i = 0; i < n; ++i) {
         t.G_rho[i] = 1 + q.rho_drho[i];
         t.G_T[i] = q.T_dT[i];
-        for (std::size_t j = 0; j < n; ++j) t.G_x[i][j] = q_n[i][j] - q.rho_drho[i];
     }
+    // Along x_k (delta_kj - x_j): nowhere for one component.
+    if (n == 1) return t;
+    const auto q_n = n_dn_dnalphar_dni_dnj(r, x);
+    const auto p_n = n_dp_dnj(r, x);
+    for (std::size_t j = 0; j < n; ++j) t.P_x[j] = scale * (p_n[j] - z - a.d - a.dd);
+    for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t j = 0; j < n; ++j) t.G_x[i][j] = q_n[i][j] - q.rho_drho[i];
     return t;
 }
 

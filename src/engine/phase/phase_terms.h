@@ -28,5 +28,7 @@ struct phase_terms {
 // The terms of one phase; without the Jacobian, G and P (and h and s) only.
 phase_terms phase_at(const model& m, double T, double p, double rho, const composition& x, bool jacobian,
                      bool caloric = false);
+phase_terms phase_at(const model_at<double>& e, double p, double rho, const composition& x, bool jacobian,
+                     bool caloric = false);
 
 }  // namespace vantrel::detail
