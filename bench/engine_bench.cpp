@@ -89,9 +89,10 @@ void boundary_T(benchmark::State& state, const char* agent) {
     for (auto _ : state) benchmark::DoNotOptimize(f.boundary_at_T(T));
 }
 
-// The phase decision of a (T, p) state: a liquid 1 % above the saturation
+// The boundary's decision of a (T, p) state (the phase, the points it
+// compared with, the density's start): a liquid 1 % above the saturation
 // pressure at 0.95 T_c, where only the saturation curve decides.
-void phase_decision(benchmark::State& state, const char* agent) {
+void boundary_decision(benchmark::State& state, const char* agent) {
     const vantrel::fluid f = load(agent);
     const double T = 0.95 * f.info().T_cr;
     const double p = 1.01 * f.boundary_at_T(T).dew->p;
@@ -189,11 +190,21 @@ void mixture_point(benchmark::State& state, const char* name, bool bubble, bool 
     const vantrel::fluid f = vantrel::fluid::by_name(std::string(VANTREL_SOURCE_DIR) + "/data", name);
     std::vector<double> values;
     for (int k = 0; k < 50; ++k) values.push_back(at_T ? 233.15 + 90.0 * k / 49 : 1e5 + 19e5 * k / 49);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
     const auto one = [&](double v) {
-        const vantrel::phase_boundary b = at_T ? f.boundary_at_T(v) : f.boundary_at_p(v);
-        return bubble ? b.bubble->T : b.dew->T;
+        return at_T ? (bubble ? f.bubble_at_T(v) : f.dew_at_T(v)) : (bubble ? f.bubble_at_p(v) : f.dew_at_p(v));
     };
+#pragma GCC diagnostic pop
     run_each(state, values, one);
+}
+
+// The phase boundary (both points) at the same 50 temperatures or pressures.
+void mixture_boundary(benchmark::State& state, const char* name, bool at_T) {
+    const vantrel::fluid f = vantrel::fluid::by_name(std::string(VANTREL_SOURCE_DIR) + "/data", name);
+    std::vector<double> values;
+    for (int k = 0; k < 50; ++k) values.push_back(at_T ? 233.15 + 90.0 * k / 49 : 1e5 + 19e5 * k / 49);
+    run_each(state, values, [&](double v) { return at_T ? f.boundary_at_T(v) : f.boundary_at_p(v); });
 }
 
 // States of a mixture at 50 pressures from 1 to 20 bar, without extras:
@@ -272,8 +283,8 @@ BENCHMARK_CAPTURE(saturation_record_p, R507A, "R507A");
 BENCHMARK_CAPTURE(saturation_record_p, R718, "R718");
 BENCHMARK_CAPTURE(boundary_T, R507A, "R507A");
 BENCHMARK_CAPTURE(boundary_T, R718, "R718");
-BENCHMARK_CAPTURE(phase_decision, R507A, "R507A");
-BENCHMARK_CAPTURE(phase_decision, R718, "R718");
+BENCHMARK_CAPTURE(boundary_decision, R507A, "R507A");
+BENCHMARK_CAPTURE(boundary_decision, R718, "R718");
 
 BENCHMARK_CAPTURE(engine_derivatives, R507A, "R507A", 0.8 * 490.74, 0.8 * 343.765);
 BENCHMARK_CAPTURE(engine_derivatives, R744, "R744", 2.5 * 467.6, 0.8 * 304.1282);
@@ -374,6 +385,8 @@ BENCHMARK_CAPTURE(mixture_point, R448A_bubble_T, "R448A", true, true);
 BENCHMARK_CAPTURE(mixture_point, R448A_dew_p, "R448A", false, false);
 BENCHMARK_CAPTURE(mixture_point, R407C_mix_bubble_T, "R407C.mix", true, true);
 BENCHMARK_CAPTURE(mixture_point, R407C_mix_dew_p, "R407C.mix", false, false);
+BENCHMARK_CAPTURE(mixture_boundary, R454B_T, "R454B", true);
+BENCHMARK_CAPTURE(mixture_boundary, R454B_p, "R454B", false);
 BENCHMARK_CAPTURE(mixture_envelope, R454B, "R454B");
 BENCHMARK_CAPTURE(mixture_envelope, R513A, "R513A");
 BENCHMARK_CAPTURE(mixture_envelope, R449A, "R449A");
