@@ -456,29 +456,7 @@ py::dict cycle_dict(const fluid_handle& h, const py::kwargs& kw) {
     return doc;
 }
 
-}  // namespace
-
-PYBIND11_MODULE(_vantrel, m) {
-    m.doc() = "The compiled part of the vantrel package; use the package itself (import vantrel).";
-    py::register_exception_translator([](std::exception_ptr p) {
-        try {
-            if (p) std::rethrow_exception(p);
-        } catch (const vantrel::error& e) {
-            raise(e);
-        }
-    });
-    m.def("_set_error_classes", [](py::dict classes) { error_classes() = classes; });
-    m.def("version", &vantrel::version, "The library's version, 'MAJOR.MINOR.PATCH'.");
-    m.def(
-        "_fluids",
-        [](const std::string& data, const std::string& units) {
-            py::list out;
-            for (const auto& i : vantrel::list_fluids(data)) out.append(info_dict(i, units_named(units)));
-            for (const auto& b : vantrel::list_blends(data)) out.append(info_dict(b.info, units_named(units)));
-            return out;
-        },
-        py::arg("data"), py::arg("units"));
-
+void bind_state(py::module_& m) {
     py::class_<state_handle>(m, "State", "One state of a fluid: its properties as attributes in the fluid's units, "
                                          "None where the state has none (c_p of a two-phase state, x of a gas).")
         .def("__repr__", &state_repr);
@@ -492,7 +470,9 @@ PYBIND11_MODULE(_vantrel, m) {
     state_class.def_property_readonly(
         "vapour", [](const state_handle& h) { return phase_composition(h, false); },
         "A mixture's two-phase state: the vapour's {'mole': {component: fraction}, 'mass': {...}}; None otherwise.");
+}
 
+void bind_fluid(py::module_& m) {
     py::class_<fluid_handle>(m, "_Fluid")
         .def(py::init([](const std::string& data, const std::string& name, const std::string& units,
                          const std::string& ref) {
@@ -543,3 +523,30 @@ PYBIND11_MODULE(_vantrel, m) {
             "The components with their mass and mole fractions (a pure fluid: itself, 1).")
         .def("_cycle", &cycle_dict);
 }
+
+}  // namespace
+
+PYBIND11_MODULE(_vantrel, m) {
+    m.doc() = "The compiled part of the vantrel package; use the package itself (import vantrel).";
+    py::register_exception_translator([](std::exception_ptr p) {
+        try {
+            if (p) std::rethrow_exception(p);
+        } catch (const vantrel::error& e) {
+            raise(e);
+        }
+    });
+    m.def("_set_error_classes", [](py::dict classes) { error_classes() = classes; });
+    m.def("version", &vantrel::version, "The library's version, 'MAJOR.MINOR.PATCH'.");
+    m.def(
+        "_fluids",
+        [](const std::string& data, const std::string& units) {
+            py::list out;
+            for (const auto& i : vantrel::list_fluids(data)) out.append(info_dict(i, units_named(units)));
+            for (const auto& b : vantrel::list_blends(data)) out.append(info_dict(b.info, units_named(units)));
+            return out;
+        },
+        py::arg("data"), py::arg("units"));
+    bind_state(m);
+    bind_fluid(m);
+}
+

@@ -33,6 +33,12 @@ struct derivatives {
 
 derivatives of(const two_d_array& coef) { return {engine::residual_terms::from_table(coef, "")}; }
 
+// The same at one TAU, its factors computed once for every omega.
+struct derivatives_at_tau {
+    engine::residual_at<double> at;
+    vantrel::residual_derivatives operator()(double omega, double) const { return legacy::derivatives_of(at(omega)); }
+};
+
 // Equal Gibbs energy: the difference of g/(R T) of the two phases.
 double gibbs_residual(double omega_1, double omega_2, const vantrel::residual_derivatives& a1,
                       const vantrel::residual_derivatives& a2) {
@@ -47,7 +53,8 @@ struct equal_area_system {
     Eigen::Matrix2d w;
 };
 
-equal_area_system system_at(const derivatives& d, double tau, double omega_1, double omega_2) {
+template <class D>
+equal_area_system system_at(const D& d, double tau, double omega_1, double omega_2) {
     const vantrel::residual_derivatives a1 = d(omega_1, tau), a2 = d(omega_2, tau);
     equal_area_system e;
     e.f << (1 + a1.z_minus_1) * omega_1 - (1 + a2.z_minus_1) * omega_2, gibbs_residual(omega_1, omega_2, a1, a2);
@@ -142,7 +149,8 @@ TReal2DArray sat_df_p(const const_list&, const two_d_array& coef, double omega_1
 // (unless the steps no longer shrink), starts a further pass.
 void calc_sat_density_t(const const_list&, const two_d_array& coef, double& omega_1, double& omega_2, double delta,
                         double tau) {
-    const derivatives d = of(coef);
+    const engine::residual_terms model = engine::residual_terms::from_table(coef, "");
+    const derivatives_at_tau d{engine::residual_at<double>(model, 1 / tau)};
     int passes = 0;
     steps<2> moved;
     for (int due = 1; due > 0; --due) {

@@ -21,10 +21,10 @@ constexpr int STEP_ITERATIONS = 12;
 constexpr std::size_t MOST_POINTS = 2000;
 // The trace's points are starts and the extremes' estimates: its equations
 // hold to 1e-9.
-constexpr newton_options TRACE_STEP{STEP_ITERATIONS, 1e-9, 1e-9, 1e-7};
+constexpr newton_options TRACE_STEP{STEP_ITERATIONS, 1e-9, 1e-9, 1e-7, true};
 constexpr double EQUILIBRIUM_TOLERANCE = 1e-12;
 constexpr double HIGHEST_PRESSURE = 1e9;  // Pa: beyond it the envelope does not close
-constexpr newton_options AT_T_LOW{STEP_ITERATIONS, EQUILIBRIUM_TOLERANCE, EQUILIBRIUM_TOLERANCE, 1e-7};
+constexpr newton_options AT_T_LOW{STEP_ITERATIONS, EQUILIBRIUM_TOLERANCE, EQUILIBRIUM_TOLERANCE, 1e-7, true};
 constexpr newton_options POINT{100, EQUILIBRIUM_TOLERANCE, EQUILIBRIUM_TOLERANCE, 1e-7};
 constexpr double DISTINCT = 1e-6;  // |rho_x / rho_y - 1| of two phases, at the least
 constexpr double END_ROUNDING = 1e-12;  // in ln T or ln p: a value the trace's end gives, written out and read back

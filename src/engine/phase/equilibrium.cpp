@@ -219,6 +219,71 @@ equations equations_of(const equilibrium_problem& q, const Eigen::VectorXd& u, d
                                    : incipient_equations(q, u, jacobian, one);
 }
 
+// One component's two phases: the incipient phase is the feed itself (K =
+// 1, ln K = 0 throughout), so the rows of ln K and of the fractions' sum drop
+// out and four unknowns remain, ln T, ln p, ln rho_x and ln rho_y, with the
+// rows G(y) = G(x), both phases at p and the held unknown: the same Newton
+// steps as the whole system's, in fixed-size arithmetic.
+struct one_component_equations {
+    Eigen::Vector4d F;
+    Eigen::Matrix4d J;
+};
+
+// One component's phase_terms from alpha_r alone: q = alpha + delta
+// alpha_delta, the reducing functions constant.
+struct pure_phase {
+    double G, G_rho, G_T, P, P_rho, P_T, P_p;
+};
+
+pure_phase pure_phase_at(const model_at<double>& e, double R, double p, double rho) {
+    const alpha_derivatives<double> a = e.alpha(rho);
+    const double ideal = p / (rho * R * e.T()), scale = 1 / (1 + std::fabs(a.d));
+    return {std::log(rho) + a.a + a.d, 1 + 2 * a.d + a.dd, -(a.t + a.dt), scale * (1 + a.d - ideal),
+            scale * (a.d + a.dd + ideal), scale * (ideal - a.dt), -scale * ideal};
+}
+
+one_component_equations one_component_at(const equilibrium_problem& q, const Eigen::VectorXd& u, bool jacobian,
+                                         one_component& one) {
+    const two_phase s{std::exp(u(1)), std::exp(u(2)), q.z, q.z, std::exp(u(3)), std::exp(u(4))};
+    const model_at<double>& e = one.of(q.m, s);
+    const pure_phase X = pure_phase_at(e, q.m.R, s.p, s.rho_x), Y = pure_phase_at(e, q.m.R, s.p, s.rho_y);
+    one_component_equations r{{Y.G - X.G, X.P, Y.P, u(q.a.index) - q.a.value}, Eigen::Matrix4d::Zero()};
+    if (!jacobian) return r;
+    r.J.row(0) << Y.G_T - X.G_T, 0, -X.G_rho, Y.G_rho;
+    r.J.row(1) << X.P_T, X.P_p, X.P_rho, 0;
+    r.J.row(2) << Y.P_T, Y.P_p, 0, Y.P_rho;
+    r.J(3, q.a.index - 1) = 1;
+    return r;
+}
+
+equilibrium_solution solve_one_component(const equilibrium_problem& q, Eigen::VectorXd u, const newton_options& o) {
+    Eigen::PartialPivLU<Eigen::Matrix4d> lu;
+    one_component one;
+    bool check_only = false;
+    double last_step = INFINITY, step_before = INFINITY;
+    for (int it = 1; it <= o.max_iterations; ++it) {
+        one_component_equations e = one_component_at(q, u, !check_only, one);
+        const double residual = e.F.cwiseAbs().maxCoeff();
+        const bool settled = last_step < ROUNDING_STEP || last_step > 0.5 * step_before;
+        if (residual < o.tolerance || (residual < o.rounded_tolerance && settled))
+            return {state_of(q, u), u, {}, it, false, q.by == unknowns::dew ? 1.0 : 0.0};
+        if (check_only) e = one_component_at(q, u, true, one);
+        lu.compute(e.J);
+        const Eigen::Vector4d du = lu.solve(-e.F);
+        if (!du.allFinite()) throw error(error_kind::no_convergence, message_id::equilibrium_singular);
+        double scale = 1;
+        for (int k = 0; k < 4; ++k) {
+            const double limit = k == 0 ? LONGEST_LN_T : LONGEST_OTHER;
+            if (std::fabs(du(k)) * scale > limit) scale = limit / std::fabs(du(k));
+        }
+        u.tail<4>() += scale * du;
+        step_before = last_step;
+        last_step = scale * du.cwiseAbs().maxCoeff();
+        check_only = scale == 1 && du.cwiseAbs().maxCoeff() < o.quadratic;
+    }
+    throw error(error_kind::no_convergence, message_id::equilibrium_no_convergence);
+}
+
 // The split's state where its smaller phase vanished: the larger phase alone.
 equilibrium_solution vanished_state(const equilibrium_problem& q, const Eigen::VectorXd& u, int iterations) {
     const phase_amounts am = amounts_of(q.z, u, q.by_liquid);
@@ -274,19 +339,20 @@ equilibrium_solution solve_equilibrium(const equilibrium_problem& q, Eigen::Vect
     const std::size_t n = q.z.size();
     const bool split = q.by == unknowns::split;
     if (!split) u(q.a.index) = q.a.value;
+    if (n == 1 && !split && !o.tangent && q.a.index > 0 && u(0) == 0) return solve_one_component(q, std::move(u), o);
     const double h_scale = 1 / (q.m.R * std::exp(u(n)));
     Eigen::PartialPivLU<Eigen::MatrixXd> lu;
     one_component one;
-    bool check_only = false, factored = false;
+    bool check_only = false;
     double last_step = INFINITY, step_before = INFINITY;
     for (int it = 1; it <= o.max_iterations; ++it) {
         equations e = equations_of(q, u, h_scale, !check_only, one);
         const double residual = e.F.cwiseAbs().maxCoeff();
         const bool settled = last_step < ROUNDING_STEP || last_step > 0.5 * step_before;
         if (residual < o.tolerance || (residual < o.rounded_tolerance && settled)) {
-            if (!check_only) lu.compute(e.J), factored = true;
             Eigen::VectorXd tangent;
-            if (!split && factored) {
+            if (!split && o.tangent) {
+                if (!check_only) lu.compute(e.J);  // else the last step's, a step of the order of rounding away
                 Eigen::VectorXd unit = Eigen::VectorXd::Zero(n + 4);
                 unit(n + 3) = 1;
                 tangent = lu.solve(unit);
@@ -300,7 +366,6 @@ equilibrium_solution solve_equilibrium(const equilibrium_problem& q, Eigen::Vect
         }
         if (check_only) e = equations_of(q, u, h_scale, true, one);
         lu.compute(e.J);
-        factored = true;
         const Eigen::VectorXd du = lu.solve(-e.F);
         if (!du.allFinite()) throw error(error_kind::no_convergence, message_id::equilibrium_singular);
         const double scale = step_scale(q, u, du);

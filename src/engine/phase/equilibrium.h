@@ -79,20 +79,21 @@ phase_amounts amounts_of(const composition& z, const Eigen::VectorXd& u, bool by
 // equations hold to tolerance, or to rounded_tolerance once the steps have
 // settled (below 1e-13, or no longer halving: as well as rounding lets
 // them hold, where the equations flatten next to a critical point); after a
-// step whose largest
-// change is below quadratic (and was not shortened) the next step is of the
-// order of its square: the equations alone are evaluated, as the check that
-// they hold.
+// step whose largest change is below quadratic (and was not shortened) the
+// next step is of the order of its square: the equations alone are
+// evaluated, as the check that they hold. A bubble or dew point's tangent
+// only where asked for (tracing a curve).
 struct newton_options {
     int max_iterations = 100;
     double tolerance = 1e-12;
     double rounded_tolerance = 1e-12;
     double quadratic = 1e-7;
+    bool tangent = false;
 };
 
-// A solved problem: the state, its unknowns and their derivatives by the held
-// value (a bubble or dew point's: the tangent of the curve the held unknown
-// parametrises, from the last Jacobian). A split whose smaller phase
+// A solved problem: the state, its unknowns and, where asked for, their
+// derivatives by the held value (a bubble or dew point's: the tangent of the
+// curve the held unknown parametrises, from the last Jacobian). A split whose smaller phase
 // vanished (below VANISHED of the moles: a state the boundary's last digits
 // put inside) ends there: `vanished`, its state that of the larger phase's.
 struct equilibrium_solution {

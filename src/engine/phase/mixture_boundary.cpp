@@ -20,9 +20,9 @@ constexpr double LIQUID_START = 3;         // a liquid's start density, times th
 constexpr double T_MARGIN = 1e-5;          // around the lines' estimated T at p
 constexpr double ABOVE = 1 + 1e-9;         // a hair above a temperature, into the single phase beyond
 constexpr double BELOW = 1 - 1e-9;
-constexpr double LIMIT_ROUNDING = 1e-12;
-constexpr double SAME_DENSITY = 1e-9;       // of a density solved from the decision's start and from the state's
-constexpr double BEYOND_CRITICAL = 1.01;    // of T: past the critical point, whose phase names the isobar's far side    // Newton's method puts a state on the lower limit a few ulps either side of it
+constexpr double LIMIT_ROUNDING = 1e-12;   // Newton's method puts a state on the lower limit a few ulps either side of it
+constexpr double SAME_DENSITY = 1e-9;      // of a density solved from the decision's start and from the state's
+constexpr double BEYOND_CRITICAL = 1.01;   // of T: past the critical point, whose phase names the isobar's far side
 
 [[noreturn]] void refuse_near_critical() { throw error(error_kind::near_critical, message_id::near_critical); }
 
