@@ -93,9 +93,10 @@ struct newton_options {
 
 // A solved problem: the state, its unknowns and, where asked for, their
 // derivatives by the held value (a bubble or dew point's: the tangent of the
-// curve the held unknown parametrises, from the last Jacobian). A split whose smaller phase
-// vanished (below VANISHED of the moles: a state the boundary's last digits
-// put inside) ends there: `vanished`, its state that of the larger phase's.
+// curve the held unknown parametrises, from the last Jacobian). A split
+// whose smaller phase vanished (below VANISHED of the moles: a state the
+// boundary's last digits put inside) ends there: `vanished`, its state that
+// of the larger phase's.
 struct equilibrium_solution {
     two_phase state;
     Eigen::VectorXd u, du;
