@@ -22,27 +22,26 @@ constexpr int MAX_PASSES = 100;
 // there (the Jacobian is nearly singular) and settle a variable too.
 constexpr double RELATIVE_STEP = 1e-10;
 
-// The equation's derivatives of the routines' table at (omega, TAU): its
-// tau is 1 / TAU.
-struct derivatives {
-    engine::residual_terms model;
-    vantrel::residual_derivatives operator()(double omega, double tau) const {
-        return legacy::derivatives_of(model.at(omega, 1 / tau));
-    }
+// The equation of the routines' table.
+engine::residual_terms of(const two_d_array& coef) { return engine::residual_terms::from_table(coef, ""); }
+
+// Both phases' derivatives at (omega_1, omega_2) and one TAU (the equation's
+// tau is 1 / TAU), from the factors of that TAU computed once.
+struct phase_pair {
+    vantrel::residual_derivatives a1, a2;
 };
 
-derivatives of(const two_d_array& coef) { return {engine::residual_terms::from_table(coef, "")}; }
+phase_pair pair_at(const engine::residual_at<double>& at, double omega_1, double omega_2) {
+    return {legacy::derivatives_of(at(omega_1)), legacy::derivatives_of(at(omega_2))};
+}
 
-// The same at one TAU, its factors computed once for every omega.
-struct derivatives_at_tau {
-    engine::residual_at<double> at;
-    vantrel::residual_derivatives operator()(double omega, double) const { return legacy::derivatives_of(at(omega)); }
-};
+phase_pair pair_at(const engine::residual_terms& model, double omega_1, double omega_2, double tau) {
+    return pair_at(engine::residual_at<double>(model, 1 / tau), omega_1, omega_2);
+}
 
 // Equal Gibbs energy: the difference of g/(R T) of the two phases.
-double gibbs_residual(double omega_1, double omega_2, const vantrel::residual_derivatives& a1,
-                      const vantrel::residual_derivatives& a2) {
-    return std::log(omega_1 / omega_2) + (a1.h - a1.s) - (a2.h - a2.s);
+double gibbs_residual(double omega_1, double omega_2, const phase_pair& a) {
+    return std::log(omega_1 / omega_2) + (a.a1.h - a.a1.s) - (a.a2.h - a.a2.s);
 }
 
 // (F1, F2) at tau: equal pressure and equal Gibbs energy, and their Jacobian
@@ -53,11 +52,10 @@ struct equal_area_system {
     Eigen::Matrix2d w;
 };
 
-template <class D>
-equal_area_system system_at(const D& d, double tau, double omega_1, double omega_2) {
-    const vantrel::residual_derivatives a1 = d(omega_1, tau), a2 = d(omega_2, tau);
+equal_area_system system_at(const phase_pair& a, double omega_1, double omega_2) {
+    const vantrel::residual_derivatives &a1 = a.a1, &a2 = a.a2;
     equal_area_system e;
-    e.f << (1 + a1.z_minus_1) * omega_1 - (1 + a2.z_minus_1) * omega_2, gibbs_residual(omega_1, omega_2, a1, a2);
+    e.f << (1 + a1.z_minus_1) * omega_1 - (1 + a2.z_minus_1) * omega_2, gibbs_residual(omega_1, omega_2, a);
     e.w << 1 + a1.p_rho, -(1 + a2.p_rho), (1 + a1.p_rho) / omega_1, -(1 + a2.p_rho) / omega_2;
     return e;
 }
@@ -66,15 +64,14 @@ equal_area_system system_at(const D& d, double tau, double omega_1, double omega
 // F2; and their Jacobian over (omega_1, omega_2, tau): d pi/d tau at
 // constant omega = omega (1 + p_T) / z_d, and d(h - s)/d tau at constant
 // omega = -(h - p_T) / tau.
-Eigen::Vector3d residuals_p(const derivatives& d, double omega_1, double omega_2, double tau, double pi, double z_d) {
-    const vantrel::residual_derivatives a1 = d(omega_1, tau), a2 = d(omega_2, tau);
+Eigen::Vector3d residuals_p(const phase_pair& a, double omega_1, double omega_2, double tau, double pi, double z_d) {
     const auto reduced_pressure = [&](double z_minus_1, double omega) { return (1 + z_minus_1) * (tau * omega / z_d); };
-    return {pi - reduced_pressure(a1.z_minus_1, omega_1), pi - reduced_pressure(a2.z_minus_1, omega_2),
-            gibbs_residual(omega_1, omega_2, a1, a2)};
+    return {pi - reduced_pressure(a.a1.z_minus_1, omega_1), pi - reduced_pressure(a.a2.z_minus_1, omega_2),
+            gibbs_residual(omega_1, omega_2, a)};
 }
 
-Eigen::Matrix3d jacobian_p(const derivatives& d, double omega_1, double omega_2, double tau, double z_d) {
-    const vantrel::residual_derivatives a1 = d(omega_1, tau), a2 = d(omega_2, tau);
+Eigen::Matrix3d jacobian_p(const phase_pair& a, double omega_1, double omega_2, double tau, double z_d) {
+    const vantrel::residual_derivatives &a1 = a.a1, &a2 = a.a2;
     Eigen::Matrix3d w;
     w << -(1 + a1.p_rho) * tau / z_d, 0, -omega_1 * (1 + a1.p_T) / z_d,  //
         0, -(1 + a2.p_rho) * tau / z_d, -omega_2 * (1 + a2.p_T) / z_d,   //
@@ -126,21 +123,21 @@ TReal2DArray matrix(const M& m) {
 }  // namespace
 
 double sat_f1(const const_list&, const two_d_array& coef, double tau, double omega_1, double omega_2) {
-    return system_at(of(coef), tau, omega_1, omega_2).f[0];
+    return system_at(pair_at(of(coef), omega_1, omega_2, tau), omega_1, omega_2).f[0];
 }
 
 double sat_f2(const const_list&, const two_d_array& coef, double tau, double omega_1, double omega_2) {
-    return system_at(of(coef), tau, omega_1, omega_2).f[1];
+    return system_at(pair_at(of(coef), omega_1, omega_2, tau), omega_1, omega_2).f[1];
 }
 
 TReal2DArray sat_df_t(const const_list&, const two_d_array& coef, double omega_1, double omega_2, double,
                       double tau) {
-    return matrix(system_at(of(coef), tau, omega_1, omega_2).w);
+    return matrix(system_at(pair_at(of(coef), omega_1, omega_2, tau), omega_1, omega_2).w);
 }
 
 TReal2DArray sat_df_p(const const_list&, const two_d_array& coef, double omega_1, double omega_2, double tau,
                       double, double z_d, double) {
-    return matrix(jacobian_p(of(coef), omega_1, omega_2, tau, z_d));
+    return matrix(jacobian_p(pair_at(of(coef), omega_1, omega_2, tau), omega_1, omega_2, tau, z_d));
 }
 
 // Every pass is the same step from the current values, so the passes still
@@ -149,14 +146,14 @@ TReal2DArray sat_df_p(const const_list&, const two_d_array& coef, double omega_1
 // (unless the steps no longer shrink), starts a further pass.
 void calc_sat_density_t(const const_list&, const two_d_array& coef, double& omega_1, double& omega_2, double delta,
                         double tau) {
-    const engine::residual_terms model = engine::residual_terms::from_table(coef, "");
-    const derivatives_at_tau d{engine::residual_at<double>(model, 1 / tau)};
+    const engine::residual_terms model = of(coef);
+    const engine::residual_at<double> at(model, 1 / tau);
     int passes = 0;
     steps<2> moved;
     for (int due = 1; due > 0; --due) {
         count_pass(passes);
         const Eigen::Vector2d x0{omega_1, omega_2};
-        const equal_area_system e = system_at(d, tau, omega_1, omega_2);
+        const equal_area_system e = system_at(pair_at(at, omega_1, omega_2), omega_1, omega_2);
         engine::check_fp();
         const Eigen::Vector2d x = x0 - correction<2>(e.w, e.f);
         omega_1 = x[0];
@@ -171,14 +168,15 @@ void calc_sat_density_t(const const_list&, const two_d_array& coef, double& omeg
 // more than delta, or by more than 1e-10 of itself, starts a further pass.
 void calc_sat_density_p(const const_list&, const two_d_array& coef, double& omega_1, double& omega_2, double& tau,
                         double pi, double z_d, double delta) {
-    const derivatives d = of(coef);
+    const engine::residual_terms model = of(coef);
     int passes = 0;
     steps<3> moved;
     for (int due = 1; due > 0; --due) {
         count_pass(passes);
         const Eigen::Vector3d x0{omega_1, omega_2, tau};
-        const Eigen::Vector3d f = residuals_p(d, omega_1, omega_2, tau, pi, z_d);
-        const Eigen::Matrix3d w = jacobian_p(d, omega_1, omega_2, tau, z_d);
+        const phase_pair a = pair_at(model, omega_1, omega_2, tau);
+        const Eigen::Vector3d f = residuals_p(a, omega_1, omega_2, tau, pi, z_d);
+        const Eigen::Matrix3d w = jacobian_p(a, omega_1, omega_2, tau, z_d);
         engine::check_fp();
         const Eigen::Vector3d x = x0 - correction<3>(w, f);
         omega_1 = x[0];

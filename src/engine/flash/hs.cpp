@@ -172,8 +172,11 @@ struct chord {
 std::optional<chord> chord_at(const fluid_core& f, given g, double value, double h, double s, precision how) {
     const boundary_points b = f.boundary->at(g, value, how);
     if (!b.bubble || !b.dew) return std::nullopt;
-    const phase_properties l = properties_at(*f.m, b.bubble->T, b.bubble->rho_x, f.z);
-    const phase_properties v = properties_at(*f.m, b.dew->T, b.dew->rho_y, f.z);
+    // One component's two points are one state: its phases share their T.
+    const phase_pair ph = f.one_component() ? phases_of(f, *b.bubble)
+                                            : phase_pair{properties_at(*f.m, b.bubble->T, b.bubble->rho_x, f.z),
+                                                         properties_at(*f.m, b.dew->T, b.dew->rho_y, f.z)};
+    const phase_properties &l = ph.liquid, &v = ph.vapour;
     const double t = (h - l.h) / (v.h - l.h), ds = v.s - l.s;
     return chord{g == given::T ? value : std::log(value), s - l.s - t * ds, t, ds, *b.bubble, *b.dew};
 }

@@ -23,9 +23,9 @@ constexpr newton_options EQUAL_AREA{EQUAL_AREA_STEPS, 1e-15, 1e-10, 1e-7};
 double ideal_delta(const component_data& c, double T, double p) { return p / (c.cfg.rho_div * c.cfg.R * T); }
 
 // A density by the equation at (T, p) from a start delta_0 (nothing where it does not converge from there).
-std::optional<double> density_from(const component_data& c, double T, double p, double delta_0) {
+std::optional<double> density_from(const component_data& c, const residual_at<double>& at, double T, double p,
+                                   double delta_0) {
     try {
-        const residual_at<double> at(c.residual, c.T_r() / T);
         const auto delta = solve_delta(at, ideal_delta(c, T, p), c.delta_tolerance(), delta_0);
         return *delta * c.cfg.rho_div;
     } catch (const error&) {
@@ -57,7 +57,8 @@ std::optional<sat_solution> by_correlation(const component_data& c, given g, dou
     check_fp();
     // Close to the critical point the equation may give one density for both
     // sides at the correlation's pressure: the correlations' densities stand.
-    std::optional<double> l = density_from(c, s.T, s.p, liq), v = density_from(c, s.T, s.p, vap);
+    const residual_at<double> at(c.residual, c.T_r() / s.T);
+    std::optional<double> l = density_from(c, at, s.T, s.p, liq), v = density_from(c, at, s.T, s.p, vap);
     if (!l) l = liq * c.cfg.rho_div;
     if (!v) v = vap * c.cfg.rho_div;
     if (!(*l / *v > HI)) l = liq * c.cfg.rho_div, v = vap * c.cfg.rho_div;
