@@ -1,6 +1,6 @@
 // Phase equilibrium of the model: one Newton framework for every problem of
-// two phases in equilibrium, its unknowns and specification rows chosen per
-// problem, with the analytic derivatives of ln f.
+// two phases in equilibrium, its unknowns and the rows of the given values
+// chosen per problem, with the analytic derivatives of ln f.
 //
 // The unknowns are u = (c_1 ... c_n, ln T, ln p, ln rho_x, ln rho_y), x the
 // liquid and y the vapour away from the critical point, where the c_i make
@@ -16,7 +16,7 @@
 //                 the mole numbers stay positive and a phase of a share of
 //                 1e-7 grows by factors, not by steps through zero.
 // The equations: ln f_i of the phases equal, each phase's pressure p, and
-// the specifications: one for a bubble or dew point (an unknown held at a
+// the given values: one for a bubble or dew point (an unknown held at a
 // value: ln T, ln p, or any along the envelope), two for a split (two of T,
 // p, h, s, the vapour mass fraction and the whole's density).
 #pragma once
