@@ -30,6 +30,14 @@ bubble_dew checked(const bubble_dew& b) {
     return b;
 }
 
+// A mixture's bubble and dew lines at T or p: its points' p or T.
+bubble_dew lines_through(given g, const boundary_points& b) {
+    const auto other = [&](const std::optional<boundary_point>& q) {
+        return q ? std::optional(g == given::T ? q->p : q->T) : std::nullopt;
+    };
+    return {other(b.bubble), other(b.dew)};
+}
+
 phase_boundary boundary_of(const fluid_impl& f, given g, double value) {
     require_positive(value, g == given::T ? quantity::temperature : quantity::pressure);
     const boundary_points b = f.core.boundary->at(g, value, precision::solved);
@@ -37,12 +45,18 @@ phase_boundary boundary_of(const fluid_impl& f, given g, double value) {
     if (b.bubble) out.bubble = checked(public_point(f, *b.bubble, side::bubble));
     // A pure fluid's one saturation state, of the vapour's composition too.
     if (b.dew) out.dew = f.mixture() ? checked(public_point(f, *b.dew, side::dew)) : out.bubble;
-    if (f.lines)
-        out.lines = checked(f.lines->at(g, value));
-    else if (f.mixture())
-        out.lines = {b.bubble ? std::optional(g == given::T ? b.bubble->p : b.bubble->T) : std::nullopt,
-                     b.dew ? std::optional(g == given::T ? b.dew->p : b.dew->T) : std::nullopt};
+    if (f.lines) out.lines = checked(f.lines->at(g, value));
+    if (f.mixture()) out.lines = lines_through(g, b);
     return out;
+}
+
+// The lines alone: a blend's correlations, a mixture's points' T or p
+// (without their phases' properties), none for a pure fluid.
+bubble_dew lines_of(const fluid_impl& f, given g, double value) {
+    require_positive(value, g == given::T ? quantity::temperature : quantity::pressure);
+    if (f.lines) return checked(f.lines->at(g, value));
+    if (!f.mixture()) return {};
+    return checked(lines_through(g, f.core.boundary->at(g, value, precision::solved)));
 }
 
 [[noreturn]] void not_a_mixture(const fluid_info& i) {
@@ -151,12 +165,12 @@ std::optional<saturation> fluid::saturation_at_p(double p) const {
 
 bubble_dew fluid::bubble_dew_at_T(double T) const {
     fp_guard guard;
-    return boundary_of(*impl_, given::T, T).lines;
+    return lines_of(*impl_, given::T, T);
 }
 
 bubble_dew fluid::bubble_dew_at_p(double p) const {
     fp_guard guard;
-    return boundary_of(*impl_, given::p, p).lines;
+    return lines_of(*impl_, given::p, p);
 }
 
 equilibrium_point fluid::bubble_at_T(double T) const {
